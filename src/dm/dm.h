@@ -1,0 +1,119 @@
+// The DM file engine: a random-access container of 32-bit words stored as
+// 128-word records, with a label, keys, file headers, row and column headers,
+// part definitions, a data pointer table, free space and data records.
+// Up to three DM files are open at once under the numbers 1..3.
+//
+// Every routine ends with iret (0 success, negative an error; the codes are
+// named in dm/dm_limits.h). The per-file tables are in dm/dm_blocks.h.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+#include "dm/dm_blocks.h"
+#include "dm/dm_limits.h"
+
+// --- Creation and closing -------------------------------------------------
+
+// Create a new DM file and claim a file number for it.
+// -3 no free number, -5 a count outside its limit, -1 the file could not be
+// created ("FL" message), -16 packing setup failed ("DM" message), -6 a write failed.
+void dm_cret(std::string_view filnam, int iftype, int ifsrce, int nfhdrs,
+             std::span<const std::string_view> fhdnam, std::span<const int> ifhlen,
+             std::span<const int> ifhtyp, int nrow, int nrkeys,
+             std::span<const std::string_view> krownm, int ncol, int nckeys,
+             std::span<const std::string_view> kcolnm, int nprt,
+             std::span<const std::string_view> prtnam, std::span<const int> idthdr,
+             std::span<const int> ityprt, std::span<const int> nparm, int maxprm,
+             std::span<const std::string_view> parms, std::span<const int> iscale,
+             std::span<const int> iofset, std::span<const int> ibits, int& idmf, int& iret);
+// Lowest free DM file number (nothing claimed); -3 when none is free.
+void dm_getf(int& idmf, int& iret);
+// Flush, close and free file number idmf; -4 when it is not in use.
+void dm_clos(int idmf, int& iret);
+// Write ival into nword words from isword.
+void dm_cnst(int idmf, int ival, int isword, int nword, int& iret);
+// Section writers of creation: label, keys, file-header definitions, part
+// definitions, all row and column headers.
+void dm_wlbl(int idmf, int& iret);
+void dm_wkey(int idmf, int& iret);
+void dm_wfil(int idmf, int& iret);
+void dm_wprt(int idmf, int& iret);
+void dm_whda(int idmf, int& iret);
+// Write nword 4-character names, one per word, from isword.
+void dm_wch4(int idmf, int isword, int nword, std::span<const std::string_view> carray,
+             int& iret);
+// Write the first nchar characters of string, four to a word, from isword.
+void dm_wstr(int idmf, int isword, int nchar, std::string_view string, int& iret);
+
+// --- Headers, keys, search, file headers -----------------------------------
+
+// Write row header irow (0: the first unused); ipos = row written.
+void dm_wrwh(int idmf, int irow, std::span<const int> irowhd, int& ipos, int& iret);
+// Write column header icol (0: the first unused); ipos = column written.
+void dm_wclh(int idmf, int icol, std::span<const int> ihdarr, int& ipos, int& iret);
+// Find key keynam: type "ROW" or "COL" (blank if none), loc its position; -14 none.
+void dm_fkey(int idmf, std::string_view keynam, std::span<char> type, int& loc, int& iret);
+// Search "ROW" or "COL" headers for keys keyloc(1..nkeys) equal to ihdarr; -17 none.
+void dm_srch(int idmf, std::string_view type, int nkeys, std::span<const int> keyloc,
+             std::span<const int> ihdarr, int& ipos, int& iret);
+// Write nword reals as the contents of file header fhdnam.
+void dm_wfhr(int idmf, std::string_view fhdnam, std::span<const float> rvals, int nword,
+             int& iret);
+
+// --- Word I/O and record cache ---------------------------------------------
+
+// 0 when idmf is 1..3 and open, else -4.
+void dm_chkf(int idmf, int& iret);
+// Word address to (record, position in record).
+void dm_word(int iword, int& irec, int& jword, int& iret);
+// Make record irec of idmf present in a cache slot; -7 when the read failed.
+void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret);
+// Choose the next slot round-robin, writing it back if modified; -6 on failure.
+void dm_nxtc(int& ircpnt, int& iret);
+// Write back every modified slot of idmf.
+void dm_fwrt(int idmf, int& iret);
+// Write nword integers from isword (write-through).
+void dm_wint(int idmf, int isword, int nword, std::span<const int> idata, int& iret);
+// Write nword reals from isword (write-back, in the cache).
+void dm_wflt(int idmf, int isword, int nword, std::span<const float> rdata, int& iret);
+// Read nword integers from isword.
+void dm_rint(int idmf, int isword, int nword, std::span<int> idata, int& iret);
+// Close and reopen the unit of idmf under its own name; -30 on failure.
+void dm_clop(int idmf, int& iret);
+
+// --- Free space --------------------------------------------------------------
+
+// Obtain nwords words; istart the first. iret from writing the free-space block.
+void dm_gspc(int idmf, int nwords, int& istart, int& iret);
+// Give back nwords words at istart (merged with neighbours); iret 0.
+void dm_afre(int idmf, int nwords, int istart, int& iret);
+// Remove free-list entry ient; iret 0.
+void dm_efre(int idmf, int ient, int& iret);
+// Write the free-space block.
+void dm_wdmg(int idmf, int& iret);
+
+// --- Data records ------------------------------------------------------------
+
+// Write the data of (irow, icol, part prtnam): header idthdr, nword reals.
+void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<const int> idthdr,
+             std::span<const float> rdata, int nword, int& iret);
+// Store the grid packing request for the next grid writes.
+void dm_sgpk(int igx, int igy, int ipktyp, int nbits, bool misflg, float ref, float scale,
+             float difmin, int& iret);
+// Pack a grid by the stored request into idata.
+void dm_pkgd(std::span<const float> grid, std::span<int> idata, int& kword, int& ipktyp,
+             int& nbits, int& misflg, int& kxky, int& kx, float& ref, float& scale,
+             float& difmin, int& iret);
+// Write the grid block at isword.
+void dm_wpkg(int idmf, std::span<const float> grid, std::span<const int> idata, int isword,
+             int kword, int ipktyp, int nbits, int misflg, int kxky, int kx, float ref,
+             float scale, float difmin, int& iret);
+// Pack nword reals of part iprt (type 4) into idata; kword packed words.
+void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& kword,
+             std::span<int> idata, int& iret);
+
+namespace dm {
+// Start condition: every file number free, the record cache empty; called by in_bdta.
+void reset_state();
+}  // namespace dm

@@ -1,0 +1,2 @@
+// The named blocks of the DM engine.
+#pragma once

@@ -1,0 +1,2 @@
+// The grid layer's named block grdcmn and the grid-file markers.
+#pragma once

@@ -1,0 +1,146 @@
+// The record-oriented I/O runtime the library stands on: numbered units
+// (direct-access files of fixed-length records, sequential text files,
+// standard input and output), free-form reads and writes, environment lookup
+// and process exit. This is the only code of the system that talks to the
+// operating system.
+//
+// Every call returns a status and never throws, prints or aborts:
+//   0            success
+//   -1           end of file (kEndOfFile)
+//   other > 0    the operating system's error number (errno) of the failing call,
+//                or one of the status values below for conditions the OS does not name.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline constexpr int kOk = 0;
+inline constexpr int kEndOfFile = -1;
+// Statuses of the runtime itself (above every errno value in use).
+inline constexpr int kBadItem = 5010;     // a free-form item could not be read as its type
+inline constexpr int kNotOpen = 5011;     // the unit number has no open file
+inline constexpr int kUnitInUse = 5012;   // open on a unit that is already open
+inline constexpr int kWrongAccess = 5013; // record I/O on a sequential unit or the reverse
+
+inline constexpr int kStdinUnit = 5;   // standard input, always connected
+inline constexpr int kStdoutUnit = 6;  // standard output, always connected
+inline constexpr int kMaxUnit = 99;    // units are 0..kMaxUnit
+
+// ---------------------------------------------------------------------------
+// Direct-access units: files of fixed-length records numbered from 1, record
+// `irec` at byte offset (irec-1)*recl_bytes. Words are moved as 4-byte items in
+// the host's byte order.
+
+// Open `path` on unit `lun`. create_new: status "NEW" (fails with EEXIST when the
+// file exists); otherwise status "OLD" (fails with ENOENT when it does not).
+int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes);
+
+// Read words.size() words from the start of record `irec`. A record wholly
+// beyond the end of the file gives kEndOfFile; a record cut short by the end of
+// the file has its missing bytes set to 0 and also gives kEndOfFile.
+int read_record(int lun, int irec, std::span<std::int32_t> words);
+
+// Write words.size() words at the start of record `irec` (fewer words than the
+// record length write only those words). The file grows as needed.
+int write_record(int lun, int irec, std::span<const std::int32_t> words);
+
+// Size in bytes of the file open on `lun`.
+int file_size(int lun, std::int64_t& bytes);
+
+// ---------------------------------------------------------------------------
+// Sequential text units (status "OLD", formatted). Lines end at LF; a CR
+// before the LF is dropped; a last line without LF still counts.
+
+int open_sequential(int lun, std::string_view path);
+
+// Next whole line, without its line end. kEndOfFile after the last line.
+int read_line(int lun, std::string& line);
+
+// Whole-line read into a fixed-width field: the first field.size() characters
+// of the next line, blank-padded when the line is shorter.
+int read_field(int lun, std::span<char> field);
+
+// Step back one line, so that the next read returns the line last read.
+int backspace(int lun);
+
+// Line number (from 1) of the line last read on `lun`, 0 before the first;
+// used to point operators at a bad input line.
+int line_number(int lun);
+
+// ---------------------------------------------------------------------------
+// Free-form (list-directed) reads on kStdinUnit or a sequential unit. One read
+// starts on a new line, takes the items in order (separated by blanks, tabs or
+// commas), continues over further lines until it has them all and discards the
+// rest of its last line. A text item is bare or between quotes ('...' or "...")
+// and is cut or blank-padded to its field. On kBadItem, `bad_text` (when given)
+// receives the offending item as read.
+struct ReadItem {
+  enum class Kind { kInteger, kReal, kText };
+  Kind kind;
+  int* ival = nullptr;
+  float* rval = nullptr;
+  std::span<char> text{};
+
+  static ReadItem integer(int& v) { return {Kind::kInteger, &v, nullptr, {}}; }
+  static ReadItem real(float& v) { return {Kind::kReal, nullptr, &v, {}}; }
+  static ReadItem chars(std::span<char> field) { return {Kind::kText, nullptr, nullptr, field}; }
+};
+int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text = nullptr);
+
+// Fast path for the value reader: one free-form read of a single real per
+// call, the same rules as read_list with one kReal item.
+int read_real(int lun, float& value, std::string* bad_text = nullptr);
+
+// ---------------------------------------------------------------------------
+// Any unit
+
+int close_unit(int lun);
+bool is_open(int lun);
+// Name of the file open on `lun` (as it was opened).
+int unit_name(int lun, std::string& name);
+// Whether a file of that name exists.
+bool file_exists(std::string_view path);
+
+// ---------------------------------------------------------------------------
+// Standard output: one free-form write is one line, laid out exactly as the
+// list-directed output of integers, reals and texts (leading blank, 12-column
+// integers, 16-column reals, adjacent texts joined).
+struct OutItem {
+  enum class Kind { kInteger, kReal, kText };
+  Kind kind;
+  int ival = 0;
+  float rval = 0.0f;
+  std::string_view text{};
+
+  OutItem(int v) : kind(Kind::kInteger), ival(v) {}
+  OutItem(float v) : kind(Kind::kReal), rval(v) {}
+  OutItem(std::string_view s) : kind(Kind::kText), text(s) {}
+  OutItem(const char* s) : kind(Kind::kText), text(s) {}
+  OutItem(const std::string& s) : kind(Kind::kText), text(s) {}
+};
+void write_list(std::initializer_list<OutItem> items);
+// The formatted line itself, without writing it (for tests and the fuzzers).
+std::string format_list(std::span<const OutItem> items);
+
+// A line written as it stands (the message writer's "(1x,a)" lines add their own blank).
+void write_line(std::string_view text);
+// One line on standard error (operator diagnostics outside the dialogue).
+void write_error_line(std::string_view text);
+// Push buffered standard output to the operating system.
+void flush_stdout();
+
+// ---------------------------------------------------------------------------
+// Environment and process
+
+std::optional<std::string> get_env(std::string_view name);
+// Set `name` for this process only when it is not set yet.
+void set_env_default(std::string_view name, std::string_view value);
+[[noreturn]] void exit_process(int status);
+
+}  // namespace platform

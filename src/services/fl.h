@@ -1,0 +1,39 @@
+// File services: the pool of logical units 11..20, direct-access and
+// sequential files by unit number, existence tests under the accepted name
+// forms, table files, and status conversion.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+// Lowest free unit of the pool; -21 when all ten are handed out (lun = -1).
+void fl_glun(int& lun, int& iret);
+// Return lun (11..20) to the pool; other numbers are ignored.
+void fl_flun(int lun, int& iret);
+// Create and open a new direct-access file of lrecl-word records.
+void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret);
+// Open an existing sequential text file.
+void fl_sopn(std::string_view filnam, int& lun, int& iret);
+// Existence test: as given, expanded, lowered (and expanded). iret is 0.
+void fl_inqr(std::string_view filnam, bool& exist, std::span<char> newfil, int& iret);
+// Read nword words of record irec.
+void fl_read(int lun, int irec, int nword, std::span<int> idata, int& iret);
+// Read of a file opened for shared access; same behaviour as fl_read.
+void fl_rshr(int lun, int irec, int nword, std::span<int> idata, int& iret);
+// Write nword words as record irec.
+void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret);
+// Close the unit and return it to the pool.
+void fl_clos(int lun, int& iret);
+// Move a sequential unit back one record.
+void fl_bksp(int lun, int& iret);
+// Return code from an I/O status (through ss_iret); ier = 0.
+void fl_iret(int iostat, int& iret, int& ier);
+// Find and open a table file, positioned on its first data line.
+void fl_tbop(std::string_view table, std::string_view type, int& lun, int& iret);
+// Position an open sequential unit on its next data line; -22 when none.
+void fl_tdat(int lun, int& iret);
+
+namespace services {
+// Start condition of the unit pool (all ten units free); called by in_bdta.
+void reset_units();
+}  // namespace services

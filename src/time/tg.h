@@ -1,0 +1,18 @@
+// Grid time conversions: the 20-character grid time text, its three integers
+// (date, time, forecast word) and the two stored column-header words.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+// Text to (yymmdd, hhmm, forecast word); -1 bad date/time, -2 bad type or
+// period too long, -3 period not an integer. Remembers the last success.
+void tg_ctoi(std::string_view timtxt, std::span<int> intdtf, int& iret);
+// Forecast type letter and period text to the forecast word.
+void tg_iftm(std::string_view ftype, std::string_view ftime, int& iftime, int& iret);
+// Valid time to the matching initial "F" time; may alias.
+void tg_vtof(std::span<const int> validt, std::span<int> intdtf, int& iret);
+// Three integers to the two stored words.
+void tg_itof(std::span<const int> intdtf, std::span<int> timwrd, int& iret);
+// Two stored words back to three integers.
+void tg_ftoi(std::span<const int> timwrd, std::span<int> intdtf, int& iret);
