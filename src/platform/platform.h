@@ -23,10 +23,11 @@ namespace platform {
 inline constexpr int kOk = 0;
 inline constexpr int kEndOfFile = -1;
 // Statuses of the runtime itself (above every errno value in use).
-inline constexpr int kBadItem = 5010;     // a free-form item could not be read as its type
-inline constexpr int kNotOpen = 5011;     // the unit number has no open file
-inline constexpr int kUnitInUse = 5012;   // open on a unit that is already open
-inline constexpr int kWrongAccess = 5013; // record I/O on a sequential unit or the reverse
+inline constexpr int kBadItem = 5010;        // a free-form item could not be read as its type
+inline constexpr int kNotOpen = 5011;        // the unit number has no open file
+inline constexpr int kUnitInUse = 5012;      // open on a unit that is already open
+inline constexpr int kWrongAccess = 5013;    // record I/O on a sequential unit or the reverse
+inline constexpr int kNoEarlierLine = 5014;  // backspace twice in a row: only one line is kept
 
 inline constexpr int kStdinUnit = 5;   // standard input, always connected
 inline constexpr int kStdoutUnit = 6;  // standard output, always connected
@@ -67,6 +68,8 @@ int read_line(int lun, std::string& line);
 int read_field(int lun, std::span<char> field);
 
 // Step back one line, so that the next read returns the line last read.
+// One step is kept: a second backspace before the next read gives
+// kNoEarlierLine; a backspace before the first read does nothing.
 int backspace(int lun);
 
 // Line number (from 1) of the line last read on `lun`, 0 before the first;
@@ -78,8 +81,13 @@ int line_number(int lun);
 // starts on a new line, takes the items in order (separated by blanks, tabs or
 // commas), continues over further lines until it has them all and discards the
 // rest of its last line. A text item is bare or between quotes ('...' or "...")
-// and is cut or blank-padded to its field. On kBadItem, `bad_text` (when given)
-// receives the offending item as read.
+// and is cut or blank-padded to its field (a doubled quote inside stands for
+// one). A run of separators counts as one separator. A read of no items takes
+// one line. Integers: optional sign and digits, in range. Reals: integer,
+// decimal or exponent forms (E, e, D or d), also Inf and NaN; a value beyond
+// the float range reads as infinity, one too small as zero. On kBadItem,
+// `bad_text` (when given) receives the offending item as read; the items
+// before it are already stored.
 struct ReadItem {
   enum class Kind { kInteger, kReal, kText };
   Kind kind;

@@ -1,0 +1,158 @@
+// Free-form (list-directed) output lines and the standard-stream writers.
+//
+// Layout of one line: a leading blank, then the items; one blank between
+// items unless both neighbours are texts. Integers fill 11 columns; reals a
+// 16-column field holding nine significant digits, in fixed form when the
+// rounded value is at least 0.1 and below 1e9 (right-justified in 12 columns
+// and followed by 4 blanks), otherwise as d.ddddddddE+xx.
+//
+// Each line goes to the operating system in one write(2) call, unbuffered,
+// so its order against standard error is exact and a printed line is on
+// record even if the process dies right after.
+#include "platform/runtime.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+
+namespace platform {
+namespace {
+
+void pad_left(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
+void append_integer(std::string& out, int v) {
+  std::array<char, 16> digits;
+  const auto res = std::to_chars(digits.begin(), digits.end(), v);
+  pad_left(out, {digits.data(), static_cast<std::size_t>(res.ptr - digits.data())}, 11);
+}
+
+void append_real(std::string& out, float x) {
+  if (std::isnan(x)) return pad_left(out, "NaN", 16);
+  if (std::isinf(x)) return pad_left(out, x < 0 ? "-Infinity" : "Infinity", 16);
+  if (x == 0.0f) {
+    pad_left(out, std::signbit(x) ? "-0.00000000" : "0.00000000", 12);
+    out.append(4, ' ');
+    return;
+  }
+  // Nine significant digits of |x|, correctly rounded (ties to even) on the
+  // exact binary value: d.dddddddde±XX.
+  std::array<char, 32> sci;
+  const auto res = std::to_chars(sci.begin(), sci.end(), std::fabs(static_cast<double>(x)),
+                                 std::chars_format::scientific, 8);
+  const std::string_view text(sci.data(), static_cast<std::size_t>(res.ptr - sci.data()));
+  std::array<char, 9> d;
+  d[0] = text[0];
+  std::copy_n(text.begin() + 2, 8, d.begin() + 1);
+  int exponent = 0;
+  const std::size_t epos = text.find('e');
+  std::from_chars(text.data() + epos + 2, text.data() + text.size(), exponent);
+  if (text[epos + 1] == '-') exponent = -exponent;
+
+  std::string field;
+  if (x < 0) field += '-';
+  if (exponent >= -1 && exponent <= 8) {
+    if (exponent == -1) {
+      field += "0.";
+      field.append(d.data(), 9);
+    } else {
+      const auto before = static_cast<std::size_t>(exponent + 1);
+      field.append(d.data(), before);
+      field += '.';
+      field.append(d.data() + before, 9 - before);
+    }
+    pad_left(out, field, 12);
+    out.append(4, ' ');
+    return;
+  }
+  field += d[0];
+  field += '.';
+  field.append(d.data() + 1, 8);
+  field += 'E';
+  field += exponent < 0 ? '-' : '+';
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  field += static_cast<char>('0' + magnitude / 10);
+  field += static_cast<char>('0' + magnitude % 10);
+  pad_left(out, field, 16);
+}
+
+// Writes all of `data` to fd, retrying after interrupts and partial writes.
+void write_all(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return;  // nowhere left to report a failing standard stream
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace
+
+namespace detail {
+
+void emit_line(int fd, std::string_view line) {
+  HookState& h = hooks();
+  std::string* capture =
+      fd == STDOUT_FILENO ? (h.capture_out ? &h.out : nullptr) : (h.capture_err ? &h.err : nullptr);
+  if (capture != nullptr) {
+    *capture += line;
+    *capture += '\n';
+    return;
+  }
+  std::string whole;
+  whole.reserve(line.size() + 1);
+  whole += line;
+  whole += '\n';
+  write_all(fd, whole.data(), whole.size());
+}
+
+}  // namespace detail
+
+std::string format_list(std::span<const OutItem> items) {
+  std::string line;
+  bool previous_text = false;
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    const OutItem& item = items[k];
+    const bool text = item.kind == OutItem::Kind::kText;
+    if (k == 0 || !(text && previous_text)) line += ' ';
+    switch (item.kind) {
+      case OutItem::Kind::kInteger:
+        append_integer(line, item.ival);
+        break;
+      case OutItem::Kind::kReal:
+        append_real(line, item.rval);
+        break;
+      case OutItem::Kind::kText:
+        line += item.text;
+        break;
+    }
+    previous_text = text;
+  }
+  return line;
+}
+
+void write_list(std::initializer_list<OutItem> items) {
+  detail::emit_line(STDOUT_FILENO, format_list(std::span(items.begin(), items.size())));
+}
+
+void write_line(std::string_view text) {
+  detail::emit_line(STDOUT_FILENO, text);
+}
+
+void write_error_line(std::string_view text) {
+  detail::emit_line(STDERR_FILENO, text);
+}
+
+// Standard output is written unbuffered, a line at a time; nothing waits here.
+void flush_stdout() {}
+
+}  // namespace platform

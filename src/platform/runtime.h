@@ -1,0 +1,94 @@
+// Internals of the I/O runtime shared by its files: the unit table, the
+// standard-stream writers and the state of the test hooks. Not for use
+// outside platform/.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/platform_test.h"
+
+namespace platform::detail {
+
+enum class Access { kClosed, kDirect, kSequential, kOutput };
+
+// One logical unit. Direct units use fd, recl and size; sequential units (and
+// standard input) use the text buffer: unread bytes are buf[pos, end), and
+// last_start is where the line last read began (kNoLine when backspace has
+// nothing to go back to).
+struct Unit {
+  static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
+
+  Access access = Access::kClosed;
+  int fd = -1;
+  std::string name;
+  int recl = 0;
+  std::int64_t size = 0;  // direct: file size in bytes, kept up to date by writes
+
+  std::vector<char> buf;
+  std::size_t pos = 0;
+  std::size_t end = 0;
+  std::size_t last_start = kNoLine;
+  bool at_eof = false;  // the descriptor has delivered its last byte
+  int line_no = 0;
+
+  void reset_text() {
+    buf.clear();
+    pos = end = 0;
+    last_start = kNoLine;
+    at_eof = false;
+    line_no = 0;
+  }
+};
+
+// The unit, or nullptr when lun is outside 0..kMaxUnit.
+Unit* find_unit(int lun);
+
+// Bytes read from a descriptor per refill of a text buffer.
+inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+
+// Next line of a sequential unit (or standard input), without its line end.
+// The view stays valid until the next call on the same unit.
+int next_line(Unit& u, std::string_view& line);
+
+// Resolves a unit for line or free-form reading: kNotOpen or kWrongAccess on failure.
+int text_unit(int lun, Unit*& u);
+
+// Writes `line` and one LF to fd 1 or 2 in one system call (or to the capture buffer).
+void emit_line(int fd, std::string_view line);
+
+// --- test hooks -----------------------------------------------------------
+struct Fault {
+  bool armed = false;
+  int lun = -1;
+  int remaining = 0;
+  int error = 0;
+};
+
+struct HookState {
+  bool any_fault = false;
+  std::array<Fault, 4> faults{};
+  testing::IoCounts counts{};
+  bool capture_out = false;
+  bool capture_err = false;
+  std::string out;
+  std::string err;
+};
+HookState& hooks();
+
+// Counts one operation against the armed fault of its kind; the fault's error
+// number when this is the operation that is to fail, else 0.
+int check_injected(testing::Op op, int lun);
+
+// The error number of an injected fault for this operation, or 0.
+inline int injected_fault(testing::Op op, int lun) {
+  if (!hooks().any_fault) return 0;
+  return check_injected(op, lun);
+}
+
+}  // namespace platform::detail
