@@ -8,25 +8,31 @@
 #include "grid/gd_blocks.h"
 
 // Create a grid file; gfnum its DM file number. -1 creation or header write
-// failed (messages "DM" and "GD"), -13 hdrlen + 2 above 128.
+// failed (messages "DM" and "GD"; also when nnav or nanl exceed the blocks
+// given, then before any file exists), -13 hdrlen + 2 above 128. The header
+// words wait in the record cache until the first grid write flushes the file.
 void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock, int nanl,
              std::span<const float> anlblock, int hdrlen, int maxgrids, int& gfnum, int& iret);
-// Write a grid unpacked. 0, -4, -5, -9, -10, -6, -11 or the flush's code.
-void gd_wdat(int gfnum, std::span<const float> grid, int kx, int ky,
-             std::span<const int> grdhdr, std::span<const std::string_view> timpair,
-             std::span<const int> levpair, int vcode, std::string_view pname, bool replace,
-             int& iret);
+// Write a grid unpacked. 0, -4 no grid file, -5 not writable, -9 kx or ky
+// below 1 or grid holding fewer than kx * ky values, -10 duplicate and replace
+// false, -6 column header or data not written, -11 no free column, or the
+// flush's code. grdhdr words beyond those given are written as 0.
+// REQUIRES: timpair and levpair hold two entries each.
+void gd_wdat(int gfnum, std::span<const float> grid, int kx, int ky, std::span<const int> grdhdr,
+             std::span<const std::string_view> timpair, std::span<const int> levpair, int vcode,
+             std::string_view pname, bool replace, int& iret);
 // Write a grid with packing type ipktyp and bit count nbits.
-void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky,
-             std::span<const int> grdhdr, std::span<const std::string_view> timpair,
-             std::span<const int> levpair, int vcode, std::string_view pname, bool replace,
-             int ipktyp, int nbits, int& iret);
+void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<const int> grdhdr,
+             std::span<const std::string_view> timpair, std::span<const int> levpair, int vcode,
+             std::string_view pname, bool replace, int ipktyp, int nbits, int& iret);
 // 0 when gfnum names an open grid file, else -4.
 void gd_fchk(int gfnum, int& iret);
 // Grid identifier to the ten column-header words; iret 0.
+// REQUIRES: two times, two levels, ihdarr of at least ten words.
 void gd_itoh(std::span<const std::string_view> timpair, std::span<const int> levpair, int vcode,
              std::string_view pname, std::span<int> ihdarr, int& iret);
-// Enter one time (three integers) into the file's time list; iret 0.
+// Enter one time (three integers) into the file's time list; iret 0. A new
+// time finding the list full (1000 entries) is not listed; the grid still counts.
 void gd_addt(int gfnum, std::span<const int> intdft, int& iret);
 
 namespace grid {
