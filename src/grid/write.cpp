@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int kIdentifierWords = 10;  // column keys GDT1 .. GPM3
-constexpr int kDmNoFreeColumn = -12;  // the column writer found every column in use
 constexpr std::array<int, kIdentifierWords> kAllColumnKeys = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 void report_dm(int idmcode) {
@@ -81,7 +80,7 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
     dm_wclh(f, 0, ihdarr, icol, ier);
     if (ier != 0) {
       report_dm(ier);
-      iret = ier == kDmNoFreeColumn ? grid::kGdNoColumn : grid::kGdWriteFailed;
+      iret = ier == dm::kDmNoFreeHeader ? grid::kGdNoColumn : grid::kGdWriteFailed;
       return;
     }
   }
