@@ -21,6 +21,18 @@ inline std::string_view trim_right(std::string_view text) {
   return text.substr(0, n);
 }
 
+// Three-way comparison of two fields as if the shorter were padded with blanks,
+// on unsigned byte values: negative, 0 or positive.
+inline int compare_padded(std::string_view a, std::string_view b) {
+  std::size_t n = a.size() > b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    auto ca = static_cast<unsigned char>(i < a.size() ? a[i] : ' ');
+    auto cb = static_cast<unsigned char>(i < b.size() ? b[i] : ' ');
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return 0;
+}
+
 // A field's contents as a view.
 inline std::string_view as_view(std::span<const char> field) {
   return {field.data(), field.size()};

@@ -32,7 +32,6 @@ void st_c2i(std::string_view string, int maxnum, std::span<int> iarray, int& num
 // ival as left-justified decimal text.
 void st_inch(int ival, std::span<char> outfld, int& iret);
 // nval 4-character groups to integer words (first character in the lowest byte).
-void st_ctoi(std::span<const std::string_view> carray, int nval, std::span<int> iarray,
-             int& iret);
+void st_ctoi(std::span<const std::string_view> carray, int nval, std::span<int> iarray, int& iret);
 // The first nchar characters to nval integer words, four characters each.
 void st_stoi(std::string_view string, int nchar, int& nval, std::span<int> iarray, int& iret);
