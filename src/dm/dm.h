@@ -41,8 +41,7 @@ void dm_wfil(int idmf, int& iret);
 void dm_wprt(int idmf, int& iret);
 void dm_whda(int idmf, int& iret);
 // Write nword 4-character names, one per word, from isword.
-void dm_wch4(int idmf, int isword, int nword, std::span<const std::string_view> carray,
-             int& iret);
+void dm_wch4(int idmf, int isword, int nword, std::span<const std::string_view> carray, int& iret);
 // Write the first nchar characters of string, four to a word, from isword.
 void dm_wstr(int idmf, int isword, int nchar, std::string_view string, int& iret);
 
@@ -58,8 +57,7 @@ void dm_fkey(int idmf, std::string_view keynam, std::span<char> type, int& loc, 
 void dm_srch(int idmf, std::string_view type, int nkeys, std::span<const int> keyloc,
              std::span<const int> ihdarr, int& ipos, int& iret);
 // Write nword reals as the contents of file header fhdnam.
-void dm_wfhr(int idmf, std::string_view fhdnam, std::span<const float> rvals, int nword,
-             int& iret);
+void dm_wfhr(int idmf, std::string_view fhdnam, std::span<const float> rvals, int nword, int& iret);
 
 // --- Word I/O and record cache ---------------------------------------------
 
@@ -102,13 +100,12 @@ void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<co
 void dm_sgpk(int igx, int igy, int ipktyp, int nbits, bool misflg, float ref, float scale,
              float difmin, int& iret);
 // Pack a grid by the stored request into idata.
-void dm_pkgd(std::span<const float> grid, std::span<int> idata, int& kword, int& ipktyp,
-             int& nbits, int& misflg, int& kxky, int& kx, float& ref, float& scale,
-             float& difmin, int& iret);
+void dm_pkgd(std::span<const float> grid, std::span<int> idata, int& kword, int& ipktyp, int& nbits,
+             int& misflg, int& kxky, int& kx, float& ref, float& scale, float& difmin, int& iret);
 // Write the grid block at isword.
 void dm_wpkg(int idmf, std::span<const float> grid, std::span<const int> idata, int isword,
-             int kword, int ipktyp, int nbits, int misflg, int kxky, int kx, float ref,
-             float scale, float difmin, int& iret);
+             int kword, int ipktyp, int nbits, int misflg, int kxky, int kx, float ref, float scale,
+             float difmin, int& iret);
 // Pack nword reals of part iprt (type 4) into idata; kword packed words.
 void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& kword,
              std::span<int> idata, int& iret);

@@ -1,0 +1,145 @@
+// The record cache: eight slots of one 128-word record each, shared by all open
+// DM files, reused round-robin. It owns dmcach and the cache bookkeeping of
+// gmdm (icnext, icfile, icrec, icdrty).
+//
+// Invariants, checked by check_cache() after every cache operation in debug builds:
+//  (1) A slot holding no file (icfile 0) is never dirty.
+//  (2) No two slots hold the same (file, record).
+//  (3) A slot's words are in the file's representation (missing values
+//      substituted, bytes and reals converted), so a write-back copies them
+//      unchanged. dm_wflt refuses a file it cannot convert for before it
+//      touches a slot, so unconverted words never sit in one.
+//  (4) After dm_fwrt(idmf) no slot of idmf is dirty.
+//  (5) A slot holding a file holds an open file and a record number >= 1,
+//      and icnext is 0..8.
+//
+// Transitions: dm_rrec binds a slot to (file, record), by a hit or through
+// dm_nxtc, which writes the chosen slot back first when it is dirty; dm_wflt
+// marks a slot dirty; dm_fwrt and dm_nxtc make slots clean; dm_clos unbinds the
+// slots of a closed file.
+#include "dm/dm.h"
+
+#include <algorithm>
+#include <cassert>
+
+#include "dm/internal.h"
+#include "services/er.h"
+#include "services/fl.h"
+
+namespace dm {
+
+int write_slot(int isl) {
+  std::size_t s = slot_index(isl);
+  int idmf = gmdm.icfile[s];
+  int ier = 0;
+  fl_writ(iflun(idmf), gmdm.icrec[s], kRecordWords, slot_words(isl), ier);
+  gmdm.icdrty[s] = 0;
+  if (ier != 0) {
+    report_file_error(ier, " ");
+    return kDmWriteFailed;
+  }
+  return kDmOk;
+}
+
+void report_file_error(int ier, std::string_view text) {
+  int iret = 0;
+  er_wmsg("FL", ier, text, iret);
+}
+
+bool swaps_integers(int idmf) {
+  const DmLabelValues& lbl = label(idmf);
+  return lbl.mchtyp != kHostMachine && ((lbl.kifrm != 0) != (dmlabl.mhifrm != 0));
+}
+
+void check_cache() {
+#ifndef NDEBUG
+  assert(gmdm.icnext >= 0 && gmdm.icnext <= kCacheSlots);
+  for (int isl = 1; isl <= kCacheSlots; ++isl) {
+    std::size_t s = slot_index(isl);
+    int idmf = gmdm.icfile[s];
+    if (idmf == 0) {
+      assert(gmdm.icdrty[s] == 0);  // (1)
+      continue;
+    }
+    assert(idmf >= 1 && idmf <= kMaxFiles && iflun(idmf) >= 0 && gmdm.icrec[s] >= 1);  // (5)
+    for (int jsl = isl + 1; jsl <= kCacheSlots; ++jsl) {
+      std::size_t t = slot_index(jsl);
+      assert(gmdm.icfile[t] != idmf || gmdm.icrec[t] != gmdm.icrec[s]);  // (2)
+    }
+  }
+#endif
+}
+
+}  // namespace dm
+
+void dm_chkf(int idmf, int& iret) {
+  iret = idmf >= 1 && idmf <= dm::kMaxFiles && dm::iflun(idmf) >= 0 ? dm::kDmOk : dm::kDmBadFile;
+}
+
+void dm_word(int iword, int& irec, int& jword, int& iret) {
+  iret = dm::kDmOk;
+  if (iword < 1) {  // no such word: the arithmetic below would give position 0
+    irec = 0;
+    jword = 0;
+    iret = dm::kDmBadArgument;
+    return;
+  }
+  irec = (iword - 1) / dm::kRecordWords + 1;
+  jword = iword - dm::kRecordWords * (irec - 1);
+}
+
+void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret) {
+  iret = 0;
+  iflerr = 0;
+  ircpnt = 0;
+  for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {
+    std::size_t s = dm::slot_index(isl);
+    if (gmdm.icfile[s] == idmf && gmdm.icrec[s] == irec) {
+      ircpnt = isl;
+      return;
+    }
+  }
+  int ier = 0;
+  dm_nxtc(ircpnt, ier);  // a failed write-back is reported by its message only
+  dm::RecordWords& words = dm::slot_words(ircpnt);
+  if (dmfile.kshare[dm::file_index(idmf)] != 0) {
+    fl_rshr(dm::iflun(idmf), irec, dm::kRecordWords, words, iflerr);
+  } else {
+    fl_read(dm::iflun(idmf), irec, dm::kRecordWords, words, iflerr);
+  }
+  if (iflerr != 0) {  // e.g. a record beyond the end of the file: present as zeros
+    iret = dm::kDmReadFailed;
+    words.fill(0);
+  }
+  std::size_t s = dm::slot_index(ircpnt);
+  gmdm.icfile[s] = idmf;
+  gmdm.icrec[s] = irec;
+  dm::check_cache();
+}
+
+void dm_nxtc(int& ircpnt, int& iret) {
+  iret = 0;
+  gmdm.icnext = gmdm.icnext + 1;
+  if (gmdm.icnext > dm::kCacheSlots) gmdm.icnext = 1;
+  if (gmdm.icdrty[dm::slot_index(gmdm.icnext)] != 0) iret = dm::write_slot(gmdm.icnext);
+  ircpnt = gmdm.icnext;
+  dm::check_cache();
+}
+
+void dm_fwrt(int idmf, int& iret) {
+  dm_chkf(idmf, iret);
+  if (iret != 0) return;
+  for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {
+    std::size_t s = dm::slot_index(isl);
+    if (gmdm.icdrty[s] != 0 && gmdm.icfile[s] == idmf) {
+      if (dm::write_slot(isl) != 0) iret = dm::kDmWriteFailed;
+    }
+  }
+#ifndef NDEBUG
+  for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {
+    std::size_t s = dm::slot_index(isl);
+    assert(gmdm.icfile[s] != idmf || gmdm.icdrty[s] == 0);  // (4)
+  }
+#endif
+  dm::check_cache();
+}

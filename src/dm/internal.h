@@ -1,0 +1,33 @@
+// Helpers shared by the DM engine's own files; not part of the layer's interface.
+#pragma once
+
+#include <string_view>
+
+#include "dm/dm_blocks.h"
+
+namespace dm {
+
+// Write cache slot isl back as record icrec of file icfile and mark it clean,
+// whatever the outcome. On failure the "FL" message with the file-service code
+// is written and -6 returned; else 0.
+int write_slot(int isl);
+
+// Checks the record cache's invariants (see cache.cpp) and stops the program
+// when one is broken. Compiled in when NDEBUG is not defined (the sanitizer
+// build); a no-op otherwise.
+void check_cache();
+
+// Write the "FL" message for file-service code ier with context text.
+void report_file_error(int ier, std::string_view text);
+
+// Whether integer words of file idmf are byte-reversed on their way to and from
+// the file: machine type not 8 and exactly one of the file's and the host's
+// integer-form flags set.
+bool swaps_integers(int idmf);
+
+// name cut or blank-padded to four characters.
+Name4 to_name4(std::string_view name);
+// Whether name equals a stored name when the shorter is padded with blanks.
+bool name_matches(std::string_view name, const Name4& stored);
+
+}  // namespace dm
