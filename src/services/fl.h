@@ -3,8 +3,14 @@
 // forms, table files, and status conversion.
 #pragma once
 
+#include <array>
 #include <span>
 #include <string_view>
+
+// Return codes of the file services (besides the I/O statuses they pass on).
+inline constexpr int kFlEndOfFile = -1;  // end of file (platform status passed through)
+inline constexpr int kFlNoUnit = -21;    // all ten units of the pool are handed out
+inline constexpr int kFlNoData = -22;    // a table file holds no data line
 
 // Lowest free unit of the pool; -21 when all ten are handed out (lun = -1).
 void fl_glun(int& lun, int& iret);
@@ -34,6 +40,17 @@ void fl_tbop(std::string_view table, std::string_view type, int& lun, int& iret)
 void fl_tdat(int lun, int& iret);
 
 namespace services {
+
+inline constexpr int kFirstPoolUnit = 11;  // the pool hands out units 11..20
+inline constexpr int kPoolUnits = 10;
+
+// Unit-pool flags (part of the general library block): lunuse[k - 1] is 1 while
+// unit k + 10 is handed out, 0 while it is free.
+struct UnitPool {
+  std::array<int, kPoolUnits> lunuse;
+};
+extern UnitPool lunpool;
+
 // Start condition of the unit pool (all ten units free); called by in_bdta.
 void reset_units();
 }  // namespace services

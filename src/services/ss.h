@@ -5,6 +5,8 @@
 #include <span>
 #include <string_view>
 
+inline constexpr int kSsUndefined = -1;  // symbol not defined, or nothing to expand
+
 // value = environment value of symbol (upper-cased, at most 20 characters; a
 // leading "$" is tried with and without). iret 0 defined, -1 not.
 void ss_gsym(std::string_view symbol, std::span<char> value, int& iret);

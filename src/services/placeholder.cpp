@@ -1,1 +1,0 @@
-// Placeholder until the layer's sources land.

@@ -1,0 +1,81 @@
+// Test helpers of the services layer: environment variables set for one test
+// and restored afterwards, a fresh directory per test, and a working directory
+// restored at the end of a test. For tests only.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>  // setenv, unsetenv, mkdtemp
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace services::testing {
+
+// Sets (or, with nullopt, removes) one environment variable until destruction.
+class ScopedEnv {
+ public:
+  ScopedEnv(std::string name, std::optional<std::string> value)
+      : name_(std::move(name)), saved_(platform::get_env(name_)) {
+    apply(value);
+  }
+  ~ScopedEnv() { apply(saved_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  void apply(const std::optional<std::string>& value) {
+    if (value) {
+      setenv(name_.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  std::string name_;
+  std::optional<std::string> saved_;
+};
+
+// A new empty directory under the test temporary directory, removed with its
+// contents at destruction.
+class TempDirectory {
+ public:
+  TempDirectory() {
+    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "svcXXXXXX").string();
+    const char* made = mkdtemp(pattern.data());
+    EXPECT_NE(made, nullptr);
+    path_ = pattern;
+  }
+  ~TempDirectory() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempDirectory(const TempDirectory&) = delete;
+  TempDirectory& operator=(const TempDirectory&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Changes the working directory until destruction.
+class ScopedCwd {
+ public:
+  explicit ScopedCwd(const std::filesystem::path& dir) : saved_(std::filesystem::current_path()) {
+    std::filesystem::current_path(dir);
+  }
+  ~ScopedCwd() {
+    std::error_code ec;
+    std::filesystem::current_path(saved_, ec);
+  }
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  std::filesystem::path saved_;
+};
+
+}  // namespace services::testing
