@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <cstring>
+#include <cstdint>
 #include <limits>
 
 namespace platform {
@@ -34,8 +34,9 @@ std::string_view bare_token(std::string_view line, std::size_t& i) {
 bool parse_integer(std::string_view tok, int& value) {
   const char* first = tok.data();
   const char* last = first + tok.size();
-  if (first != last && *first == '+') ++first;
-  if (first == last || *first == '+') return false;
+  if (first != last && *first == '+' && ++first != last && (*first < '0' || *first > '9')) {
+    return false;
+  }
   int v = 0;
   const auto [ptr, ec] = std::from_chars(first, last, v);
   if (ec != std::errc{} || ptr != last) return false;
@@ -64,6 +65,35 @@ long magnitude(const char* first, const char* last) {
   return negative ? mag - exponent : mag + exponent;
 }
 
+// Plain decimals (digits with an optional point) whose digits form an integer
+// m <= 2^24 and that have at most 10 decimals: m and 10^k are both exact
+// floats, so the one division m / 10^k is correctly rounded. Returns false for
+// every other form, which goes to std::from_chars.
+bool parse_plain_decimal(const char* first, const char* last, float& v) {
+  static constexpr std::array<float, 11> kPowers = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                                    1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
+  std::uint32_t m = 0;
+  int ndigits = 0;
+  int decimals = -1;  // -1 until the point is seen
+  for (const char* p = first; p != last; ++p) {
+    const char c = *p;
+    if (c >= '0' && c <= '9') {
+      m = m * 10 + static_cast<std::uint32_t>(c - '0');
+      if (m > kExactLimit) return false;
+      ++ndigits;
+      if (decimals >= 0) ++decimals;
+    } else if (c == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      return false;
+    }
+  }
+  if (ndigits == 0 || decimals > 10) return false;
+  v = static_cast<float>(m) / kPowers[static_cast<std::size_t>(decimals < 0 ? 0 : decimals)];
+  return true;
+}
+
 bool parse_real(std::string_view tok, float& value) {
   const char* first = tok.data();
   const char* last = first + tok.size();
@@ -71,23 +101,29 @@ bool parse_real(std::string_view tok, float& value) {
   if (first != last && (*first == '+' || *first == '-')) negative = *first++ == '-';
   if (first == last || *first == '+' || *first == '-') return false;
 
+  float v = 0.0f;
+  if (parse_plain_decimal(first, last, v)) {
+    value = negative ? -v : v;
+    return true;
+  }
+
   // The D exponent letter is written as E for the conversion.
+  const char* exponent_d = first;
+  while (exponent_d != last && (*exponent_d | 0x20) != 'd') ++exponent_d;
   std::array<char, 64> local;
   std::string long_copy;
-  if (std::memchr(first, 'd', static_cast<std::size_t>(last - first)) != nullptr ||
-      std::memchr(first, 'D', static_cast<std::size_t>(last - first)) != nullptr) {
+  if (exponent_d != last) {
     const auto n = static_cast<std::size_t>(last - first);
     char* dest = local.data();
     if (n > local.size()) {
       long_copy.resize(n);
       dest = long_copy.data();
     }
-    std::transform(first, last, dest, [](char c) { return c == 'd' || c == 'D' ? 'E' : c; });
+    std::transform(first, last, dest, [](char c) { return (c | 0x20) == 'd' ? 'E' : c; });
     first = dest;
     last = dest + n;
   }
 
-  float v = 0.0f;
   const auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
   if (ptr != last || (ec != std::errc{} && ec != std::errc::result_out_of_range)) return false;
   if (ec == std::errc::result_out_of_range) {
@@ -169,7 +205,7 @@ int read_real(int lun, float& value, std::string* bad_text) {
   if (const int status = detail::text_unit(lun, u)) return status;
   for (;;) {
     std::string_view line;
-    if (const int status = detail::next_line(*u, line)) return status;
+    if (const int status = detail::next_line_fast(*u, line)) return status;
     std::size_t i = skip_separators(line, 0);
     if (i == line.size()) continue;  // an empty line holds no item
     const std::string_view tok = bare_token(line, i);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,6 +56,21 @@ inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 // Next line of a sequential unit (or standard input), without its line end.
 // The view stays valid until the next call on the same unit.
 int next_line(Unit& u, std::string_view& line);
+
+// The same, inline for the common case of a whole line already in the buffer.
+inline int next_line_fast(Unit& u, std::string_view& line) {
+  const char* start = u.buf.data() + u.pos;
+  const std::size_t avail = u.end - u.pos;
+  const void* lf = avail > 0 ? std::memchr(start, '\n', avail) : nullptr;
+  if (lf == nullptr) return next_line(u, line);
+  std::size_t len = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
+  u.last_start = u.pos;
+  u.pos += len + 1;
+  ++u.line_no;
+  if (len > 0 && start[len - 1] == '\r') --len;
+  line = {start, len};
+  return kOk;
+}
 
 // Resolves a unit for line or free-form reading: kNotOpen or kWrongAccess on failure.
 int text_unit(int lun, Unit*& u);
