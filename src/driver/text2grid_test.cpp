@@ -1,0 +1,89 @@
+// The text2grid program as a child process: a bad answer or the end of input
+// stops it with status 2, one message on standard error, the prompts so far on
+// standard output, and no file created.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+  int files_created = 0;
+};
+
+std::string slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs text2grid in an empty working folder with `input` on standard input.
+RunResult run_text2grid(const std::string& input) {
+  std::string pattern = ::testing::TempDir() + "/text2grid_run_XXXXXX";
+  const char* dir = ::mkdtemp(pattern.data());
+  EXPECT_NE(dir, nullptr);
+  const std::filesystem::path work = pattern;
+  const std::filesystem::path io = work.string() + "_io";
+  std::filesystem::create_directory(io);
+  std::ofstream(io / "stdin") << input;
+  const std::string command = "cd '" + work.string() + "' && '" TEXT2GRID_PATH "' < '" +
+                              (io / "stdin").string() + "' > '" + (io / "stdout").string() +
+                              "' 2> '" + (io / "stderr").string() + "'";
+  const int raw = std::system(command.c_str());
+  RunResult result;
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.out = slurp(io / "stdout");
+  result.err = slurp(io / "stderr");
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(work)) {
+    ++result.files_created;
+  }
+  std::filesystem::remove_all(work);
+  std::filesystem::remove_all(io);
+  return result;
+}
+
+TEST(Text2gridProgramTest, UnreadableAnswerStopsWithStatusTwo) {
+  const RunResult r = run_text2grid("ten\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, " number of points in X-dir (NX)\n");
+  EXPECT_EQ(r.err,
+            "text2grid: stopped at the question \"number of points in X-dir (NX)\": "
+            "cannot read \"ten\" as an integer\n");
+  EXPECT_EQ(r.files_created, 0);
+}
+
+TEST(Text2gridProgramTest, EndOfInputStopsWithStatusTwo) {
+  const RunResult r = run_text2grid("3\n2\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out,
+            " number of points in X-dir (NX)\n"
+            " number of points in Y-dir (NY)\n"
+            " enter filename\n");
+  EXPECT_EQ(r.err,
+            "text2grid: stopped at the question \"enter filename\": end of input before the "
+            "answer\n");
+}
+
+TEST(Text2gridProgramTest, RefusedVariableAnswerAfterTheEcho) {
+  const RunResult r =
+      run_text2grid("3\n2\nin.txt\nout.grd\n0\n1\n1\n1 2 3 4\nCED\n0 0 0\n230101/0000\nT\n-1\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find(" PROJ = CED"), std::string::npos);
+  EXPECT_TRUE(r.out.ends_with(" (enter -1 if same as previous variable)\n")) << r.out;
+  EXPECT_EQ(r.err,
+            "text2grid: stopped at the question \"enter numbers of vertical levels (variable "
+            "1)\": read -1 (same as previous variable) for the first variable\n");
+  EXPECT_EQ(r.files_created, 0);
+}
+
+}  // namespace

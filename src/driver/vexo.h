@@ -1,0 +1,22 @@
+// The conversion routine: the per-time and per-variable dialogue, then the
+// conversion of the input values into the grid file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Runs the dialogue's second stage with the answers of the first, then the
+// conversion. The area comes with both latitudes first. Texts are the
+// fixed-width answers (infile and outfile1 of 70 characters, PROJ of 3).
+// A bad answer ends the process with status 2 (see driver/dialogue.h).
+void vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
+               int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
+               std::string_view PROJ, float angl1, float angl2, float angl3);
+
+namespace driver {
+
+// The folder of the message files for a process whose MORERR is not set:
+// `installed` when it holds DM.ERR, else `built` (the source tree's copy).
+std::string message_directory(std::string_view installed, std::string_view built);
+
+}  // namespace driver
