@@ -16,17 +16,22 @@ inline constexpr int kFlNoData = -22;    // a table file holds no data line
 void fl_glun(int& lun, int& iret);
 // Return lun (11..20) to the pool; other numbers are ignored.
 void fl_flun(int lun, int& iret);
-// Create and open a new direct-access file of lrecl-word records.
+// Create and open a new direct-access file of lrecl-word records, under the
+// name lowered (unless it starts with "^") and expanded. On failure the unit
+// goes back to the pool and lun = 0: EEXIST for an existing file, EINVAL for
+// lrecl < 1 or too large, -21 (lun = -1) when no unit is free.
 void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret);
-// Open an existing sequential text file.
+// Open an existing sequential text file, found under any accepted name form.
+// On failure the unit goes back to the pool and lun = 0 (-21: lun = -1).
 void fl_sopn(std::string_view filnam, int& lun, int& iret);
 // Existence test: as given, expanded, lowered (and expanded). iret is 0.
 void fl_inqr(std::string_view filnam, bool& exist, std::span<char> newfil, int& iret);
-// Read nword words of record irec.
+// Read nword words of record irec. -1 for a record beyond the end of the file;
+// EINVAL when irec < 1 or nword is negative or larger than idata.
 void fl_read(int lun, int irec, int nword, std::span<int> idata, int& iret);
 // Read of a file opened for shared access; same behaviour as fl_read.
 void fl_rshr(int lun, int irec, int nword, std::span<int> idata, int& iret);
-// Write nword words as record irec.
+// Write nword words at the start of record irec; EINVAL as for fl_read.
 void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret);
 // Close the unit and return it to the pool.
 void fl_clos(int lun, int& iret);
@@ -34,7 +39,10 @@ void fl_clos(int lun, int& iret);
 void fl_bksp(int lun, int& iret);
 // Return code from an I/O status (through ss_iret); ier = 0.
 void fl_iret(int iostat, int& iret, int& ier);
-// Find and open a table file, positioned on its first data line.
+// Find and open a table file, positioned on its first data line. Tried in
+// order: its file name in the current directory, the name as given, then
+// $MORTBL/<type>/<file name> (type not blank) and $MORTBL/<file name>. -22
+// when it has no data line (unit closed, lun = 0).
 void fl_tbop(std::string_view table, std::string_view type, int& lun, int& iret);
 // Position an open sequential unit on its next data line; -22 when none.
 void fl_tdat(int lun, int& iret);

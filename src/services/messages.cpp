@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::size_t kMessageWidth = 128;  // a message, and a line of a message file
 using MessageField = std::array<char, kMessageWidth>;
+constexpr std::size_t kCleanWidth = 160;  // working width of the list reader
 
 constexpr std::string_view kNoGroupPrefix = "[MORLIX";
 
@@ -32,16 +33,18 @@ std::size_t trimmed_length(std::string_view text) {
   return strings::trim_right(text).size();
 }
 
-// The number a message line starts with, if it starts with one.
+// The number a message line starts with: its first item as the integer list
+// reader takes it (other characters than letters, digits and . - + * separate
+// items). False when that item is not a number.
 bool line_number(std::string_view line, int& number) {
-  std::array<int, 1> value{};
-  int num = 0;
+  std::array<char, kCleanWidth> cleaned{};
+  int length = 0;
   int ier = 0;
-  st_c2i(line, 1, value, num, ier);
-  // ier 1 only says that more items follow; -2 says the first is not a number.
-  if (num != 1 || ier == -2 || ier == -1) return false;
-  number = value[0];
-  return true;
+  st_rnan(line, cleaned, length, ier);
+  const std::string_view items = strings::trim_right(strings::as_view(cleaned));
+  if (items.empty()) return false;
+  st_numb(items.substr(0, items.find(' ')), number, ier);
+  return ier == 0;
 }
 
 // Read the open message file on from its current line to the first line of

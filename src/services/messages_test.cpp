@@ -222,7 +222,9 @@ TEST_F(MessageTest, ShippedFilesAreSortedAndCoverEveryCode) {
     const std::vector<ShippedLine> lines = shipped_lines(groups[g]);
     std::set<int> numbers;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-      if (i > 0) EXPECT_LT(lines[i - 1].number, lines[i].number) << groups[g];
+      if (i > 0) {
+        EXPECT_LT(lines[i - 1].number, lines[i].number) << groups[g];
+      }
       numbers.insert(lines[i].number);
     }
     for (int code : required[g]) {

@@ -56,7 +56,7 @@ TEST(SymbolLookup, UndefinedAndBlankValues) {
 }
 
 TEST(SymbolLookup, NameCutAtTwentyAndValueCutToField) {
-  ScopedEnv twenty("T2G_SYM_ABCDEFGHIJK", "long-name-value");
+  ScopedEnv twenty("T2G_SYM_ABCDEFGHIJKL", "long-name-value");
   std::string value = field(4);
   int iret = 0;
   ss_gsym("T2G_SYM_ABCDEFGHIJKLMNOP", value, iret);  // only 20 characters are looked up
