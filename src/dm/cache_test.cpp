@@ -1,0 +1,273 @@
+// Word I/O and the record cache: addressing, physical transfers counted,
+// slot reuse order, write-back of reals, missing values and conversions.
+#include "dm/dm.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cerrno>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "dm/dm_test_support.h"
+
+namespace dm::testing {
+namespace {
+
+using platform::testing::io_counts;
+using platform::testing::reset_io_counts;
+
+class CacheTest : public DmTest {
+ protected:
+  void SetUp() override {
+    DmTest::SetUp();
+    file_ = path();
+    int iret = 0;
+    create_small_file(file_, idmf_, iret);
+    ASSERT_EQ(iret, 0);
+    empty_cache();
+    reset_io_counts();
+  }
+  std::int32_t word_on_disk(int word) {
+    const std::vector<std::int32_t> w = file_words(file_);
+    return static_cast<std::size_t>(word) <= w.size() ? w[static_cast<std::size_t>(word - 1)] : 0;
+  }
+  std::string file_;
+  int idmf_ = 0;
+};
+
+TEST_F(CacheTest, WordAddressSplit) {
+  int irec = 0, jword = 0, iret = 0;
+  dm_word(1, irec, jword, iret);
+  EXPECT_EQ(ints(irec, jword, iret), ints(1, 1, 0));
+  dm_word(128, irec, jword, iret);
+  EXPECT_EQ(ints(irec, jword), ints(1, 128));
+  dm_word(129, irec, jword, iret);
+  EXPECT_EQ(ints(irec, jword), ints(2, 1));
+  dm_word(0, irec, jword, iret);
+  EXPECT_EQ(iret, kDmBadArgument);
+}
+
+TEST_F(CacheTest, FileNumberChecks) {
+  int iret = 0;
+  for (int bad : {0, 2, 4, -1}) {
+    dm_chkf(bad, iret);
+    EXPECT_EQ(iret, kDmBadFile) << bad;
+    dm_fwrt(bad, iret);
+    EXPECT_EQ(iret, kDmBadFile) << bad;
+  }
+  dm_chkf(idmf_, iret);
+  EXPECT_EQ(iret, 0);
+}
+
+TEST_F(CacheTest, IntegersAreWrittenThroughOneWritePerRecord) {
+  std::vector<int> values(200);
+  std::iota(values.begin(), values.end(), 1000);
+  int iret = 0;
+  dm_wint(idmf_, 100, 200, values, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes, 3);  // 100..128, 129..256, 257..299
+  const std::vector<std::int32_t> w = file_words(file_);
+  EXPECT_EQ(w[98], 0);
+  for (int i = 0; i < 200; ++i) ASSERT_EQ(w[static_cast<std::size_t>(99 + i)], 1000 + i);
+  EXPECT_EQ(w[299], 0);  // word 300 untouched
+
+  std::vector<int> back(200);
+  dm_rint(idmf_, 100, 200, back, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(back, values);
+  EXPECT_EQ(io_counts().record_reads, 3);  // the second access hits the cache
+
+  // Nothing to do for no words.
+  reset_io_counts();
+  dm_wint(idmf_, 100, 0, values, iret);
+  EXPECT_EQ(iret, 0);
+  dm_rint(idmf_, 100, 0, back, iret);
+  EXPECT_EQ(iret, 0);
+  dm_wflt(idmf_, 100, 0, {}, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes + io_counts().record_reads, 0);
+  // Requests that would index outside the slot or the caller's array.
+  dm_wint(idmf_, 0, 1, values, iret);
+  EXPECT_EQ(iret, kDmBadArgument);
+  dm_rint(idmf_, 5, 201, back, iret);
+  EXPECT_EQ(iret, kDmBadArgument);
+  dm_wint(4, 5, 1, values, iret);
+  EXPECT_EQ(iret, kDmBadFile);
+}
+
+TEST_F(CacheTest, RealsReachTheFileOnFlushReuseOrALaterIntegerWrite) {
+  const int beyond = 40 * 128 + 7;  // record 41, past the end of the file
+  const std::array<float, 2> reals{1.5f, -2.25f};
+  int iret = 0;
+  dm_wflt(idmf_, beyond, 2, reals, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes, 0);
+  EXPECT_EQ(word_on_disk(beyond), 0);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes, 1);
+  EXPECT_EQ(word_on_disk(beyond), real_word(1.5f));
+  EXPECT_EQ(word_on_disk(beyond + 1), real_word(-2.25f));
+  EXPECT_EQ(word_on_disk(beyond - 1), 0);  // the rest of the new record is zeros
+  EXPECT_EQ(word_on_disk(41 * 128), 0);
+  for (int s : gmdm.icdrty) EXPECT_EQ(s, 0);
+  dm_fwrt(idmf_, iret);  // nothing left to write
+  EXPECT_EQ(io_counts().record_writes, 1);
+
+  // An integer write into the same record carries the reals with it.
+  const std::array<float, 1> r{7.0f};
+  dm_wflt(idmf_, beyond + 10, 1, r, iret);
+  const std::array<int, 1> i{42};
+  dm_wint(idmf_, beyond + 20, 1, i, iret);
+  EXPECT_EQ(io_counts().record_writes, 2);
+  EXPECT_EQ(word_on_disk(beyond + 10), real_word(7.0f));
+  EXPECT_EQ(word_on_disk(beyond + 20), 42);
+}
+
+TEST_F(CacheTest, NinthRecordReusesSlotOneAfterWritingItBack) {
+  const std::array<float, 1> r{3.0f};
+  int iret = 0;
+  for (int k = 0; k < 8; ++k) {  // records 101..108 fill slots 1..8
+    dm_wflt(idmf_, (100 + k) * 128 + 1, 1, r, iret);
+    EXPECT_EQ(gmdm.icrec[static_cast<std::size_t>(k)], 101 + k);
+  }
+  EXPECT_EQ(io_counts().record_writes, 0);
+  dm_wflt(idmf_, 108 * 128 + 1, 1, r, iret);  // record 109
+  EXPECT_EQ(gmdm.icnext, 1);
+  EXPECT_EQ(gmdm.icrec[0], 109);
+  EXPECT_EQ(io_counts().record_writes, 1);  // record 101 went out first
+  EXPECT_EQ(word_on_disk(100 * 128 + 1), real_word(3.0f));
+  EXPECT_EQ(word_on_disk(101 * 128 + 1), 0);  // record 102 still waits in slot 2
+
+  // A clean slot is reused without a write.
+  dm_fwrt(idmf_, iret);
+  reset_io_counts();
+  int islot = 0, iflerr = 0;
+  dm_rrec(idmf_, 3, islot, iflerr, iret);
+  EXPECT_EQ(islot, 2);
+  EXPECT_EQ(io_counts().record_writes, 0);
+  EXPECT_EQ(io_counts().record_reads, 1);
+  // A hit touches neither the file nor the round-robin position.
+  dm_rrec(idmf_, 109, islot, iflerr, iret);
+  EXPECT_EQ(islot, 1);
+  EXPECT_EQ(gmdm.icnext, 2);
+  EXPECT_EQ(io_counts().record_reads, 1);
+}
+
+TEST_F(CacheTest, TwoFilesShareTheCacheWithoutMixing) {
+  const std::string other = path("other");
+  int idmf2 = 0, iret = 0;
+  create_small_file(other, idmf2, iret);
+  ASSERT_EQ(iret, 0);
+  const std::array<float, 1> a{11.0f}, b{22.0f};
+  dm_wflt(idmf_, 700, 1, a, iret);
+  dm_wflt(idmf2, 700, 1, b, iret);
+  dm_fwrt(idmf2, iret);
+  EXPECT_EQ(file_words(other)[699], real_word(22.0f));
+  EXPECT_EQ(word_on_disk(700), 0);  // still only in the cache
+  dm_clos(idmf_, iret);             // flushes, then forgets the file's slots
+  EXPECT_EQ(word_on_disk(700), real_word(11.0f));
+  for (std::size_t s = 0; s < gmdm.icfile.size(); ++s) EXPECT_NE(gmdm.icfile[s], idmf_);
+}
+
+TEST_F(CacheTest, MissingValuesAreSubstitutedBothWays) {
+  label(idmf_).imissv = -1234;
+  label(idmf_).rmissv = -1.0f;
+  const std::array<int, 3> written{-9999, 5, -1234};
+  int iret = 0;
+  dm_wint(idmf_, 1000, 3, written, iret);
+  EXPECT_EQ(word_on_disk(1000), -1234);
+  EXPECT_EQ(word_on_disk(1001), 5);
+  std::array<int, 3> back{};
+  dm_rint(idmf_, 1000, 3, back, iret);
+  EXPECT_EQ(as_vector(back), ints(-9999, 5, -9999));
+
+  const std::array<float, 3> reals{-9999.05f, -9999.2f, -9998.95f};
+  dm_wflt(idmf_, 1010, 3, reals, iret);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(word_on_disk(1010), real_word(-1.0f));
+  EXPECT_EQ(word_on_disk(1011), real_word(-9999.2f));
+  EXPECT_EQ(word_on_disk(1012), real_word(-1.0f));
+
+  // With the default missing values nothing is replaced.
+  label(idmf_).imissv = -9999;
+  label(idmf_).rmissv = -9999.0f;
+  const std::array<int, 1> m{-9999};
+  dm_wint(idmf_, 1020, 1, m, iret);
+  EXPECT_EQ(word_on_disk(1020), -9999);
+}
+
+TEST_F(CacheTest, OtherMachineTypesAreConvertedOnTheWay) {
+  int iret = 0;
+  // Integers byte-reversed on the way out and back in.
+  label(idmf_).mchtyp = 7;
+  label(idmf_).kifrm = 1;
+  const std::array<int, 1> v{0x01020304};
+  dm_wint(idmf_, 1100, 1, v, iret);
+  EXPECT_EQ(word_on_disk(1100), 0x04030201);
+  std::array<int, 1> back{};
+  dm_rint(idmf_, 1100, 1, back, iret);
+  EXPECT_EQ(back[0], 0x01020304);
+
+  // VAX: reals reversed into big-endian IEEE, then turned into F-floating.
+  label(idmf_).mchtyp = 2;
+  label(idmf_).kifrm = 0;
+  const std::array<float, 1> one{1.0f};
+  dm_wflt(idmf_, 1110, 1, one, iret);
+  EXPECT_EQ(iret, 0);
+  dm_fwrt(idmf_, iret);
+  const std::array<unsigned char, 4> vax_one{0x80, 0x40, 0x00, 0x00};
+  EXPECT_EQ((std::bit_cast<std::array<unsigned char, 4>>(word_on_disk(1110))), vax_one);
+
+  // A real-form flag alone means byte reversal.
+  label(idmf_).mchtyp = 5;
+  label(idmf_).kffrm = 1;
+  dm_wflt(idmf_, 1120, 1, one, iret);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(word_on_disk(1120), 0x0000803F);
+
+  // No rule for machine type 5 without flags: refused before any slot is touched.
+  label(idmf_).kffrm = 0;
+  empty_cache();
+  dm_wflt(idmf_, 1130, 1, one, iret);
+  EXPECT_EQ(iret, kDmNoConversion);
+  for (int s : gmdm.icfile) EXPECT_EQ(s, 0);
+}
+
+TEST_F(CacheTest, FailedTransfersAreReportedAndTheRestGoesOn) {
+  platform::testing::capture_stdout(true);
+  const int lun = iflun(idmf_);
+  platform::testing::fail_nth(platform::testing::Op::kRecordWrite, lun, 2, EIO);
+  std::vector<int> values(200, 9);
+  int iret = 0;
+  dm_wint(idmf_, 100, 200, values, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  EXPECT_EQ(io_counts().record_writes, 2);  // the failed one is not counted as done
+  EXPECT_EQ(platform::testing::take_stdout().rfind(" [FL ", 0), 0u);
+  EXPECT_EQ(word_on_disk(100), 9);
+  EXPECT_EQ(word_on_disk(257), 9);  // the record after the failure was still written
+
+  // A failed write-back still leaves the slot clean (invariant after flush).
+  const std::array<float, 1> r{1.0f};
+  dm_wflt(idmf_, 100, 1, r, iret);
+  platform::testing::fail_nth(platform::testing::Op::kRecordWrite, lun, 1, EIO);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  for (int s : gmdm.icdrty) EXPECT_EQ(s, 0);
+  platform::testing::take_stdout();
+
+  // Reading past the end stops with -7 and a message; the record is then cached as zeros.
+  std::array<int, 2> back{-1, -1};
+  dm_rint(idmf_, 128 * 500 + 1, 2, back, iret);
+  EXPECT_EQ(iret, kDmReadFailed);
+  EXPECT_EQ(as_vector(back), ints(-1, -1));  // not filled
+  EXPECT_EQ(platform::testing::take_stdout().rfind(" [FL ", 0), 0u);
+  dm_rint(idmf_, 128 * 500 + 1, 2, back, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(as_vector(back), ints(0, 0));
+}
+
+}  // namespace
+}  // namespace dm::testing
