@@ -10,4 +10,5 @@ int mv_swp4(int n, std::span<const int> input, std::span<int> output);
 // because they cannot be represented.
 int mv_ev32(int n, std::span<const int> input, std::span<int> output);
 // VAX to IEEE; returns 0.
+// Each routine converts n words, never past the end of either array.
 int mv_ve32(int n, std::span<const int> input, std::span<int> output);
