@@ -65,33 +65,38 @@ long magnitude(const char* first, const char* last) {
   return negative ? mag - exponent : mag + exponent;
 }
 
-// Plain decimals (digits with an optional point) whose digits form an integer
-// m <= 2^24 and that have at most 10 decimals: m and 10^k are both exact
-// floats, so the one division m / 10^k is correctly rounded. Returns false for
-// every other form, which goes to std::from_chars.
-bool parse_plain_decimal(const char* first, const char* last, float& v) {
+// Plain decimals ([sign] digits with an optional point) whose digits form an
+// integer m <= 2^24 and that have at most 10 decimals: m and 10^k are both
+// exact floats, so the one division m / 10^k is correctly rounded. Scans from
+// `first` and returns where the number stops, or nullptr when the text is not
+// such a number (every other form goes to std::from_chars).
+const char* scan_plain_decimal(const char* first, const char* last, float& v) {
   static constexpr std::array<float, 11> kPowers = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
                                                     1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
   constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
+  const char* p = first;
+  const bool negative = p != last && *p == '-';
+  if (p != last && (*p == '-' || *p == '+')) ++p;
   std::uint32_t m = 0;
   int ndigits = 0;
-  int decimals = -1;  // -1 until the point is seen
-  for (const char* p = first; p != last; ++p) {
-    const char c = *p;
-    if (c >= '0' && c <= '9') {
-      m = m * 10 + static_cast<std::uint32_t>(c - '0');
-      if (m > kExactLimit) return false;
+  const char* point = nullptr;
+  for (; p != last; ++p) {
+    const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(*p) - '0');
+    if (digit < 10) {
+      m = m * 10 + digit;
+      if (m > kExactLimit) return nullptr;
       ++ndigits;
-      if (decimals >= 0) ++decimals;
-    } else if (c == '.' && decimals < 0) {
-      decimals = 0;
+    } else if (*p == '.' && point == nullptr) {
+      point = p;
     } else {
-      return false;
+      break;
     }
   }
-  if (ndigits == 0 || decimals > 10) return false;
-  v = static_cast<float>(m) / kPowers[static_cast<std::size_t>(decimals < 0 ? 0 : decimals)];
-  return true;
+  const long decimals = point == nullptr ? 0 : p - point - 1;
+  if (ndigits == 0 || decimals > 10) return nullptr;
+  v = static_cast<float>(m) / kPowers[static_cast<std::size_t>(decimals)];
+  if (negative) v = -v;
+  return p;
 }
 
 bool parse_real(std::string_view tok, float& value) {
@@ -102,7 +107,7 @@ bool parse_real(std::string_view tok, float& value) {
   if (first == last || *first == '+' || *first == '-') return false;
 
   float v = 0.0f;
-  if (parse_plain_decimal(first, last, v)) {
+  if (scan_plain_decimal(first, last, v) == last) {
     value = negative ? -v : v;
     return true;
   }
@@ -208,6 +213,13 @@ int read_real(int lun, float& value, std::string* bad_text) {
     if (const int status = detail::next_line_fast(*u, line)) return status;
     std::size_t i = skip_separators(line, 0);
     if (i == line.size()) continue;  // an empty line holds no item
+    const char* end = line.data() + line.size();
+    float v = 0.0f;
+    const char* stop = scan_plain_decimal(line.data() + i, end, v);
+    if (stop != nullptr && (stop == end || is_separator(*stop))) {
+      value = v;
+      return kOk;
+    }
     const std::string_view tok = bare_token(line, i);
     return parse_real(tok, value) ? kOk : bad_item(tok, bad_text);
   }

@@ -123,7 +123,7 @@ TEST_F(FreeformReadTest, OneValuePerReadSkipsEmptyLines) {
 }
 
 TEST_F(FreeformReadTest, BadItemsReportTheirText) {
-  platform::testing::set_stdin("abc\n5.0\n99999999999\n+-3\n1.2.3\n1e\n3,x\n");
+  platform::testing::set_stdin("abc\n5.0\n99999999999\n+-3\n1.2.3\n1e\n12x\n3,x\n");
   int i = 0;
   float r = 0.0f;
   std::string bad;
@@ -138,8 +138,12 @@ TEST_F(FreeformReadTest, BadItemsReportTheirText) {
   EXPECT_EQ(bad, "+-3");
   EXPECT_EQ(platform::read_real(kIn, r, &bad), platform::kBadItem);
   EXPECT_EQ(bad, "1.2.3");
+  r = 8.0f;
   EXPECT_EQ(platform::read_real(kIn, r, &bad), platform::kBadItem);
   EXPECT_EQ(bad, "1e");
+  EXPECT_EQ(r, 8.0f);
+  EXPECT_EQ(platform::read_real(kIn, r, &bad), platform::kBadItem);
+  EXPECT_EQ(bad, "12x");
   int j = 0;
   const std::array two{ReadItem::integer(i), ReadItem::integer(j)};
   EXPECT_EQ(platform::read_list(kIn, two, &bad), platform::kBadItem);
