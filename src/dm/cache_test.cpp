@@ -269,5 +269,18 @@ TEST_F(CacheTest, FailedTransfersAreReportedAndTheRestGoesOn) {
   EXPECT_EQ(as_vector(back), ints(0, 0));
 }
 
+TEST_F(CacheTest, BrokenInvariantsAreCaughtInDebugBuilds) {
+  int iret = 0;
+  // (2): two slots holding the same record.
+  gmdm.icfile[0] = gmdm.icfile[1] = idmf_;
+  gmdm.icrec[0] = gmdm.icrec[1] = 5;
+  EXPECT_DEBUG_DEATH(dm_fwrt(idmf_, iret), "");
+  gmdm.icfile[1] = 0;
+  // (1): a dirty slot that holds no file.
+  gmdm.icdrty[2] = 1;
+  EXPECT_DEBUG_DEATH(dm_fwrt(idmf_, iret), "");
+  gmdm.icdrty[2] = 0;
+}
+
 }  // namespace
 }  // namespace dm::testing
