@@ -81,6 +81,14 @@ inline constexpr int kDmNoConversion = -33;   // no real conversion for the mach
 // can address. Nothing is read or written.
 inline constexpr int kDmBadArgument = -34;
 
+// Codes of the data-record writers.
+// The packed data would not fit the work area (3201 words for packed reals,
+// 97000 for a packed grid). Nothing is written.
+inline constexpr int kDmPackedTooLong = -40;
+// Decimal grid packing: the range at the requested precision would need codes
+// of more than 31 bits, or 10^-ndec is no usable real. Nothing is written.
+inline constexpr int kDmGridRangeTooBig = -41;
+
 // --- The label (record 1) ------------------------------------------------------
 //
 //   WORD   NAME     CONTENTS
