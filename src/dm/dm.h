@@ -114,3 +114,43 @@ namespace dm {
 // Start condition: every file number free, the record cache empty; called by in_bdta.
 void reset_state();
 }  // namespace dm
+
+// --- Reading existing files ----------------------------------------------------
+
+// Open the existing DM file filnam for reading (wrtflg false: the writers
+// return -13) or for writing, claim a file number for it and rebuild its
+// tables from the file. -3 no free number, -37 the file cannot be opened
+// ("FL" message), -35 not a DM file, -36 a damaged layout, -33 another
+// machine type, -16 the packing of a packed-real part cannot be set up.
+// Nothing is written to the file; on failure the number stays free.
+void dm_open(std::string_view filnam, bool wrtflg, int& idmf, int& iret);
+// Read file header fhdnam: nword reals into rvals. -29 no such header, -21
+// not of type 1, -36 its stored length beyond its declared length, -34 more
+// words than maxw or than rvals holds.
+void dm_rfhr(int idmf, std::string_view fhdnam, int maxw, std::span<float> rvals, int& nword,
+             int& iret);
+// Read the data record of (irow, icol, part prtnam): its header into idthdr
+// and its data, unpacked to reals, into rdata (nword values). Packed values
+// and grid codes come back as values, missing codes as -9999.0. -9 row or
+// column outside the file, -10 no such part, -39 no record, -36 a pointer,
+// length or grid block the file cannot hold, -34 idthdr or rdata too small,
+// -21 a part type other than 1, 4, 5, -31 a grid packing type other than 0,
+// 1, 3, -19 a packed-real part without packing.
+void dm_rdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<int> idthdr,
+             std::span<float> rdata, int& nword, int& iret);
+// Packing type and bit count of the packed-grid record of (irow, icol,
+// prtnam) (0 and 0 for an unpacked grid); codes as dm_rdtr, -21 for a part
+// that is not a packed-grid part.
+void dm_rgpk(int idmf, int irow, int icol, std::string_view prtnam, int& ipktyp, int& nbits,
+             int& iret);
+// Key values of column header icol into ihdarr (nckeys words). -9 icol
+// outside the file, -38 the header is not in use, -34 ihdarr too small.
+void dm_rclh(int idmf, int icol, std::span<int> ihdarr, int& iret);
+// Header length, type and parameter count of part prtnam; -10 no such part.
+void dm_qprt(int idmf, std::string_view prtnam, int& ilenhd, int& ityprt, int& nparms, int& iret);
+// Check the whole structure of the file filnam: label, section starts and
+// alignment, definitions, header flags, data pointers, record lengths, grid
+// blocks and the free-space block, and that nothing overlaps. 0 when sound,
+// else the code of the first violation (as dm_open, mostly -36) with a
+// precise text in msgtxt. The file is opened and closed again.
+void dm_chck(std::string_view filnam, std::span<char> msgtxt, int& iret);

@@ -81,6 +81,15 @@ inline constexpr int kDmNoConversion = -33;   // no real conversion for the mach
 // can address. Nothing is read or written.
 inline constexpr int kDmBadArgument = -34;
 
+// Codes of reading existing files (dm_open, dm_rfhr, dm_rdtr, dm_chck).
+inline constexpr int kDmNotDmFile = -35;     // no DM label: wrong label text or too short
+inline constexpr int kDmDamaged = -36;       // impossible count, section start, flag, pointer,
+                                             // record length or free-space entry; or the
+                                             // file ends before its sections or records do
+inline constexpr int kDmOpenFailed = -37;    // the existing file could not be opened ("FL")
+inline constexpr int kDmHeaderUnused = -38;  // the row or column header is not in use
+inline constexpr int kDmNoData = -39;        // no data record for that row, column and part
+
 // Codes of the data-record writers.
 // The packed data would not fit the work area (3201 words for packed reals,
 // 97000 for a packed grid). Nothing is written.

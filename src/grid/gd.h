@@ -39,3 +39,36 @@ namespace grid {
 // Start condition: no grid files (gfmark -1); called by in_bdta.
 void reset_state();
 }  // namespace grid
+
+// --- Reading grid files back -------------------------------------------------
+
+// Open an existing grid file for reading (wrtflg false: gd_wdat returns -5)
+// or for writing; its navigation and analysis blocks and its time list are
+// rebuilt from the file. -1 the DM file could not be opened (message "DM"
+// with the DM code and filnam), -14 a DM file that is not a grid file.
+void gd_open(std::string_view filnam, bool wrtflg, int& gfnum, int& iret);
+// Number of the last grid of the file (grids are numbered by column, 1..ngrid).
+void gd_ngrd(int gfnum, int& ngrid, int& iret);
+// Ten column-header words back to the identifier: the two time texts (blank
+// for no time), levels, vertical coordinate and the 12-character parameter
+// name. iret: 0, or the tg_itoc code of a time that has no text form.
+void gd_htoi(std::span<const int> ihdarr, std::span<char> time1, std::span<char> time2,
+             std::span<int> levpair, int& vcode, std::span<char> pname, int& iret);
+// Identifier of grid igrid; -15 no grid with that number.
+void gd_gidn(int gfnum, int igrid, std::span<char> time1, std::span<char> time2,
+             std::span<int> levpair, int& vcode, std::span<char> pname, int& iret);
+// Values of grid igrid (kx x ky into grid, first row first) and its grid
+// header words (as many as grdhdr holds). -15 no grid with that number, -9
+// grid holds fewer than kx x ky values, -16 the record cannot be read
+// (message "DM" with the DM code).
+void gd_rgrd(int gfnum, int igrid, std::span<float> grid, int& kx, int& ky,
+             std::span<int> grdhdr, int& iret);
+// Values of the grid with this identifier; codes as gd_rgrd.
+void gd_rdat(int gfnum, std::span<const std::string_view> timpair, std::span<const int> levpair,
+             int vcode, std::string_view pname, std::span<float> grid, int& kx, int& ky,
+             std::span<int> grdhdr, int& iret);
+// The file's navigation block: nnav words (at most what navblock holds).
+void gd_gnav(int gfnum, std::span<float> navblock, int& nnav, int& iret);
+// Packing type and bit count of grid igrid (0 and 0 unpacked); -15 no such
+// grid, -16 its record cannot be read.
+void gd_gpck(int gfnum, int igrid, int& ipktyp, int& nbits, int& iret);

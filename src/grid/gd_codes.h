@@ -14,4 +14,9 @@ inline constexpr int kGdDuplicate = -10;      // identifier exists and replace i
 inline constexpr int kGdNoColumn = -11;       // no free column left for a new grid
 inline constexpr int kGdHeaderTooLong = -13;  // grid header length + 2 above 128
 
+// Reading grid files back (gd_open, gd_rgrd, gd_rdat, gd_gidn).
+inline constexpr int kGdNotGridFile = -14;  // a DM file without the grid file's keys, part or NAVB
+inline constexpr int kGdNoGrid = -15;       // no grid with that number or identifier
+inline constexpr int kGdReadFailed = -16;   // the grid's data record cannot be read ("DM" message)
+
 }  // namespace grid

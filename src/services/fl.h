@@ -62,3 +62,15 @@ extern UnitPool lunpool;
 // Start condition of the unit pool (all ten units free); called by in_bdta.
 void reset_units();
 }  // namespace services
+
+// --- Reopening existing files --------------------------------------------------
+
+// Open an existing direct-access file of lrecl-word records, found under any
+// accepted name form (as fl_inqr). wrtflg tells whether the caller means to
+// write it. On failure the unit goes back to the pool and lun = 0: ENOENT for
+// a name that exists in no form, EINVAL for lrecl < 1 or too large, -21
+// (lun = -1) when no unit is free.
+void fl_dopn(std::string_view filnam, int lrecl, bool wrtflg, int& lun, int& iret);
+// Size of the direct-access file open on lun in whole 32-bit words (at most
+// the largest int); a status code when lun has no direct file open.
+void fl_dsiz(int lun, int& nword, int& iret);

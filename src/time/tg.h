@@ -16,3 +16,9 @@ void tg_vtof(std::span<const int> validt, std::span<int> intdtf, int& iret);
 void tg_itof(std::span<const int> intdtf, std::span<int> timwrd, int& iret);
 // Two stored words back to three integers.
 void tg_ftoi(std::span<const int> timwrd, std::span<int> intdtf, int& iret);
+
+// Three integers back to the grid time text (yymmdd/hhmm, then the forecast
+// type letter and the period as hhh, or hhhmm when it has minutes); (0, 0, 0)
+// gives a blank text. -1 a date or time that does not fit its digits, -2 a
+// forecast word that is negative or of an unknown type (the text is blank).
+void tg_itoc(std::span<const int> intdtf, std::span<char> timtxt, int& iret);
