@@ -8,10 +8,8 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,18 +23,10 @@
 namespace dm::testing {
 
 // The whole file as 32-bit words (host order); word w is element w - 1.
-inline std::vector<std::int32_t> file_words(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::int32_t> words(bytes.size() / 4);
-  std::memcpy(words.data(), bytes.data(), words.size() * 4);
-  return words;
-}
-
-inline std::int64_t file_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  return static_cast<std::int64_t>(in.tellg());
-}
+// Defined in create_test.cpp (file reading stays out of headers).
+std::vector<std::int32_t> file_words(const std::string& path);
+// Size of the file in bytes.
+std::int64_t file_bytes(const std::string& path);
 
 // Four characters as the word that holds them (first character in the lowest byte).
 inline std::int32_t chars_word(std::string_view four) {
@@ -83,7 +73,7 @@ class DmTest : public ::testing::Test {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string p = ::testing::TempDir() + "dm_" + info->test_suite_name() + "_" + info->name() +
                     "_" + std::string(tag) + ".dat";
-    std::remove(p.c_str());
+    std::filesystem::remove(p);
     return p;
   }
   static std::string literal(const std::string& p) { return "^" + p; }
