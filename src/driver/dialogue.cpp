@@ -227,9 +227,9 @@ std::string stop_message(const DialogueStop& stop) {
   return "text2grid: stopped at the question \"" + stop.question + "\": " + stop.problem;
 }
 
-void stop_run(const DialogueStop& stop) {
+int report_stop(const DialogueStop& stop) {
   platform::write_error_line(stop_message(stop));
-  platform::exit_process(kBadAnswerStatus);
+  return kBadAnswerStatus;
 }
 
 }  // namespace driver

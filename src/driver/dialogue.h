@@ -6,8 +6,8 @@
 // A bad answer (end of input, an answer that cannot be read as the requested
 // type, -1 for the first variable, more than kMaxLevels levels, a grid of
 // more than kMaxGridValues values) ends the dialogue at once: the asking
-// routine returns false with a DialogueStop describing it, and stop_run turns
-// that into one line on standard error and exit status 2.
+// routine returns false with a DialogueStop describing it, and report_stop
+// turns that into one line on standard error and exit status 2.
 #pragma once
 
 #include <array>
@@ -73,7 +73,8 @@ bool ask_variables(RunPar& runpar, DialogueStop& stop);
 // The operator's message for a stopped dialogue (one line, no line end).
 std::string stop_message(const DialogueStop& stop);
 
-// Writes stop_message on standard error and ends the process with kBadAnswerStatus.
-[[noreturn]] void stop_run(const DialogueStop& stop);
+// Writes stop_message on standard error; returns kBadAnswerStatus, the exit
+// status of the run.
+int report_stop(const DialogueStop& stop);
 
 }  // namespace driver

@@ -1,6 +1,8 @@
-// text2grid: asks for the run parameters, echoes them and hands over to the
-// conversion routine; exit status 0 when it returns, 2 after a bad answer.
-#include "driver/dialogue.h"
+// text2grid: converts gridded values in a text file into a grid file, driven
+// by a dialogue on standard input. Exit status: 0 when every grid was
+// written, 1 when the grid file could not be created or a grid not written,
+// 2 when an answer or the input file could not be read.
+#include "driver/text2grid.h"
 #include "driver/vexo.h"
 #include "platform/platform.h"
 
@@ -9,13 +11,8 @@ int main() {
   // the source tree's when the program has not been installed.
   platform::set_env_default("MORERR",
                             driver::message_directory(T2G_INSTALL_ERRDIR, T2G_BUILD_ERRDIR));
-
-  driver::RunPar runpar;
-  driver::DialogueStop stop;
-  if (!driver::ask_run_parameters(runpar, stop)) driver::stop_run(stop);
-  driver::echo_run_parameters(runpar);
-  vexo_main(runpar.NX, runpar.NY, runpar.infile, runpar.outfile1, runpar.nskip, runpar.ntimes,
-            runpar.nvar, runpar.lat1, runpar.lat2, runpar.lon1, runpar.lon2, runpar.PROJ,
-            runpar.angl1, runpar.angl2, runpar.angl3);
-  platform::exit_process(0);
+  // A grid file reaching the size limit is a failed write, reported and
+  // survived like a full disk.
+  platform::ignore_file_size_signal();
+  platform::exit_process(driver::run_text2grid());
 }

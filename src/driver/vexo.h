@@ -8,10 +8,11 @@
 // Runs the dialogue's second stage with the answers of the first, then the
 // conversion. The area comes with both latitudes first. Texts are the
 // fixed-width answers (infile and outfile1 of 70 characters, PROJ of 3).
-// A bad answer ends the process with status 2 (see driver/dialogue.h).
-void vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
-               int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
-               std::string_view PROJ, float angl1, float angl2, float angl3);
+// Returns the run's exit status: 0, kBadAnswerStatus after a bad answer
+// (driver/dialogue.h), or a status of the conversion (driver/convert.h).
+int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
+              int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
+              std::string_view PROJ, float angl1, float angl2, float angl3);
 
 namespace driver {
 

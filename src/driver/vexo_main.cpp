@@ -1,9 +1,10 @@
-// The conversion routine vexo_main: its dialogue stage, then (still to come)
-// the conversion stage.
+// The conversion routine vexo_main: its dialogue stage, then the conversion
+// stage (driver/convert.cpp).
 #include "driver/vexo.h"
 
 #include <algorithm>
 
+#include "driver/convert.h"
 #include "driver/dialogue.h"
 #include "platform/platform.h"
 
@@ -18,9 +19,9 @@ std::string field(std::string_view text, int width) {
 
 }  // namespace
 
-void vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
-               int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
-               std::string_view PROJ, float angl1, float angl2, float angl3) {
+int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
+              int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
+              std::string_view PROJ, float angl1, float angl2, float angl3) {
   driver::RunPar runpar;
   runpar.NX = NX;
   runpar.NY = NY;
@@ -39,12 +40,8 @@ void vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile
   runpar.angl3 = angl3;
 
   driver::DialogueStop stop;
-  if (!driver::ask_variables(runpar, stop)) driver::stop_run(stop);
-
-  // ---- Conversion stage (not built yet) ----------------------------------
-  // Open infile on unit 9, in_bdta, gr_mnav with (lat1, lon1, lat2, lon2),
-  // gd_cref, then the loop times > variables > levels reading one grid per
-  // level and writing it with gd_wdat, printing the progress lines.
+  if (!driver::ask_variables(runpar, stop)) return driver::report_stop(stop);
+  return driver::convert(runpar);
 }
 
 namespace driver {

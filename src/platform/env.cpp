@@ -1,6 +1,7 @@
-// Environment lookup and process exit.
+// Environment lookup, process set-up and exit.
 #include "platform/platform.h"
 
+#include <csignal>
 #include <cstdlib>
 
 namespace platform {
@@ -18,6 +19,10 @@ void set_env_default(std::string_view name, std::string_view value) {
 void exit_process(int status) {
   flush_stdout();
   std::exit(status);
+}
+
+void ignore_file_size_signal() {
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace platform

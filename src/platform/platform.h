@@ -150,5 +150,9 @@ std::optional<std::string> get_env(std::string_view name);
 // Set `name` for this process only when it is not set yet.
 void set_env_default(std::string_view name, std::string_view value);
 [[noreturn]] void exit_process(int status);
+// Process set-up: a write beyond the file size limit (ulimit -f) then fails
+// with EFBIG like any other refused write, instead of killing the process
+// with SIGXFSZ.
+void ignore_file_size_signal();
 
 }  // namespace platform

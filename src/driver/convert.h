@@ -1,0 +1,27 @@
+// The conversion stage of vexo_main: the input values, grid after grid, into
+// a new grid file, with a progress line after every library call.
+#pragma once
+
+#include "driver/dialogue.h"
+
+namespace driver {
+
+// Exit statuses of a run besides 0 (everything written) and kBadAnswerStatus.
+// The grid file could not be created, or a grid or the file's headers could
+// not be written; standard error has a summary line.
+inline constexpr int kNotWrittenStatus = 1;
+// The input file is missing or unreadable, runs out of values or holds a
+// value that is not a real; standard error names the file, line and text.
+inline constexpr int kBadInputStatus = 2;
+
+// The logical unit of the input text file.
+inline constexpr int kInputUnit = 9;
+
+// Converts the input file named by runpar.infile into the grid file
+// runpar.outfile1, as the answers describe, and returns the run's exit
+// status. Every grid written stays complete on disk whatever the status; the
+// input unit and every DM file are closed on return, so the process can run
+// another conversion.
+int convert(const RunPar& runpar);
+
+}  // namespace driver
