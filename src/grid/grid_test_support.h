@@ -6,14 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,23 +21,37 @@
 #include "grid/gd.h"
 #include "grid/gr.h"
 #include "pack/dp.h"
+#include "platform/platform.h"
 #include "platform/platform_test.h"
 #include "services/fl.h"
 
 namespace grid_test {
 
-// The file's bytes as words; word w (from 1) is words[w - 1].
+// The file's bytes as words, read through a unit of its own; word w (from 1)
+// is words[w - 1].
 inline std::vector<std::int32_t> read_words(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::int32_t> words(bytes.size() / 4);
-  if (!words.empty()) std::memcpy(words.data(), bytes.data(), words.size() * 4);
+  constexpr int kReadUnit = 98;  // outside the library's pool 11..20
+  std::vector<std::int32_t> words;
+  if (platform::open_direct(kReadUnit, path, false, 512) != 0) return words;
+  std::int64_t bytes = 0;
+  if (platform::file_size(kReadUnit, bytes) == 0) {
+    words.resize(static_cast<std::size_t>(bytes / 4));
+    std::array<std::int32_t, 128> record{};
+    for (std::size_t i = 0; i < words.size(); i += record.size()) {
+      platform::read_record(kReadUnit, static_cast<int>(i / record.size()) + 1, record);
+      const std::size_t n = std::min(record.size(), words.size() - i);
+      std::copy_n(record.begin(), n, words.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
+  platform::close_unit(kReadUnit);
   return words;
 }
 
 inline std::vector<char> read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto words = read_words(path);
+  std::vector<char> bytes(words.size() * 4);
+  if (!bytes.empty()) std::memcpy(bytes.data(), words.data(), bytes.size());
+  return bytes;
 }
 
 // Four characters as the DM file stores them: first character in the first byte.

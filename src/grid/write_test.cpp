@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -114,6 +113,7 @@ TEST_F(GridWriteTest, DuplicateRefusedOrReplacedInPlace) {
   const int f = create("dup.grd");
   ASSERT_EQ(write(f, "910823/1200", "tmpk", kSix, 3, 2), 0);
   const auto before = grid_test::read_bytes(path("dup.grd"));
+  ASSERT_FALSE(before.empty());
   std::vector<float> other(6, 42.0f);
   // Same identifier: the name differs only in case.
   EXPECT_EQ(write(f, "910823/1200", "TMPK", other, 3, 2, false), grid::kGdDuplicate);
@@ -135,6 +135,7 @@ TEST_F(GridWriteTest, RefusalsBeforeAnythingIsWritten) {
   const int f = create("early.grd");
   ASSERT_EQ(write(f, "910823/1200", "A", kSix, 3, 2), 0);
   const auto before = grid_test::read_bytes(path("early.grd"));
+  ASSERT_FALSE(before.empty());
   EXPECT_EQ(write(0, "910823/1200", "B", kSix, 3, 2), grid::kGdBadFile);
   EXPECT_EQ(write(2, "910823/1200", "B", kSix, 3, 2), grid::kGdBadFile);
   EXPECT_EQ(write(4, "910823/1200", "B", kSix, 3, 2), grid::kGdBadFile);
@@ -181,9 +182,8 @@ TEST_F(GridWriteTest, TimeListOfFourGrids) {
 TEST_F(GridWriteTest, NoFreeColumnForThe401stGrid) {
   const int f = create("full.grd", 400);
   const std::vector<float> one = {1.0f};
-  char name[13];
   for (int i = 1; i <= 400; ++i) {
-    std::snprintf(name, sizeof name, "G%04d", i);
+    const std::string name = "G" + std::to_string(10000 + i).substr(1);
     ASSERT_EQ(write(f, "910823/1200", name, one, 1, 1), 0) << i;
   }
   output();
@@ -198,9 +198,8 @@ TEST_F(GridWriteTest, NoFreeColumnForThe401stGrid) {
 TEST_F(GridWriteTest, ThousandAndFirstDistinctTimeIsWrittenButNotListed) {
   const int f = create("manytimes.grd", 1002);
   const std::vector<float> one = {1.0f};
-  char time[21];
   for (int i = 0; i <= 1000; ++i) {
-    std::snprintf(time, sizeof time, "910823/%02d%02d", i / 60, i % 60);
+    const std::string time = "910823/" + std::to_string(10000 + i / 60 * 100 + i % 60).substr(1);
     ASSERT_EQ(write(f, time, "T", one, 1, 1), 0) << time;
   }
   EXPECT_EQ(ntime(f), 1000);
