@@ -72,3 +72,5 @@ void gd_gnav(int gfnum, std::span<float> navblock, int& nnav, int& iret);
 // Packing type and bit count of grid igrid (0 and 0 unpacked); -15 no such
 // grid, -16 its record cannot be read.
 void gd_gpck(int gfnum, int igrid, int& ipktyp, int& nbits, int& iret);
+// Close grid file gfnum (its DM file is flushed and closed); -4 none open.
+void gd_clos(int gfnum, int& iret);

@@ -218,3 +218,11 @@ void gd_gpck(int gfnum, int igrid, int& ipktyp, int& nbits, int& iret) {
   else if (iret != 0)
     iret = grid::kGdReadFailed;
 }
+
+void gd_clos(int gfnum, int& iret) {
+  gd_fchk(gfnum, iret);
+  if (iret != 0) return;
+  int ier = 0;
+  dm_clos(gfnum, ier);
+  gmgrid.gfmark[grid::file_index(gfnum)] = -1;
+}
