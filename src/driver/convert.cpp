@@ -6,6 +6,7 @@
 // aside for the exit status.
 #include "driver/convert.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -183,7 +184,8 @@ int convert(const RunPar& runpar) {
   for (std::size_t t = 0; t < runpar.dates.size(); ++t) {
     timpair[0] = runpar.dates[t];
     for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
-      for (int l = 0; l < runpar.nlevels[v]; ++l) {
+      const int nlevels = std::min(runpar.nlevels[v], kMaxLevels);  // the levels table's rows
+      for (int l = 0; l < nlevels; ++l) {
         if (!input.read_grid(runpar.NX, runpar.NY, grid, ngrids + 1)) return kBadInputStatus;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
         gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
