@@ -11,6 +11,7 @@
 
 #include "dm/dm.h"
 #include "driver/convert_test_support.h"
+#include "driver/in.h"
 #include "driver/text2grid.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
@@ -57,6 +58,8 @@ class ConvertTest : public ::testing::Test {
     out_ = dir_ + "/grids.grd";
     platform::testing::capture_stdout(true);
     platform::testing::capture_stderr(true);
+    int iret = 0;
+    in_bdta(iret);  // every DM file number free, also for a run that stops before its start-up
   }
   void TearDown() override {
     platform::testing::capture_stdout(false);
