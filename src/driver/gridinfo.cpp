@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dm/dm.h"
+#include "driver/in.h"
 #include "grid/gd.h"
 #include "grid/gd_codes.h"
 #include "platform/platform.h"
@@ -237,6 +238,8 @@ int run(std::span<const std::string> args) {
     platform::write_error_line("Run gridinfo --help for the usage.");
     return kExitUsage;
   }
+  int ier = 0;
+  in_bdta(ier);  // every layer in its start condition: no file open, the cache empty
   if (check) return check_file(path);
   if (dump->count() > 0) return dump_grid(path, igrid);
   return list_file(path);

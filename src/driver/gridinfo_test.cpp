@@ -10,6 +10,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -175,6 +176,16 @@ TEST_F(GridinfoTest, Misuse) {
   const Result absent = run({dir_ + "/absent.grd"});
   EXPECT_EQ(absent.status, gridinfo::kExitBadFile);
   EXPECT_NE(absent.err.find("cannot be opened"), std::string::npos) << absent.err;
+}
+
+// The program itself, as an operator runs it: its own start-up, exit statuses.
+TEST_F(GridinfoTest, AsAProgram) {
+  const std::string p = make_file();
+  const std::string quiet = " >/dev/null 2>&1";
+  EXPECT_EQ(std::system((std::string(GRIDINFO_PATH) + " " + p + " --check" + quiet).c_str()), 0);
+  EXPECT_EQ(std::system((std::string(GRIDINFO_PATH) + " " + p + " --dump 2" + quiet).c_str()), 0);
+  EXPECT_NE(std::system((std::string(GRIDINFO_PATH) + " " + p + " --dump 3" + quiet).c_str()), 0);
+  EXPECT_NE(std::system((std::string(GRIDINFO_PATH) + quiet).c_str()), 0);
 }
 
 // text2grid, then gridinfo --dump of every grid, gives the input back exactly;
