@@ -9,7 +9,9 @@
 //      substituted, bytes and reals converted), so a write-back copies them
 //      unchanged. dm_wflt refuses a file it cannot convert for before it
 //      touches a slot, so unconverted words never sit in one.
-//  (4) After dm_fwrt(idmf) no slot of idmf is dirty.
+//  (4) After dm_fwrt(idmf) no slot of idmf is dirty. A write-back that failed
+//      since the file's last flush makes that flush return -6, also when
+//      the failure was met by dm_nxtc on behalf of another fetch.
 //  (5) A slot holding a file holds an open file and a record number >= 1,
 //      and icnext is 0..8.
 //
@@ -21,6 +23,8 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdint>
+#include <utility>
 
 #include "dm/internal.h"
 #include "services/er.h"
@@ -44,6 +48,11 @@ int write_slot(int isl) {
 void report_file_error(int ier, std::string_view text) {
   int iret = 0;
   er_wmsg("FL", ier, text, iret);
+}
+
+bool slot_holds(int isl, int idmf, int irec) {
+  const std::size_t s = slot_index(isl);
+  return gmdm.icfile[s] == idmf && gmdm.icrec[s] == irec;
 }
 
 bool swaps_integers(int idmf) {
@@ -71,6 +80,19 @@ void check_cache() {
 }
 
 }  // namespace dm
+
+namespace {
+
+// Whether all 128 words of record irec lie within file idmf (counted as so
+// when the size cannot be found, which keeps the record's words safe).
+bool whole_record_in_file(int idmf, int irec) {
+  int nword = 0;
+  int ier = 0;
+  fl_dsiz(dm::iflun(idmf), nword, ier);
+  return ier != 0 || std::int64_t{irec} * dm::kRecordWords <= nword;
+}
+
+}  // namespace
 
 void dm_chkf(int idmf, int& iret) {
   iret = idmf >= 1 && idmf <= dm::kMaxFiles && dm::iflun(idmf) >= 0 ? dm::kDmOk : dm::kDmBadFile;
@@ -107,11 +129,20 @@ void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret) {
   } else {
     fl_read(dm::iflun(idmf), irec, dm::kRecordWords, words, iflerr);
   }
+  std::size_t s = dm::slot_index(ircpnt);
   if (iflerr != 0) {  // e.g. a record beyond the end of the file: present as zeros
     iret = dm::kDmReadFailed;
     words.fill(0);
+    if (whole_record_in_file(idmf, irec)) {
+      // The record's words are on disk but could not be read. Zeros bound to
+      // it would be written over them by the next write into the record, so
+      // the slot stays unbound and a later fetch tries the disk again.
+      gmdm.icfile[s] = 0;
+      gmdm.icrec[s] = 0;
+      dm::check_cache();
+      return;
+    }
   }
-  std::size_t s = dm::slot_index(ircpnt);
   gmdm.icfile[s] = idmf;
   gmdm.icrec[s] = irec;
   dm::check_cache();
@@ -121,7 +152,14 @@ void dm_nxtc(int& ircpnt, int& iret) {
   iret = 0;
   gmdm.icnext = gmdm.icnext + 1;
   if (gmdm.icnext > dm::kCacheSlots) gmdm.icnext = 1;
-  if (gmdm.icdrty[dm::slot_index(gmdm.icnext)] != 0) iret = dm::write_slot(gmdm.icnext);
+  const std::size_t s = dm::slot_index(gmdm.icnext);
+  if (gmdm.icdrty[s] != 0) {
+    const int idmf = gmdm.icfile[s];
+    iret = dm::write_slot(gmdm.icnext);
+    // dm_rrec does not pass this on, and the slot's words are now gone: keep
+    // the loss for the file's next flush, so it cannot end as a success.
+    if (iret != 0) gmdm.iclost[dm::file_index(idmf)] = 1;
+  }
   ircpnt = gmdm.icnext;
   dm::check_cache();
 }
@@ -129,6 +167,8 @@ void dm_nxtc(int& ircpnt, int& iret) {
 void dm_fwrt(int idmf, int& iret) {
   dm_chkf(idmf, iret);
   if (iret != 0) return;
+  // Modified words of this file lost since its last flush (see dm_nxtc).
+  if (std::exchange(gmdm.iclost[dm::file_index(idmf)], 0) != 0) iret = dm::kDmWriteFailed;
   for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {
     std::size_t s = dm::slot_index(isl);
     if (gmdm.icdrty[s] != 0 && gmdm.icfile[s] == idmf) {

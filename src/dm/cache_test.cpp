@@ -269,6 +269,70 @@ TEST_F(CacheTest, FailedTransfersAreReportedAndTheRestGoesOn) {
   EXPECT_EQ(as_vector(back), ints(0, 0));
 }
 
+// Modified words lost when their slot is reused for a fetch: dm_rrec's caller
+// never hears of it, so the file's next flush must (once).
+TEST_F(CacheTest, WriteBackLostDuringAFetchFailsTheNextFlush) {
+  platform::testing::capture_stdout(true);
+  const std::array<float, 1> r{5.0f};
+  int iret = 0;
+  dm_wflt(idmf_, 100 * 128 + 1, 1, r, iret);  // record 101, slot 1, modified
+  platform::testing::fail_nth(platform::testing::Op::kRecordWrite, iflun(idmf_), 1, ENOSPC);
+  int islot = 0;
+  int iflerr = 0;
+  for (int irec = 1; irec <= 7; ++irec) dm_rrec(idmf_, irec, islot, iflerr, iret);
+  EXPECT_EQ(islot, 8);
+  dm_rrec(idmf_, 8, islot, iflerr, iret);  // reuses slot 1: the write-back fails
+  EXPECT_EQ(islot, 1);
+  EXPECT_NE(iret, kDmWriteFailed);  // the fetch itself does not tell
+  EXPECT_EQ(platform::testing::take_stdout().rfind(" [FL 28]", 0), 0u);
+  EXPECT_EQ(word_on_disk(100 * 128 + 1), 0);
+
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, 0);
+  platform::testing::capture_stdout(false);
+}
+
+// A record within the file that cannot be read must not be rewritten from
+// zeros: its other words stay on disk, the write reports the failure (integers
+// at once, reals at the next flush), and a later fetch reads the disk again.
+TEST_F(CacheTest, UnreadableRecordIsNotOverwritten) {
+  platform::testing::capture_stdout(true);
+  std::vector<int> values(128);
+  std::iota(values.begin(), values.end(), 1);
+  int iret = 0;
+  dm_wint(idmf_, 20 * 128 + 1, 128, values, iret);  // record 21, whole
+  ASSERT_EQ(iret, 0);
+  empty_cache();
+
+  const std::array<int, 1> one{-5};
+  platform::testing::fail_nth(platform::testing::Op::kRecordRead, iflun(idmf_), 1, EIO);
+  dm_wint(idmf_, 20 * 128 + 2, 1, one, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  EXPECT_EQ(platform::testing::take_stdout().rfind(" [FL 5]", 0), 0u);
+  EXPECT_EQ(word_on_disk(20 * 128 + 1), 1);
+  EXPECT_EQ(word_on_disk(20 * 128 + 2), 2);
+  EXPECT_EQ(word_on_disk(20 * 128 + 128), 128);
+
+  const std::array<float, 1> r{7.5f};
+  platform::testing::fail_nth(platform::testing::Op::kRecordRead, iflun(idmf_), 1, EIO);
+  dm_wflt(idmf_, 20 * 128 + 3, 1, r, iret);
+  EXPECT_EQ(iret, 0);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  EXPECT_EQ(word_on_disk(20 * 128 + 3), 3);
+
+  // Readable again: the write goes in beside the words already there.
+  dm_wint(idmf_, 20 * 128 + 2, 1, one, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(word_on_disk(20 * 128 + 1), 1);
+  EXPECT_EQ(word_on_disk(20 * 128 + 2), -5);
+  EXPECT_EQ(word_on_disk(20 * 128 + 3), 3);
+  platform::testing::take_stdout();
+  platform::testing::capture_stdout(false);
+}
+
 TEST_F(CacheTest, BrokenInvariantsAreCaughtInDebugBuilds) {
   int iret = 0;
   // (2): two slots holding the same record.

@@ -66,6 +66,8 @@ void dm_chkf(int idmf, int& iret);
 // Word address to (record, position in record).
 void dm_word(int iword, int& irec, int& jword, int& iret);
 // Make record irec of idmf present in a cache slot; -7 when the read failed.
+// A record beyond the end of the file is then present as zeros; one within
+// the file that cannot be read is left unbound (its words are unknown).
 void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret);
 // Choose the next slot round-robin, writing it back if modified; -6 on failure.
 void dm_nxtc(int& ircpnt, int& iret);

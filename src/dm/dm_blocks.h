@@ -136,6 +136,10 @@ struct DmGeneralBlock {
   std::array<int, dm::kCacheSlots> icfile;  // file of each slot, 0 none
   std::array<int, dm::kCacheSlots> icrec;   // record held
   std::array<int, dm::kCacheSlots> icdrty;  // 1: words not yet in the file
+  // Per file: 1 when modified words were lost where no caller hears of it (a
+  // write-back failed while dm_nxtc reused a slot for a fetch, or dm_wflt met
+  // an unreadable record); the file's next dm_fwrt reports it with -6.
+  std::array<int, dm::kMaxFiles> iclost;
 };
 extern DmGeneralBlock gmdm;
 

@@ -17,6 +17,11 @@ int write_slot(int isl);
 // build); a no-op otherwise.
 void check_cache();
 
+// Whether cache slot isl is bound to record irec of file idmf. After dm_rrec
+// it is not when the record lies whole within the file but could not be read:
+// its words are unknown, so a writer must leave that record alone.
+bool slot_holds(int isl, int idmf, int irec);
+
 // Write the "FL" message for file-service code ier with context text.
 void report_file_error(int ier, std::string_view text);
 

@@ -72,8 +72,17 @@ void dm_wint(int idmf, int isword, int nword, std::span<const int> idata, int& i
   while (ileft > 0) {
     int ircpnt = 0, iflerr = 0;
     dm_rrec(idmf, irec, ircpnt, iflerr, ier);  // a record not yet in the file arrives as zeros
-    dm::RecordWords& words = dm::slot_words(ircpnt);
     int jend = std::min(jword + ileft - 1, dm::kRecordWords);
+    if (!dm::slot_holds(ircpnt, idmf, irec)) {  // unreadable: its other words would be lost
+      dm::report_file_error(iflerr, " ");
+      iret = dm::kDmWriteFailed;
+      knt += static_cast<std::size_t>(jend - jword + 1);
+      ileft -= jend - jword + 1;
+      irec = irec + 1;
+      jword = 1;
+      continue;
+    }
+    dm::RecordWords& words = dm::slot_words(ircpnt);
     std::span<int> out = stretch(words, jword, jend);
     std::copy_n(idata.begin() + static_cast<std::ptrdiff_t>(knt), out.size(), out.begin());
     if (lbl.imissv != dm::kMissingInt)
@@ -108,8 +117,19 @@ void dm_wflt(int idmf, int isword, int nword, std::span<const float> rdata, int&
   while (ileft > 0) {
     int ircpnt = 0, iflerr = 0;
     dm_rrec(idmf, irec, ircpnt, iflerr, ier);
-    dm::RecordWords& words = dm::slot_words(ircpnt);
     int jend = std::min(jword + ileft - 1, dm::kRecordWords);
+    if (!dm::slot_holds(ircpnt, idmf, irec)) {
+      // Unreadable record: left as it is on disk; these words are lost, which
+      // the file's next flush reports.
+      dm::report_file_error(iflerr, " ");
+      gmdm.iclost[dm::file_index(idmf)] = 1;
+      knt += static_cast<std::size_t>(jend - jword + 1);
+      ileft -= jend - jword + 1;
+      irec = irec + 1;
+      jword = 1;
+      continue;
+    }
+    dm::RecordWords& words = dm::slot_words(ircpnt);
     std::span<int> out = stretch(words, jword, jend);
     for (std::size_t i = 0; i < out.size(); ++i) {
       float v = rdata[knt + i];
