@@ -77,8 +77,9 @@ void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock,
   const std::array<int, 1> irowhd = {1};
   int ipos = 0;
   dm_wrwh(f, 1, irowhd, ipos, ier);
-
-  dm_wfhr(f, "NAVB", navblock, nnav, ier);
+  // A row header that did not reach the disk leaves a file whose grids no
+  // reader finds: its failure is reported like a file header's.
+  if (ier == 0) dm_wfhr(f, "NAVB", navblock, nnav, ier);
   if (ier == 0 && nanl > 0) dm_wfhr(f, "ANLB", anlblock, nanl, ier);
   if (ier != 0) {
     report_failure(ier, " ");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,6 +135,34 @@ TEST_F(GridCreateTest, NavigationLongerThanItsHeaderFails) {
   const std::array<int, 2> hdr = {0, 0};
   gd_wdat(gfnum, grid, 1, 1, hdr, timpair, levpair, 0, "T", false, iret);
   EXPECT_EQ(iret, grid::kGdBadFile);
+}
+
+// Every record write of a creation that fails makes the creation fail with
+// the file-service message; none is left to surface as a success (the row
+// header written after the DM file's own sections once was).
+TEST_F(GridCreateTest, EachFailedWriteFailsTheCreation) {
+  platform::testing::reset_io_counts();
+  create("count.grd", 10);
+  const std::int64_t nwrites = platform::testing::io_counts().record_writes;
+  ASSERT_GT(nwrites, 1);
+  for (std::int64_t k = 1; k <= nwrites; ++k) {
+    for (int idmf = 1; idmf <= 3; ++idmf) {
+      int ier = 0;
+      dm_clos(idmf, ier);
+    }
+    output();
+    const std::string name = "fail" + std::to_string(k) + ".grd";
+    platform::testing::fail_nth(platform::testing::Op::kRecordWrite, -1, static_cast<int>(k),
+                                ENOSPC);
+    int gfnum = 0;
+    int iret = 0;
+    gd_cref(filnam(name), grid::kNavWords, nav_, grid::kAnlWords, anl_, 2, 10, gfnum, iret);
+    platform::testing::clear_faults();
+    EXPECT_EQ(iret, grid::kGdCreateFailed) << "write " << k;
+    const std::string out = output();
+    EXPECT_NE(out.find("[FL 28]"), std::string::npos) << "write " << k << "\n" << out;
+    EXPECT_NE(out.find("[GD -1]"), std::string::npos) << "write " << k << "\n" << out;
+  }
 }
 
 TEST_F(GridCreateTest, CountBeyondTheGivenBlockIsRefusedBeforeCreation) {
