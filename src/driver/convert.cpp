@@ -47,8 +47,8 @@ std::string reason(int status) {
 }
 
 // Closes what a run may leave open: the input unit and, once the library has
-// been started, every DM file (a close flushes the record cache first). Runs
-// on every way out of convert().
+// been started, the grid file and any other DM file (a close flushes the
+// record cache first). Runs on every way out of convert().
 class RunFiles {
  public:
   RunFiles() = default;
@@ -60,8 +60,9 @@ class RunFiles {
     if (!started_) return;
     for (int idmf = 1; idmf <= dm::kMaxFiles; ++idmf) {
       int iret = 0;
+      gd_clos(idmf, iret);  // a grid file: closed and no longer a grid file
       dm_chkf(idmf, iret);
-      if (iret == 0) dm_clos(idmf, iret);
+      if (iret == 0) dm_clos(idmf, iret);  // a DM file left by a failed creation
     }
   }
 

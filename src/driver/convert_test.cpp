@@ -13,6 +13,7 @@
 #include "driver/convert_test_support.h"
 #include "driver/in.h"
 #include "driver/text2grid.h"
+#include "grid/gd.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
 
@@ -83,6 +84,8 @@ class ConvertTest : public ::testing::Test {
       int iret = 0;
       dm_chkf(idmf, iret);
       EXPECT_EQ(iret, -4) << "DM file " << idmf << " left open";
+      gd_fchk(idmf, iret);
+      EXPECT_EQ(iret, -4) << "grid file " << idmf << " left open";
     }
     return o;
   }
