@@ -15,6 +15,7 @@ targets=(
   "value_reader_fuzz: platform"
   "time_text_fuzz: time strings"
   "message_fuzz: services strings platform"
+  "conversion_fuzz: driver grid time dm pack services strings platform"
 )
 
 secs=${1:-60}
@@ -32,7 +33,9 @@ mkdir -p "$out/obj" "$out/bin"
 compile_layer() {
   local layer=$1 src obj pending=()
   for src in "$root/src/$layer"/*.cpp; do
-    [[ $src == *_test.cpp || $src == */main.cpp || $src == *_main.cpp ]] && continue
+    # Tests and program entry points are not library code (vexo_main.cpp is).
+    [[ $src == *_test.cpp ]] && continue
+    grep -q '^int main(' "$src" && continue
     obj="$out/obj/$layer-$(basename "${src%.cpp}").o"
     if [[ ! -f $obj || $src -nt $obj || -n $(find "$root/src" -name '*.h' -newer "$obj" -print -quit) ]]; then
       pending+=("$src")
