@@ -31,9 +31,8 @@ std::int64_t record_offset(const Unit& u, int irec) {
   return (static_cast<std::int64_t>(irec) - 1) * u.recl;
 }
 
-}  // namespace
-
-int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes) {
+// Opens `path` on `lun` with the given open(2) flags.
+int open_direct_with(int lun, std::string_view path, int flags, int recl_bytes) {
   Unit* u = detail::find_unit(lun);
   if (u == nullptr) return kNotOpen;
   if (u->access != Access::kClosed) return kUnitInUse;
@@ -42,7 +41,6 @@ int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes)
   }
   if (const int fault = detail::injected_fault(testing::Op::kOpen, lun)) return fault;
   const std::string name(path);
-  const int flags = create_new ? (O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC) : (O_RDWR | O_CLOEXEC);
   int fd;
   do {
     fd = ::open(name.c_str(), flags, 0644);
@@ -60,6 +58,17 @@ int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes)
   u->recl = recl_bytes;
   u->size = st.st_size;
   return kOk;
+}
+
+}  // namespace
+
+int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes) {
+  const int flags = create_new ? (O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC) : (O_RDWR | O_CLOEXEC);
+  return open_direct_with(lun, path, flags, recl_bytes);
+}
+
+int open_direct_read_only(int lun, std::string_view path, int recl_bytes) {
+  return open_direct_with(lun, path, O_RDONLY | O_CLOEXEC, recl_bytes);
 }
 
 int read_record(int lun, int irec, std::span<std::int32_t> words) {

@@ -2,6 +2,7 @@
 // errors and the fault-injection seam.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -135,6 +136,26 @@ TEST_F(DirectTest, OpenStatusesAndUnitChecks) {
   EXPECT_EQ(size, 1024);
   EXPECT_EQ(platform::read_record(kLun, 2, words), platform::kOk);
   EXPECT_EQ(words, pattern(2));
+}
+
+TEST_F(DirectTest, ReadOnlyUnitsReadButRefuseWrites) {
+  EXPECT_EQ(platform::open_direct_read_only(kLun, path_, kRecl), ENOENT);
+  ASSERT_EQ(platform::open_direct(kLun, path_, true, kRecl), platform::kOk);
+  ASSERT_EQ(platform::write_record(kLun, 1, pattern(7)), platform::kOk);
+  ASSERT_EQ(platform::close_unit(kLun), platform::kOk);
+
+  // A file its owner may not write still opens for reading.
+  ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+  EXPECT_EQ(platform::open_direct_read_only(kLun, path_, kRecl), platform::kOk);
+  std::array<std::int32_t, 128> words{};
+  EXPECT_EQ(platform::read_record(kLun, 1, words), platform::kOk);
+  EXPECT_EQ(words, pattern(7));
+  EXPECT_EQ(platform::write_record(kLun, 1, pattern(8)), EBADF);
+  EXPECT_EQ(platform::close_unit(kLun), platform::kOk);
+  const std::vector<unsigned char> bytes = file_bytes();
+  EXPECT_EQ(bytes.size(), 512u);
+  EXPECT_EQ(bytes[4], 8u);  // word 2 still holds 7 + 1 from the first write
+  ::chmod(path_.c_str(), 0644);
 }
 
 TEST_F(DirectTest, InjectedFaultsHitTheChosenOperationOnly) {

@@ -42,6 +42,10 @@ inline constexpr int kMaxUnit = 99;    // units are 0..kMaxUnit
 // file exists); otherwise status "OLD" (fails with ENOENT when it does not).
 int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes);
 
+// Open an existing file (status "OLD") for reading only: record writes on the
+// unit then fail with EBADF. Lets readers look into files they may not write.
+int open_direct_read_only(int lun, std::string_view path, int recl_bytes);
+
 // Read words.size() words from the start of record `irec`. A record wholly
 // beyond the end of the file gives kEndOfFile; a record cut short by the end of
 // the file has its missing bytes set to 0 and also gives kEndOfFile.

@@ -19,9 +19,6 @@ constexpr std::size_t kNameWidth = 132;  // internal width of file names
 }  // namespace
 
 void fl_dopn(std::string_view filnam, int lrecl, bool wrtflg, int& lun, int& iret) {
-  // The runtime opens every direct unit for reading and writing; wrtflg only
-  // says what the caller intends to do with it.
-  static_cast<void>(wrtflg);
   fl_glun(lun, iret);
   if (iret != 0) return;
 
@@ -35,7 +32,8 @@ void fl_dopn(std::string_view filnam, int lrecl, bool wrtflg, int& lun, int& ire
 
   int status = EINVAL;  // a record length that is not a positive byte count
   if (lrecl >= 1 && lrecl <= INT_MAX / 4) {
-    status = platform::open_direct(lun, path, /*create_new=*/false, 4 * lrecl);
+    status = wrtflg ? platform::open_direct(lun, path, /*create_new=*/false, 4 * lrecl)
+                    : platform::open_direct_read_only(lun, path, 4 * lrecl);
   }
   iret = 0;
   if (status != platform::kOk) fl_iret(status, iret, ier);
