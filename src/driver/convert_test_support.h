@@ -4,38 +4,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace convert_test {
 
 // A new, empty folder under the test temporary directory.
-inline std::string make_scratch_dir(const std::string& stem) {
-  std::string pattern = ::testing::TempDir() + "/" + stem + "_XXXXXX";
-  const char* dir = ::mkdtemp(pattern.data());
-  EXPECT_NE(dir, nullptr);
-  return pattern;
-}
-
-inline void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-inline std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+std::string make_scratch_dir(const std::string& stem);
+// A whole file written or read as bytes.
+void write_file(const std::string& path, const std::string& text);
+std::string read_file(const std::string& path);
 
 // Stage 1 answers: grid size, files (the output name kept as typed by a
 // leading "^"), nskip, ntimes, nvar, area, projection and angles.
