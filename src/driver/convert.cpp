@@ -88,7 +88,8 @@ class InputValues {
   // one real into position (j-1) x NX + i. False, with the message written,
   // when the values run out or one cannot be read.
   bool read_grid(int NX, int NY, std::span<float> grid, int igrid) {
-    const auto nx = static_cast<std::size_t>(NX);
+    // With NX of 0 or less a row holds no value (and there is no buffer).
+    const auto nx = static_cast<std::size_t>(std::max(NX, 0));
     std::int64_t ivalue = 0;
     for (int j = NY; j >= 1; --j) {
       float* row = grid.data() + static_cast<std::size_t>(j - 1) * nx;

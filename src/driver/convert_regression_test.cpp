@@ -1,0 +1,62 @@
+// Conversions found to misbehave by the conversion fuzz target, kept as
+// regression tests: each runs the whole program in-process.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "driver/convert.h"
+#include "driver/convert_test_support.h"
+#include "driver/text2grid.h"
+#include "platform/platform_test.h"
+
+namespace {
+
+class ConvertRegressionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
+    dir_ = convert_test::make_scratch_dir("convert_regression");
+    in_ = dir_ + "/values.txt";
+    platform::testing::capture_stdout(true);
+    platform::testing::capture_stderr(true);
+  }
+  void TearDown() override {
+    platform::testing::capture_stdout(false);
+    platform::testing::capture_stderr(false);
+    platform::testing::take_stdout();
+    platform::testing::take_stderr();
+    platform::testing::reset_stdin();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  int run(const std::string& answers) {
+    platform::testing::set_stdin(answers);
+    const int status = driver::run_text2grid();
+    out_ = platform::testing::take_stdout();
+    platform::testing::take_stderr();
+    return status;
+  }
+
+  std::string dir_;
+  std::string in_;
+  std::string out_;
+};
+
+// A grid size of 0 or less in X once made the value reader write through a
+// null grid buffer. Such a grid holds no value: nothing is read, and the grid
+// write refuses it with -9.
+TEST_F(ConvertRegressionTest, NonPositiveGridSizeReadsNoValue) {
+  convert_test::write_file(in_, "1\n2\n3\n");
+  const std::string answers2 = "910823/1200\nT\n1\n1\n0\n850\n";
+  for (const auto& [nx, ny] : {std::pair{-2, 1}, std::pair{0, 3}, std::pair{3, -1}}) {
+    const std::string out = dir_ + "/g" + std::to_string(nx) + "_" + std::to_string(ny) + ".grd";
+    const int status = run(convert_test::stage_one(nx, ny, in_, out, 0, 1, 1) + answers2);
+    EXPECT_EQ(status, driver::kNotWrittenStatus) << nx << " x " << ny;
+    EXPECT_NE(out_.find(" GD_WDAT1: iret =           -9\n"), std::string::npos) << out_;
+  }
+}
+
+}  // namespace
