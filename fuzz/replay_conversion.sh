@@ -4,7 +4,8 @@
 # reads them: the answers up to the first 0xFF byte, with the target's own
 # input and output file names inserted after the first two answer lines, and
 # the input value file after it. Fails when a run ends on a signal, with an
-# exit status other than 0, 1 or 2, or runs for more than 60 seconds.
+# exit status other than 0, 1 or 2 (86: a sanitizer report), or runs for more
+# than 60 seconds.
 #
 #   fuzz/replay_conversion.sh TEXT2GRID [CORPUS_DIR...]
 set -euo pipefail
@@ -14,6 +15,9 @@ text2grid=$(realpath "$1")
 shift
 dirs=("$here/corpus/conversion_fuzz" "$@")
 export MORERR=${MORERR:-$(dirname "$here")/tables/errors}
+# A sanitizer build reports its findings with a status of its own.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}exitcode=86"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}exitcode=86:halt_on_error=1"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
