@@ -26,7 +26,8 @@ std::vector<std::string> split_tabs(const std::string& row) {
 }
 
 TEST(FreeformWriteTest, EveryExampleRowMatches) {
-  std::ifstream in(std::string(T2G_SHARED_DIR) + "/freeform-output-examples.tsv");
+  std::ifstream in(std::string(T2G_SOURCE_DIR) +
+                   "/src/platform/testdata/freeform-output-examples.tsv");
   ASSERT_TRUE(in) << "example table missing";
   std::string row;
   int rows = 0;
