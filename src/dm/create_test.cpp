@@ -249,7 +249,7 @@ TEST_F(CreateTest, FailedPackingSetupReleasesOnlyItsOwnDescriptors) {
   const std::array<int, 2> real_then_packed{1, 4};
   int a = 0, x = 0, y = 0, z = 0, iret = 0;
   create_small_file(path("a"), a, iret);  // number 1
-  // File X on number 2 leaves part 2 of type 4 (descriptor 1) in the tables of number 2.
+  // File X on number 2 leaves its second part, of type 4, (descriptor 1) in the tables of number 2.
   dm_cret(literal(path("x")), 1, 1, 0, {}, {}, {}, 1, 1, key, 1, 1, key, 2, prt, hdr,
           real_then_packed, counts, 1, prm, zero, zero, bits, x, iret);
   ASSERT_EQ(iret, 0);
@@ -263,7 +263,7 @@ TEST_F(CreateTest, FailedPackingSetupReleasesOnlyItsOwnDescriptors) {
   ASSERT_EQ(iret, 0);
   ASSERT_EQ(z, 1);
   ASSERT_EQ(part(z, 2).kpkno, 1);
-  // Y on number 2: part 1 asks for 32 bits, which cannot be packed.
+  // Y on number 2: its first part asks for 32 bits, which cannot be packed.
   const std::array<int, 2> packed_first{4, 4}, bad_bits{32, 8};
   platform::testing::capture_stdout(true);
   dm_cret(literal(path("y")), 1, 1, 0, {}, {}, {}, 1, 1, key, 1, 1, key, 2, prt, hdr, packed_first,

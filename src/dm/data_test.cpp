@@ -13,7 +13,7 @@
 namespace dm::testing {
 namespace {
 
-// The grid file of 400 columns: data pointer table at 5377 (part 1 of column c
+// The grid file of 400 columns: data pointer table at 5377 (the first part of column c
 // at 5376 + c), first free word 5889; part "GRID" of type 5, 4 header words.
 constexpr int kDatbeg = 5377;
 constexpr int kFirstFree = 5889;

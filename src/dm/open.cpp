@@ -362,7 +362,7 @@ Problem Loader::packing() {
     dm::part(idmf_, i).kpkno = kdesc;
     dm::part(idmf_, i).kwordp = nwdrec;
   }
-  // The label last: dm_clos releases the descriptors of parts 1..nprt.
+  // The label last: dm_clos releases the descriptors of every part of the file.
   dm::label(idmf_) = l_;
   return {};
 }

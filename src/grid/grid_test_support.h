@@ -98,9 +98,9 @@ class DmImage {
   }
   // First word (the in-use flag) of column header c.
   int column_header(int c) const { return chdbeg() + (c - 1) * (nckeys() + 1); }
-  // First word of the data record of (row 1, column c, part 1), 0 if none.
+  // First word of the data record of (row 1, column c, first part), 0 if none.
   int data_record(int c) const { return word(datbeg() + (c - 1) * nprt()); }
-  // Header length of part 1 as defined in the file.
+  // Header length of the first part as defined in the file.
   int part_header_length() const { return word(prtbeg() + nprt()); }
 
  private:
