@@ -59,12 +59,14 @@ bool start_transfer(int idmf, int isword, int nword, std::size_t have, int& iret
   return true;
 }
 
-}  // namespace
-
-void dm_wint(int idmf, int isword, int nword, std::span<const int> idata, int& iret) {
-  if (!start_transfer(idmf, isword, nword, idata.size(), iret)) return;
-  const DmLabelValues& lbl = dm::label(idmf);
-  const bool swap = dm::swaps_integers(idmf);
+// The record walk of the writers: for each record holding words
+// isword..isword+nword-1, fetch it into a slot and call
+// on_stretch(ircpnt, irec, slot words jword..jend, knt), knt being the index of
+// the stretch's first value; a record inside the file that could not be read is
+// not bound to a slot and goes to on_unreadable(iflerr) instead.
+template <typename OnStretch, typename OnUnreadable>
+void write_records(int idmf, int isword, int nword, OnStretch on_stretch,
+                   OnUnreadable on_unreadable) {
   int irec = 0, jword = 0, ier = 0;
   dm_word(isword, irec, jword, ier);
   int ileft = nword;
@@ -72,32 +74,44 @@ void dm_wint(int idmf, int isword, int nword, std::span<const int> idata, int& i
   while (ileft > 0) {
     int ircpnt = 0, iflerr = 0;
     dm_rrec(idmf, irec, ircpnt, iflerr, ier);  // a record not yet in the file arrives as zeros
-    int jend = std::min(jword + ileft - 1, dm::kRecordWords);
-    if (!dm::slot_holds(ircpnt, idmf, irec)) {  // unreadable: its other words would be lost
-      dm::report_file_error(iflerr, " ");
-      iret = dm::kDmWriteFailed;
-      knt += static_cast<std::size_t>(jend - jword + 1);
-      ileft -= jend - jword + 1;
-      irec = irec + 1;
-      jword = 1;
-      continue;
+    const int jend = std::min(jword + ileft - 1, dm::kRecordWords);
+    if (dm::slot_holds(ircpnt, idmf, irec)) {
+      on_stretch(ircpnt, irec, stretch(dm::slot_words(ircpnt), jword, jend), knt);
+    } else {
+      on_unreadable(iflerr);
     }
-    dm::RecordWords& words = dm::slot_words(ircpnt);
-    std::span<int> out = stretch(words, jword, jend);
-    std::copy_n(idata.begin() + static_cast<std::ptrdiff_t>(knt), out.size(), out.begin());
-    if (lbl.imissv != dm::kMissingInt)
-      std::replace(out.begin(), out.end(), dm::kMissingInt, lbl.imissv);
-    if (swap) mv_swp4(static_cast<int>(out.size()), out, out);
-    fl_writ(dm::iflun(idmf), irec, dm::kRecordWords, words, ier);
-    if (ier != 0) {  // reported; the remaining records are still written
-      dm::report_file_error(ier, " ");
-      iret = dm::kDmWriteFailed;
-    }
-    knt += out.size();
-    ileft -= static_cast<int>(out.size());
+    const int jsize = jend - jword + 1;
+    knt += static_cast<std::size_t>(jsize);
+    ileft -= jsize;
     irec = irec + 1;
     jword = 1;
   }
+}
+
+}  // namespace
+
+void dm_wint(int idmf, int isword, int nword, std::span<const int> idata, int& iret) {
+  if (!start_transfer(idmf, isword, nword, idata.size(), iret)) return;
+  const DmLabelValues& lbl = dm::label(idmf);
+  const bool swap = dm::swaps_integers(idmf);
+  write_records(
+      idmf, isword, nword,
+      [&](int ircpnt, int irec, std::span<int> out, std::size_t knt) {
+        std::copy_n(idata.begin() + static_cast<std::ptrdiff_t>(knt), out.size(), out.begin());
+        if (lbl.imissv != dm::kMissingInt)
+          std::replace(out.begin(), out.end(), dm::kMissingInt, lbl.imissv);
+        if (swap) mv_swp4(static_cast<int>(out.size()), out, out);
+        int ier = 0;
+        fl_writ(dm::iflun(idmf), irec, dm::kRecordWords, dm::slot_words(ircpnt), ier);
+        if (ier != 0) {  // reported; the remaining records are still written
+          dm::report_file_error(ier, " ");
+          iret = dm::kDmWriteFailed;
+        }
+      },
+      [&](int iflerr) {  // unreadable: its other words would be lost
+        dm::report_file_error(iflerr, " ");
+        iret = dm::kDmWriteFailed;
+      });
 }
 
 void dm_wflt(int idmf, int isword, int nword, std::span<const float> rdata, int& iret) {
@@ -110,53 +124,37 @@ void dm_wflt(int idmf, int isword, int nword, std::span<const float> rdata, int&
   }
   const bool substitute = lbl.rmissv != dm::kMissingReal;
   const int rmissv = std::bit_cast<int>(lbl.rmissv);
-  int irec = 0, jword = 0, ier = 0;
-  dm_word(isword, irec, jword, ier);
-  int ileft = nword;
-  std::size_t knt = 0;
-  while (ileft > 0) {
-    int ircpnt = 0, iflerr = 0;
-    dm_rrec(idmf, irec, ircpnt, iflerr, ier);
-    int jend = std::min(jword + ileft - 1, dm::kRecordWords);
-    if (!dm::slot_holds(ircpnt, idmf, irec)) {
-      // Unreadable record: left as it is on disk; these words are lost, which
-      // the file's next flush reports.
-      dm::report_file_error(iflerr, " ");
-      gmdm.iclost[dm::file_index(idmf)] = 1;
-      knt += static_cast<std::size_t>(jend - jword + 1);
-      ileft -= jend - jword + 1;
-      irec = irec + 1;
-      jword = 1;
-      continue;
-    }
-    dm::RecordWords& words = dm::slot_words(ircpnt);
-    std::span<int> out = stretch(words, jword, jend);
-    for (std::size_t i = 0; i < out.size(); ++i) {
-      float v = rdata[knt + i];
-      out[i] = substitute && is_missing_real(v) ? rmissv : std::bit_cast<int>(v);
-    }
-    int jsize = static_cast<int>(out.size());
-    switch (form) {
-      case RealForm::kVax:
-        mv_ev32(jsize, out, out);
-        break;
-      case RealForm::kSwapThenVax:
-        mv_swp4(jsize, out, out);
-        mv_ev32(jsize, out, out);
-        break;
-      case RealForm::kSwap:
-        mv_swp4(jsize, out, out);
-        break;
-      case RealForm::kAsIs:
-      case RealForm::kNone:
-        break;
-    }
-    gmdm.icdrty[dm::slot_index(ircpnt)] = 1;
-    knt += out.size();
-    ileft -= jsize;
-    irec = irec + 1;
-    jword = 1;
-  }
+  write_records(
+      idmf, isword, nword,
+      [&](int ircpnt, int /*irec*/, std::span<int> out, std::size_t knt) {
+        for (std::size_t i = 0; i < out.size(); ++i) {
+          float v = rdata[knt + i];
+          out[i] = substitute && is_missing_real(v) ? rmissv : std::bit_cast<int>(v);
+        }
+        const int jsize = static_cast<int>(out.size());
+        switch (form) {
+          case RealForm::kVax:
+            mv_ev32(jsize, out, out);
+            break;
+          case RealForm::kSwapThenVax:
+            mv_swp4(jsize, out, out);
+            mv_ev32(jsize, out, out);
+            break;
+          case RealForm::kSwap:
+            mv_swp4(jsize, out, out);
+            break;
+          case RealForm::kAsIs:
+          case RealForm::kNone:
+            break;
+        }
+        gmdm.icdrty[dm::slot_index(ircpnt)] = 1;
+      },
+      [&](int iflerr) {
+        // Unreadable record: left as it is on disk; these words are lost, which
+        // the file's next flush reports.
+        dm::report_file_error(iflerr, " ");
+        gmdm.iclost[dm::file_index(idmf)] = 1;
+      });
   dm::check_cache();
 }
 
