@@ -1,0 +1,195 @@
+// A modern C++ face of the grid library: grid files as objects that close
+// themselves, identifiers and navigation as values, errors as values. It is a
+// thin layer over the gd_/gr_/dm_ routines, so the files it writes are the
+// same, byte for byte, as those the routines write.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace gridfile {
+
+// A failure: the library's return code and a readable explanation (the text
+// of its numbered message where there is one, with the file name).
+struct Error {
+  int code = 0;
+  std::string text;
+};
+
+// A value or an Error.
+template <class T>
+class [[nodiscard]] Result {
+ public:
+  Result(T value) : v_(std::move(value)) {}       // NOLINT: implicit by design
+  Result(Error error) : v_(std::move(error)) {}   // NOLINT: implicit by design
+  bool ok() const { return v_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+  T& value() & { return std::get<0>(v_); }
+  const T& value() const& { return std::get<0>(v_); }
+  T&& value() && { return std::get<0>(std::move(v_)); }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+  const Error& error() const { return std::get<1>(v_); }
+
+ private:
+  std::variant<T, Error> v_;
+};
+
+// Success, or an Error.
+class [[nodiscard]] Status {
+ public:
+  Status() = default;
+  Status(Error error) : error_(std::move(error)) {}  // NOLINT: implicit by design
+  bool ok() const { return !error_.has_value(); }
+  explicit operator bool() const { return ok(); }
+  const Error& error() const { return *error_; }
+
+ private:
+  std::optional<Error> error_;
+};
+
+// --- Values ------------------------------------------------------------------
+
+inline constexpr float kMissing = -9999.0f;
+// True for the missing value, within the tolerance the format's readers use.
+bool is_missing(float value);
+
+// Vertical coordinate codes of the identifier.
+inline constexpr int kVcoordNone = 0, kVcoordPres = 1, kVcoordThta = 2, kVcoordHght = 3,
+                     kVcoordSgma = 4;
+// "NONE", "PRES", "THTA", "HGHT", "SGMA", or the code as digits when unknown.
+std::string vcoord_name(int vcode);
+// The code for one of those names (any case), or nullopt.
+std::optional<int> vcoord_code(std::string_view name);
+
+// A grid time text ("yymmdd/hhmm", optionally a forecast part such as "F012")
+// taken apart. Years are widened with the library's century rule.
+struct GridTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0;
+  char forecast_type = ' ';  // ' ' none, else 'F', 'A', 'G', 'V', 'I'
+  int forecast_minutes = 0;  // forecast period
+};
+// nullopt for a blank or unconvertible text.
+std::optional<GridTime> parse_time(std::string_view text);
+// "2024-01-01T00:00Z" for the time text's reference time; empty when blank.
+std::string iso8601(std::string_view text);
+
+// The identifier a grid is filed under.
+struct GridId {
+  std::string time1;  // grid time text, trailing blanks removed; empty: no time
+  std::string time2;
+  int level1 = 0;
+  int level2 = -1;  // -1: not set
+  int vcoord = kVcoordNone;
+  std::string param;  // at most 12 characters, trailing blanks removed
+  // "240101/0000 850 PRES TMPK" (time 2 and level 2 only when set).
+  std::string text() const;
+  friend bool operator==(const GridId&, const GridId&) = default;
+};
+
+// The navigation block's meaning.
+struct Navigation {
+  std::string projection;  // "CED", "LCC", ... trailing blanks removed
+  int nx = 0, ny = 0;
+  float lat1 = 0, lon1 = 0;  // grid point (1,1): the first value of the bottom row
+  float lat2 = 0, lon2 = 0;  // grid point (nx,ny)
+  float angle1 = 0, angle2 = 0, angle3 = 0;
+  // The 256-word block as gr_mnav builds it, and back.
+  std::array<float, 256> to_block() const;
+  static Navigation from_block(const std::array<float, 256>& block);
+  friend bool operator==(const Navigation&, const Navigation&) = default;
+};
+
+enum class PackingType { kNone = 0, kGrib = 1, kDecimal = 4, kDiff = 3 };
+struct Packing {
+  PackingType type = PackingType::kNone;
+  int bits = 0;  // bits per value (kDecimal: decimal digits kept)
+  // "none", "grib:12", "diff:12", "dec:2"; and back (nullopt when malformed).
+  std::string text() const;
+  static std::optional<Packing> parse(std::string_view text);
+};
+
+// What is stored about one grid, without its values.
+struct GridInfo {
+  int number = 0;  // 1-based grid number in the file
+  GridId id;
+  int nx = 0, ny = 0;
+  Packing packing;       // as stored (decimal packing is stored as GRIB)
+  float reference = 0;   // packed grids: reference value
+  float step = 0;        // packed grids: value of one packing step
+  std::size_t words = 0; // size of the data record in 4-byte words
+};
+
+struct Grid {
+  GridInfo info;
+  std::vector<float> values;  // nx * ny, bottom row first, each row west to east
+  float at(int i, int j) const {  // 1-based column i, row j
+    return values[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(info.nx) +
+                  static_cast<std::size_t>(i - 1)];
+  }
+};
+
+// --- Messages ------------------------------------------------------------------
+
+// Where the library's numbered message lines ("[DM -3] ...") go. An empty
+// function restores standard output, the default the converter needs.
+using MessageSink = std::function<void(std::string_view line)>;
+void set_message_sink(MessageSink sink);
+
+// --- Files ---------------------------------------------------------------------
+
+enum class Mode { kRead, kUpdate };
+
+// One open grid file; closed (flushed) by its destructor. Movable, not copyable.
+// At most three DM files are open at a time in one process.
+class GridFile {
+ public:
+  // Creates a new file (never overwrites an existing one). The name is used
+  // exactly as given (no lower-casing or symbol expansion).
+  static Result<GridFile> create(const std::string& path, const Navigation& nav,
+                                 int max_grids = 9999);
+  static Result<GridFile> open(const std::string& path, Mode mode = Mode::kRead);
+
+  GridFile(GridFile&& other) noexcept;
+  GridFile& operator=(GridFile&& other) noexcept;
+  GridFile(const GridFile&) = delete;
+  GridFile& operator=(const GridFile&) = delete;
+  ~GridFile();
+
+  const std::string& path() const;
+  const Navigation& navigation() const;
+  // Number of grid slots in use (grids are numbered 1..count()).
+  int count() const;
+  // Every grid's identifier and packing, in file order.
+  Result<std::vector<GridInfo>> grids() const;
+  Result<GridInfo> info(int number) const;
+  Result<Grid> read(int number) const;
+  Result<Grid> read(const GridId& id) const;
+  // Writes nx x ny values (bottom row first) under id; refuses an existing
+  // identifier unless replace. The grid is in the file when this returns ok.
+  Status write(std::span<const float> values, int nx, int ny, const GridId& id,
+               Packing packing = {}, bool replace = false);
+  // Flushes and closes now; the destructor then does nothing.
+  Status close();
+
+ private:
+  struct State;
+  explicit GridFile(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+// The structure check of a file: ok, or the first fault found.
+Status check(const std::string& path);
+
+}  // namespace gridfile
