@@ -35,7 +35,7 @@ struct Unit {
   std::size_t pos = 0;
   std::size_t end = 0;
   std::size_t last_start = kNoLine;
-  bool at_eof = false;  // the descriptor has delivered its last byte
+  bool at_eof = false;      // the descriptor has delivered its last byte
   bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
   bool more_items = false;  // the last free-form read left items on its line
   int line_no = 0;

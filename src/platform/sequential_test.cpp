@@ -138,9 +138,14 @@ TEST_F(SequentialTest, OpenErrorsAndStandardInput) {
 // A UTF-8 byte-order mark is skipped at the start of a file or of standard
 // input, and only there.
 TEST_F(SequentialTest, ByteOrderMarkAtTheStartIsSkipped) {
-  write_file("\xEF\xBB\xBF" "1.5\n\xEF\xBB\xBF" "2\n");
+  write_file(
+      "\xEF\xBB\xBF"
+      "1.5\n\xEF\xBB\xBF"
+      "2\n");
   ASSERT_EQ(platform::open_sequential(kLun, path_), platform::kOk);
-  EXPECT_EQ(all_lines(kLun), (std::vector<std::string>{"1.5", "\xEF\xBB\xBF" "2"}));
+  EXPECT_EQ(all_lines(kLun), (std::vector<std::string>{"1.5",
+                                                       "\xEF\xBB\xBF"
+                                                       "2"}));
   platform::close_unit(kLun);
 
   write_file("\xEF\xBB\xBF");
@@ -152,7 +157,9 @@ TEST_F(SequentialTest, ByteOrderMarkAtTheStartIsSkipped) {
   ASSERT_EQ(platform::open_sequential(kLun, path_), platform::kOk);
   EXPECT_EQ(all_lines(kLun), std::vector<std::string>{"\xEF\xBB"});
 
-  platform::testing::set_stdin("\xEF\xBB\xBF" "3\n4\n");
+  platform::testing::set_stdin(
+      "\xEF\xBB\xBF"
+      "3\n4\n");
   int n = 0;
   const std::array item{platform::ReadItem::integer(n)};
   ASSERT_EQ(platform::read_list(platform::kStdinUnit, item), platform::kOk);
