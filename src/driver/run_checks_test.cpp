@@ -394,7 +394,9 @@ TEST_F(RunChecksTest, PackedGridsReadBackWithinHalfAStep) {
     const convert_test::GridFileWords words(out_);
     const double step = words.real(words.pointer(1) + c.scale_word);
     ASSERT_GT(step, 0.0);
-    if (c.spec == "dec:2") EXPECT_NEAR(step, 0.01, 1e-6);
+    if (c.spec == "dec:2") {
+      EXPECT_NEAR(step, 0.01, 1e-6);
+    }
     double worst = 0.0;
     for (std::size_t k = 0; k < exact.size(); ++k) {
       if (exact[k] == -9999.0f) {
