@@ -139,9 +139,12 @@ struct GridInfo {
   int number = 0;  // 1-based grid number in the file
   GridId id;
   int nx = 0, ny = 0;
-  Packing packing;        // as stored (decimal packing is stored as GRIB)
-  float reference = 0;    // packed grids: reference value
-  float step = 0;         // packed grids: value of one packing step
+  Packing packing;      // as stored (decimal packing is stored as GRIB)
+  float reference = 0;  // packed grids: reference value
+  // packed grids: value of one packing step. GRIB-style and decimal values
+  // read back within half a step; difference packing keeps each difference
+  // within half a step, so a value may be off by their sum from the first value.
+  float step = 0;
   float difmin = 0;       // difference packing: the smallest difference
   std::size_t words = 0;  // size of the data record in 4-byte words, its length word included
 };
