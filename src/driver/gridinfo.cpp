@@ -13,6 +13,7 @@
 
 #include "dm/dm.h"
 #include "driver/in.h"
+#include "driver/salvage.h"
 #include "grid/gd.h"
 #include "grid/gd_codes.h"
 #include "platform/platform.h"
@@ -66,6 +67,9 @@ int open_grid_file(std::string_view path) {
     explain_open_failure(path, iret);
     return 0;
   }
+  const std::string& warning = dm::open_warning(gfnum);
+  if (!warning.empty())
+    error_line(path, "damaged, read as far as it holds whole grids: " + warning);
   return gfnum;
 }
 
@@ -225,6 +229,12 @@ int run(std::span<const std::string> args) {
                    ->type_name("N");
   auto* chk = app.add_flag("--check", check, "check the file's structure: OK, or the first fault");
   dump->excludes(chk);
+  std::string salvage_to;
+  auto* salvage = app.add_option("--salvage", salvage_to,
+                                 "copy every grid that reads back whole into the new grid file "
+                                 "NEW, and report the grids left out")
+                      ->type_name("NEW");
+  salvage->excludes(chk)->excludes(dump);
 
   std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
@@ -241,6 +251,7 @@ int run(std::span<const std::string> args) {
   int ier = 0;
   in_bdta(ier);  // every layer in its start condition: no file open, the cache empty
   if (check) return check_file(path);
+  if (salvage->count() > 0) return salvage_file(path, salvage_to);
   if (dump->count() > 0) return dump_grid(path, igrid);
   return list_file(path);
 }
