@@ -78,7 +78,8 @@ TEST(ExportedMapping, TangentConeHasOneParallel) {
 }
 
 TEST(ExportedMapping, PolarStereographicAndMercatorAndLatLon) {
-  const auto sps = mapproj::Projection::from(nav("SPS", -50, 0, -50, 180, 0, 90, 0));
+  const auto sps = mapproj::Projection::from(nav("SPS", -50, 45, -50, -135, 0, 90, 0));
+  ASSERT_TRUE(sps.ok()) << sps.error().text;
   const Attrs a = as_map(grid_mapping_attributes(*sps));
   EXPECT_EQ(std::get<std::string>(a.at("grid_mapping_name")), "polar_stereographic");
   EXPECT_EQ(nums(a, "latitude_of_projection_origin"), std::vector<double>{-90});

@@ -410,6 +410,8 @@ std::optional<params::Table> load_table(const std::string& path, const TableDirs
 }
 
 int export_grids(const ExportOptions& o, const TableDirs& dirs) {
+  // Library messages reach the user inside the errors' texts.
+  gridfile::set_message_sink([](std::string_view) {});
   const std::optional<params::Table> table = load_table(o.table_path, dirs, "grid2nc");
   if (!table) return kExitFailed;
 

@@ -460,6 +460,8 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
 }  // namespace
 
 int import_grids(const ImportOptions& o, const TableDirs& dirs) {
+  // Library messages reach the user inside the errors' texts.
+  gridfile::set_message_sink([](std::string_view) {});
   const std::optional<params::Table> table = load_table(o.table_path, dirs, "nc2grid");
   if (!table) return kExitFailed;
   std::optional<gridfile::Packing> packing = gridfile::Packing{};
