@@ -1,0 +1,37 @@
+#include "inspect/report.h"
+
+#include <algorithm>
+
+namespace inspect {
+
+bool FileReport::complete() const {
+  return std::all_of(grids.begin(), grids.end(),
+                     [](const GridReport& g) { return g.error.empty(); });
+}
+
+gridfile::Result<FileReport> build_report(const gridfile::GridFile& file,
+                                          const Selection& selection, bool with_stats) {
+  FileReport report;
+  report.path = file.path();
+  report.nav = file.navigation();
+  gridfile::Result<std::vector<gridfile::GridInfo>> infos = file.grids();
+  if (!infos) return infos.error();
+  report.grids_in_file = static_cast<int>(infos->size());
+  for (gridfile::GridInfo& info : *infos) {
+    if (!selection.matches(info.id)) continue;
+    GridReport g;
+    if (with_stats) {
+      gridfile::Result<gridfile::Grid> grid = file.read(info.number);
+      if (grid) {
+        g.stats = compute_stats(grid->values);
+      } else {
+        g.error = grid.error().text;
+      }
+    }
+    g.info = std::move(info);
+    report.grids.push_back(std::move(g));
+  }
+  return report;
+}
+
+}  // namespace inspect
