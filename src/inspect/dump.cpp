@@ -1,6 +1,7 @@
 #include "inspect/dump.h"
 
 #include "inspect/describe.h"
+#include "proj/projection.h"
 
 namespace inspect {
 
@@ -37,6 +38,24 @@ void dump_values(const gridfile::Grid& grid, const std::function<void(std::strin
   for (int j = grid.info.ny; j >= 1; --j) {
     for (int i = 1; i <= grid.info.nx; ++i) line(real_text(grid.at(i, j)));
   }
+}
+
+gridfile::Status dump_values_latlon(const gridfile::Grid& grid, const gridfile::Navigation& nav,
+                                    const std::function<void(std::string_view)>& line) {
+  gridfile::Result<mapproj::Projection> proj = mapproj::Projection::from(nav);
+  if (!proj) {
+    return gridfile::Error{proj.error().code, "--latlon: projection " + nav.projection +
+                                                  " has no geometry (" + proj.error().text + ")"};
+  }
+  for (int j = grid.info.ny; j >= 1; --j) {
+    for (int i = 1; i <= grid.info.nx; ++i) {
+      const std::optional<mapproj::LatLon> p = proj->latlon(i, j);
+      const std::string where = p ? number_text(p->lat, 8) + " " + number_text(p->lon, 8)
+                                  : std::string("nan nan");
+      line(where + " " + real_text(grid.at(i, j)));
+    }
+  }
+  return {};
 }
 
 }  // namespace inspect

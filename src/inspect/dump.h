@@ -22,4 +22,9 @@ gridfile::Result<gridfile::GridInfo> pick_grid(const gridfile::GridFile& file,
 // Hands each line of the dump of a grid to `line`: values top row first.
 void dump_values(const gridfile::Grid& grid, const std::function<void(std::string_view)>& line);
 
+// The same with each value after its latitude and longitude ("lat lon value",
+// degrees to 8 significant digits); an Error when the projection has no geometry.
+gridfile::Status dump_values_latlon(const gridfile::Grid& grid, const gridfile::Navigation& nav,
+                                    const std::function<void(std::string_view)>& line);
+
 }  // namespace inspect

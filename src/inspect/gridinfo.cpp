@@ -13,6 +13,7 @@
 #include "inspect/messages.h"
 #include "inspect/report.h"
 #include "inspect/selection.h"
+#include "params/params.h"
 #include "platform/platform.h"
 
 namespace gridinfo {
@@ -28,7 +29,18 @@ struct Options {
   bool check = false;
   Format format = Format::kText;
   inspect::Selection selection;
+  std::optional<params::Table> table;  // for units; absent when not found
 };
+
+// The parameter table, for units; a missing or broken table only costs the units.
+std::optional<params::Table> load_table() {
+  const std::string path = params::find_table_file(T2G_INSTALL_TBLDIR, T2G_BUILD_TBLDIR);
+  if (path.empty()) return std::nullopt;
+  std::string error;
+  std::optional<params::Table> table = params::Table::load(path, error);
+  if (!table) platform::write_error_line("gridinfo: " + error + "; units are not shown");
+  return table;
+}
 
 void error_line(std::string_view path, std::string_view text) {
   platform::write_error_line("gridinfo: " + std::string(path) + ": " + std::string(text));
@@ -52,6 +64,8 @@ int list_files(const Options& o) {
       continue;
     }
     report->path = path;
+    if (o.table) inspect::add_units(*report, *o.table);
+    inspect::add_spacing(*report);
     for (const inspect::GridReport& g : report->grids) {
       if (g.error.empty()) continue;
       error_line(path, "grid " + std::to_string(g.info.number) + " cannot be read: " + g.error);
@@ -92,7 +106,16 @@ int dump_grid(const Options& o) {
                          " cannot be read: " + grid.error().text);
     return kExitBadFile;
   }
-  inspect::dump_values(*grid, [](std::string_view line) { platform::write_line(line); });
+  const auto write = [](std::string_view line) { platform::write_line(line); };
+  if (!o.latlon) {
+    inspect::dump_values(*grid, write);
+    return kExitOk;
+  }
+  const gridfile::Status s = inspect::dump_values_latlon(*grid, file->navigation(), write);
+  if (!s) {
+    error_line(path, s.error().text);
+    return kExitBadFile;
+  }
   return kExitOk;
 }
 
@@ -195,6 +218,7 @@ int run(std::span<const std::string> args) {
   }
   const inspect::MessagesToStderr messages;
   if (o.check) return check_files(o);
+  if (!o.dump && !o.dump_selected) o.table = load_table();
   if (o.dump || o.dump_selected) return dump_grid(o);
   return list_files(o);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "proj/projection.h"
+
 namespace inspect {
 
 bool FileReport::complete() const {
@@ -32,6 +34,19 @@ gridfile::Result<FileReport> build_report(const gridfile::GridFile& file,
     report.grids.push_back(std::move(g));
   }
   return report;
+}
+
+void add_units(FileReport& report, const params::Table& table) {
+  for (GridReport& g : report.grids) {
+    const params::Parameter* p = table.find(g.info.id.param);
+    if (p != nullptr && !p->units.empty()) g.units = p->units;
+  }
+}
+
+void add_spacing(FileReport& report) {
+  gridfile::Result<mapproj::Projection> proj = mapproj::Projection::from(report.nav);
+  if (!proj) return;
+  report.spacing = Spacing{proj->dx(), proj->dy(), proj->metres() ? "m" : "degrees"};
 }
 
 }  // namespace inspect

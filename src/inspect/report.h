@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gridfile/gridfile.h"
+#include "params/params.h"
 #include "inspect/selection.h"
 #include "inspect/stats.h"
 
@@ -37,6 +38,11 @@ struct FileReport {
 // Reads the grids the selection picks (values too when with_stats).
 gridfile::Result<FileReport> build_report(const gridfile::GridFile& file,
                                           const Selection& selection, bool with_stats = true);
+
+// Fills in each grid's units from the parameter table.
+void add_units(FileReport& report, const params::Table& table);
+// Fills in the grid spacing when the projection has a known geometry.
+void add_spacing(FileReport& report);
 
 // Readable listing: navigation, then a table of the grids.
 std::vector<std::string> text_listing(const FileReport& report);
