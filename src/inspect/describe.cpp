@@ -56,8 +56,18 @@ std::string packing_name(const gridfile::Packing& p) {
 }
 
 double size_percent(const gridfile::GridInfo& g) {
-  const double points = static_cast<double>(g.nx) * static_cast<double>(g.ny);
-  return points > 0 ? 100.0 * static_cast<double>(g.words) / points : 0.0;
+  // The grid block of a data record: packing type and values for an
+  // unpacked grid; six words and the codes for GRIB packing, eight for
+  // difference packing. The rest of the record (length word, grid header)
+  // is the same either way.
+  const std::size_t points = static_cast<std::size_t>(g.nx) * static_cast<std::size_t>(g.ny);
+  const std::size_t codes = (static_cast<std::size_t>(g.packing.bits) * points + 31) / 32;
+  std::size_t block = points + 1;
+  if (g.packing.type == gridfile::PackingType::kGrib) block = codes + 6;
+  if (g.packing.type == gridfile::PackingType::kDiff) block = codes + 8;
+  const std::size_t rest = g.words > block ? g.words - block : 0;
+  const double unpacked = static_cast<double>(rest + points + 1);
+  return 100.0 * static_cast<double>(g.words) / unpacked;
 }
 
 std::array<std::string, 3> angle_names(std::string_view projection) {

@@ -29,8 +29,8 @@ std::string level_text(const gridfile::GridId& id);
 
 // "none", "GRIB 12 bits", "diff 8 bits".
 std::string packing_name(const gridfile::Packing& p);
-// Record words per point of the grid, as a percentage of an unpacked
-// grid's one word per point (a little over 100 for an unpacked grid).
+// The grid's data record as a percentage of the record the same grid takes
+// unpacked (100 for an unpacked grid).
 double size_percent(const gridfile::GridInfo& g);
 
 // The meaning of angle 1, 2 and 3 for a projection ("" for an unused angle);

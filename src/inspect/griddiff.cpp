@@ -131,7 +131,7 @@ int run(std::span<const std::string> args) {
     platform::write_error_line("Run griddiff --help for the usage.");
     return kExitTrouble;
   }
-  const inspect::MessagesToStderr messages;
+  const inspect::LibraryMessagesInErrors messages;
   const std::optional<inspect::DiffReport> r = compare_files(o);
   if (!r) return kExitTrouble;
   if (o.json) {

@@ -216,7 +216,7 @@ int run(std::span<const std::string> args) {
     platform::write_error_line("Run gridinfo --help for the usage.");
     return kExitUsage;
   }
-  const inspect::MessagesToStderr messages;
+  const inspect::LibraryMessagesInErrors messages;
   if (o.check) return check_files(o);
   if (!o.dump && !o.dump_selected) o.table = load_table();
   if (o.dump || o.dump_selected) return dump_grid(o);

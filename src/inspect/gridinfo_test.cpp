@@ -122,7 +122,8 @@ TEST_F(GridinfoTest, PackedGridShowsReferenceStepAndSize) {
   for (std::size_t k = 0; k < v.size(); ++k) v[k] = 270.0f + 0.5f * static_cast<float>(k);
   const std::string p =
       make_file("packed.grd", inspect_test::ced_4x3(),
-                {GridSpec{id("910823/1200", 850, 1, "TMPK"), v, {gridfile::PackingType::kGrib, 8}}});
+                {GridSpec{id("910823/1200", 850, 1, "TMPK"), v, {gridfile::PackingType::kGrib, 8}},
+                 GridSpec{id("910823/1200", 700, 1, "TMPK"), v}});
   const inspect_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json doc = json::parse(r.out);
@@ -132,7 +133,15 @@ TEST_F(GridinfoTest, PackedGridShowsReferenceStepAndSize) {
   EXPECT_EQ(pk["reference"], 270.0);  // the minimum
   // Range 5.5 in 8 bits: 5.5 * 2^5 = 176 < 255 but 5.5 * 2^6 = 352 is not: step 1/32.
   EXPECT_EQ(pk["step"], 0.03125);
-  EXPECT_LT(pk["percent_of_unpacked"].get<double>(), 100.0);
+  // Grid blocks: unpacked, the type word and 12 values (13 words); GRIB, six
+  // words and 12 codes of 8 bits in 3 words (9 words). The rest of both
+  // records is the same.
+  const json& plain = doc["grids"][1]["packing"];
+  EXPECT_EQ(plain["type"], "none");
+  EXPECT_EQ(plain["percent_of_unpacked"], 100.0);
+  const int packed_words = pk["words"].get<int>(), plain_words = plain["words"].get<int>();
+  EXPECT_EQ(plain_words - packed_words, 13 - 9);
+  EXPECT_DOUBLE_EQ(pk["percent_of_unpacked"].get<double>(), 100.0 * packed_words / plain_words);
   const inspect_test::Outcome t = gridinfo({p});
   EXPECT_NE(t.out.find("GRIB 8 bits, reference 270, step 0.03125"), std::string::npos) << t.out;
 }
@@ -177,7 +186,7 @@ TEST_F(GridinfoTest, JsonOneDocumentPerFileAndLine) {
   EXPECT_EQ(da["navigation"]["spacing"]["units"], "degrees");
   EXPECT_DOUBLE_EQ(da["navigation"]["spacing"]["dy"].get<double>(), 3.75);
   const json& t = da["grids"][0];
-  EXPECT_EQ(t["id"], "910823/1200F012 910823/1200 500 PRES TMPK");
+  EXPECT_EQ(t["id"], "910823/1200F012:910823/1200 500 PRES TMPK");
   EXPECT_EQ(t["time1"]["forecast_minutes"], 720);
   EXPECT_EQ(t["time2"]["iso8601"], "1991-08-23T12:00Z");
   EXPECT_EQ(t["units"], "K");

@@ -17,9 +17,16 @@ std::optional<std::string> system_reason(const std::string& path, const gridfile
 }
 
 // The library's text without the file name, which the caller's line carries
-// already ("NAME: reason").
+// already ("NAME: reason"), nor the library's own form of it ("^NAME").
 std::string without_name(const std::string& path, std::string text) {
-  for (const std::string& form : {path + ": ", ": " + path, path}) {
+  for (const std::string& form : {"^" + path, path}) {
+    for (std::size_t at = text.find(form); at != std::string::npos && !path.empty();
+         at = text.find(form, at)) {
+      text.replace(at, form.size(), path);
+      at += path.size();
+    }
+  }
+  for (const std::string& form : {path + ": ", ": " + path, " " + path, path}) {
     if (const std::size_t at = text.find(form); at != std::string::npos && !path.empty()) {
       text.erase(at, form.size());
       break;
@@ -32,6 +39,11 @@ std::string without_name(const std::string& path, std::string text) {
 
 std::string open_failure_text(const std::string& path, const gridfile::Error& error) {
   if (std::optional<std::string> reason = system_reason(path, error)) return *reason;
+  // The structure check names the first fault of a file that opens but is
+  // not a usable grid file; the open's own text only says that it failed.
+  if (const gridfile::Status checked = gridfile::check(path); !checked) {
+    return without_name(path, checked.error().text);
+  }
   return without_name(path, error.text);
 }
 
@@ -40,11 +52,11 @@ std::string check_failure_text(const std::string& path, const gridfile::Error& e
   return without_name(path, error.text);
 }
 
-MessagesToStderr::MessagesToStderr() {
-  gridfile::set_message_sink([](std::string_view line) { platform::write_error_line(line); });
+LibraryMessagesInErrors::LibraryMessagesInErrors() {
+  gridfile::set_message_sink([](std::string_view) {});
 }
 
-MessagesToStderr::~MessagesToStderr() { gridfile::set_message_sink({}); }
+LibraryMessagesInErrors::~LibraryMessagesInErrors() { gridfile::set_message_sink({}); }
 
 }  // namespace inspect
 

@@ -1,5 +1,5 @@
-// How the inspection programs word a file they cannot use, and where the
-// library's own numbered messages go while they run.
+// How the inspection programs word a file they cannot use, and what becomes
+// of the library's own numbered messages while they run.
 #pragma once
 
 #include <string>
@@ -15,14 +15,16 @@ std::string open_failure_text(const std::string& path, const gridfile::Error& er
 // The same for a failed structure check.
 std::string check_failure_text(const std::string& path, const gridfile::Error& error);
 
-// While one lives, the library's numbered messages ("[DM -3] ...") go to
-// standard error, so they never mix with a dump or a document on standard output.
-class MessagesToStderr {
+// While one lives, the library's numbered messages ("[DM -3] ...") are not
+// printed: the grid-file API hands them back in the Error of the failing
+// call, which the programs print as one line on standard error. So standard
+// output holds only the listing, document or dump.
+class LibraryMessagesInErrors {
  public:
-  MessagesToStderr();
-  ~MessagesToStderr();
-  MessagesToStderr(const MessagesToStderr&) = delete;
-  MessagesToStderr& operator=(const MessagesToStderr&) = delete;
+  LibraryMessagesInErrors();
+  ~LibraryMessagesInErrors();
+  LibraryMessagesInErrors(const LibraryMessagesInErrors&) = delete;
+  LibraryMessagesInErrors& operator=(const LibraryMessagesInErrors&) = delete;
 };
 
 }  // namespace inspect

@@ -29,7 +29,7 @@ inspect::FileReport sample() {
   t.info.packing = {gridfile::PackingType::kGrib, 12};
   t.info.reference = 250.5f;
   t.info.step = 0.0078125f;
-  t.info.words = 6;
+  t.info.words = 14;  // length word, two header words, GRIB block of 6 + 5 words
   t.units = "K";
   t.stats = inspect::GridStats{12, 1, 1, 0, 10, 250.5f, 0.1f, 260.25, 3.5};
   inspect::GridReport p;
@@ -37,7 +37,7 @@ inspect::FileReport sample() {
   p.info.id = {"910823/1200", "910823/0000", 0, 1000, 77, "PMSL"};
   p.info.nx = 4;
   p.info.ny = 3;
-  p.info.words = 14;
+  p.info.words = 16;  // length word, two header words, type word and 12 values
   p.stats = inspect::GridStats{12, 12, 0, 0, 0};
   r.grids = {t, p};
   return r;
@@ -80,7 +80,8 @@ TEST(ReportTest, JsonDocumentFollowsTheSchema) {
   EXPECT_EQ(t["packing"]["bits"], 12);
   EXPECT_EQ(t["packing"]["reference"], 250.5);
   EXPECT_EQ(t["packing"]["step"], 0.0078125);
-  EXPECT_DOUBLE_EQ(t["packing"]["percent_of_unpacked"].get<double>(), 50.0);
+  EXPECT_DOUBLE_EQ(t["packing"]["percent_of_unpacked"].get<double>(), 87.5);  // 14 of 16
+  EXPECT_EQ(doc["grids"][1]["packing"]["percent_of_unpacked"], 100.0);
   EXPECT_EQ(t["stats"]["missing"], 1);
   EXPECT_EQ(t["stats"]["nan"], 1);
   EXPECT_EQ(t["stats"]["valid"], 10);
@@ -106,7 +107,7 @@ TEST(ReportTest, CsvHasOneLinePerGridAndQuotesWhereNeeded) {
   auto count = [](const std::string& s) { return std::count(s.begin(), s.end(), ','); };
   EXPECT_EQ(count(lines[0]), count(header));
   EXPECT_EQ(lines[0].rfind("dir/my file.grd,1,910823/1200F012,1991-08-23T12:00Z,,,500,,PRES,"
-                           "TMPK,K,4,3,grib:12,12,250.5,0.0078125,6,12,1,1,0,10,250.5,0.1,",
+                           "TMPK,K,4,3,grib:12,12,250.5,0.0078125,14,12,1,1,0,10,250.5,0.1,",
                            0),
             0u)
       << lines[0];
@@ -130,7 +131,7 @@ TEST(ReportTest, ReadableListingLabelsEverything) {
   EXPECT_EQ(l[8].rfind("Grid  Time", 0), 0u);
   EXPECT_NE(l[8].find("Time 2"), std::string::npos);  // a grid has time 2
   EXPECT_NE(l[9].find("1991-08-23T12:00Z F+12h"), std::string::npos) << l[9];
-  EXPECT_NE(l[9].find("GRIB 12 bits, reference 250.5, step 0.0078125, 50% of unpacked"),
+  EXPECT_NE(l[9].find("GRIB 12 bits, reference 250.5, step 0.0078125, 87.5% of unpacked"),
             std::string::npos)
       << l[9];
   EXPECT_NE(l[9].find("1 +1 NaN"), std::string::npos) << l[9];
