@@ -201,6 +201,10 @@ class GridFile {
   const Navigation& navigation() const;
   // Number of grid slots in use (grids are numbered 1..count()).
   int count() const;
+  // Empty for a sound file; for a damaged one (a torn last record, data said
+  // to lie past its end) what is wrong: its grids are read as far as they lie
+  // wholly inside the file.
+  std::string damage() const;
   // Every grid's identifier and packing, in file order; numbers that hold
   // no grid are skipped. The first grid that cannot be read fails the list
   // (info() and read() still reach the others).

@@ -159,6 +159,11 @@ bool is_open(int lun);
 int unit_name(int lun, std::string& name);
 // Whether a file of that name exists.
 bool file_exists(std::string_view path);
+// Whether `path` can be opened for reading: kOk, or the errno of the failed open.
+int probe_read(std::string_view path);
+// A status as an operator reads it: the operating system's text for an errno
+// value ("No such file or directory"), a description of the runtime's own.
+std::string status_text(int status);
 
 // ---------------------------------------------------------------------------
 // Standard output: one free-form write is one line, laid out exactly as the

@@ -1,6 +1,6 @@
 // Salvage of a damaged grid file: every grid the reader gives back whole is
 // written into a new file through the ordinary (crash-consistent) grid writer.
-#include "driver/salvage.h"
+#include "inspect/salvage.h"
 
 #include <array>
 #include <string>
