@@ -120,6 +120,16 @@ int unit_name(int lun, std::string& name);
 bool file_exists(std::string_view path);
 
 // ---------------------------------------------------------------------------
+// Whole files
+
+// Writes `bytes` as the file `path`, replacing any file of that name. The
+// bytes go to a new file beside it first, renamed over `path` once complete,
+// so a failed write leaves an earlier file as it was and no partial file.
+int write_whole_file(std::string_view path, std::span<const unsigned char> bytes);
+// Readable text of a status returned by this runtime (the OS's text for errno).
+std::string status_text(int status);
+
+// ---------------------------------------------------------------------------
 // Standard output: one free-form write is one line, laid out exactly as the
 // list-directed output of integers, reals and texts (leading blank, 12-column
 // integers, 16-column reals, adjacent texts joined).
