@@ -35,7 +35,9 @@ struct Unit {
   std::size_t pos = 0;
   std::size_t end = 0;
   std::size_t last_start = kNoLine;
-  bool at_eof = false;  // the descriptor has delivered its last byte
+  bool at_eof = false;      // the descriptor has delivered its last byte
+  bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
+  bool more_items = false;  // the last free-form read left items on its line
   int line_no = 0;
 
   void reset_text() {
@@ -43,6 +45,8 @@ struct Unit {
     pos = end = 0;
     last_start = kNoLine;
     at_eof = false;
+    bom_pending = true;
+    more_items = false;
     line_no = 0;
   }
 };
@@ -71,6 +75,10 @@ inline int next_line_fast(Unit& u, std::string_view& line) {
   line = {start, len};
   return kOk;
 }
+
+// Steps over a UTF-8 byte-order mark at the very start of the text, once the
+// first three bytes (or all there are) are in the buffer.
+void skip_byte_order_mark(Unit& u);
 
 // Resolves a unit for line or free-form reading: kNotOpen or kWrongAccess on failure.
 int text_unit(int lun, Unit*& u);
