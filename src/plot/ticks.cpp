@@ -8,16 +8,19 @@ namespace plot {
 
 namespace {
 
-// The smallest of 1, 2, 5 (times a power of ten) at or above x.
-double nice_step_at_least(double x) {
+// 1, 2 or 5 times a power of ten: the nearest to x, or (at_least) the
+// smallest at or above x.
+double nice_step(double x, bool at_least) {
   const double power = std::pow(10.0, std::floor(std::log10(x)));
   const double fraction = x / power;
+  const double up_to_1 = at_least ? 1.0 : 1.5, up_to_2 = at_least ? 2.0 : 3.0,
+               up_to_5 = at_least ? 5.0 : 7.0;
   double nice = 10;
-  if (fraction <= 1.0 + 1e-9) {
+  if (fraction <= up_to_1 + 1e-9) {
     nice = 1;
-  } else if (fraction <= 2.0 + 1e-9) {
+  } else if (fraction <= up_to_2 + 1e-9) {
     nice = 2;
-  } else if (fraction <= 5.0 + 1e-9) {
+  } else if (fraction <= up_to_5 + 1e-9) {
     nice = 5;
   }
   return nice * power;
@@ -34,7 +37,7 @@ std::string format(const char* pattern, int digits, double value) {
 Ticks nice_ticks(double lo, double hi, int target) {
   Ticks ticks;
   const double span = hi - lo;
-  ticks.step = nice_step_at_least(span / std::max(1, target - 1));
+  ticks.step = nice_step(span / std::max(1, target - 1), false);
   // Two ticks at least: a range narrower than its step, between two
   // multiples, takes the finer steps.
   for (int attempt = 0; attempt < 4; ++attempt) {
@@ -47,7 +50,7 @@ Ticks nice_ticks(double lo, double hi, int target) {
       ticks.values.push_back(std::clamp(v, lo, hi));
     }
     if (ticks.values.size() >= 2) break;
-    ticks.step = nice_step_at_least(ticks.step / 2.5 * 0.999);
+    ticks.step = nice_step(ticks.step / 2.5 * 0.999, true);
   }
   for (double v : ticks.values) ticks.labels.push_back(tick_label(v, ticks.step));
   return ticks;

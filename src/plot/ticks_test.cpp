@@ -21,6 +21,9 @@ TEST(TicksTest, KnownRanges) {
   EXPECT_EQ(t.step, 5);
   EXPECT_EQ(t.values, (std::vector<double>{275, 280, 285, 290}));
 
+  t = nice_ticks(285.35, 291.33);  // a step near a fifth of the span, not above it
+  EXPECT_EQ(t.values, (std::vector<double>{286, 287, 288, 289, 290, 291}));
+
   t = nice_ticks(-1.3, 0.7);
   EXPECT_DOUBLE_EQ(t.step, 0.5);
   EXPECT_EQ(t.labels, (std::vector<std::string>{"-1.0", "-0.5", "0.0", "0.5"}));
@@ -64,7 +67,8 @@ TEST(TicksTest, LabelsCarryTheStepsDecimals) {
   EXPECT_EQ(tick_label(2e7, 5e6), "2.0e+07");
   EXPECT_EQ(tick_label(1.5e7, 5e6), "1.5e+07");
   EXPECT_EQ(tick_label(3e-6, 1e-6), "3e-06");
-  EXPECT_EQ(nice_ticks(-0.3, 0.3).labels, (std::vector<std::string>{"-0.2", "0.0", "0.2"}));
+  EXPECT_EQ(nice_ticks(-0.3, 0.3).labels,
+            (std::vector<std::string>{"-0.3", "-0.2", "-0.1", "0.0", "0.1", "0.2", "0.3"}));
 }
 
 TEST(TicksTest, ValueText) {
