@@ -42,21 +42,6 @@ void ensure_standard_streams() {
   }
 }
 
-std::string describe_status(int status) {
-  switch (status) {
-    case kEndOfFile:
-      return "end of file";
-    case kNotRegularFile:
-      return "not a regular file (a folder, FIFO or device)";
-    case kBadItem:
-      return "an item could not be read as its type";
-    case kNotOpen:
-      return "the unit is not open";
-    default:
-      return std::generic_category().message(status);
-  }
-}
-
 void ignore_file_size_signal() {
   std::signal(SIGXFSZ, SIG_IGN);
 }

@@ -48,7 +48,7 @@ TEST_F(HygieneTest, FifoDeviceAndFolderAreRefusedAtOnce) {
   EXPECT_EQ(platform::open_sequential(kLun, dir_), EISDIR);
   EXPECT_EQ(platform::open_direct_read_only(kLun, dir_, 512), EISDIR);
   EXPECT_FALSE(platform::is_open(kLun));
-  EXPECT_NE(platform::describe_status(platform::kNotRegularFile).find("not a regular file"),
+  EXPECT_NE(platform::status_text(platform::kNotRegularFile).find("not a regular file"),
             std::string::npos);
 }
 

@@ -166,6 +166,14 @@ int probe_read(std::string_view path);
 std::string status_text(int status);
 
 // ---------------------------------------------------------------------------
+// Whole files
+
+// Writes `bytes` as the file `path`, replacing any file of that name. The
+// bytes go to a new file beside it first, renamed over `path` once complete,
+// so a failed write leaves an earlier file as it was and no partial file.
+int write_whole_file(std::string_view path, std::span<const unsigned char> bytes);
+
+// ---------------------------------------------------------------------------
 // Standard output: one free-form write is one line, laid out exactly as the
 // list-directed output of integers, reals and texts (leading blank, 12-column
 // integers, 16-column reals, adjacent texts joined).
@@ -211,9 +219,6 @@ void set_env(std::string_view name, std::string_view value);
 // /dev/null, so that no file opened later takes their numbers and receives
 // what is meant for a standard stream.
 void ensure_standard_streams();
-// Text of a status: the operating system's description of an errno value, or
-// of a status of this runtime.
-std::string describe_status(int status);
 // Process set-up: a write beyond the file size limit (ulimit -f) then fails
 // with EFBIG like any other refused write, instead of killing the process
 // with SIGXFSZ.
