@@ -44,12 +44,12 @@ TEST(ConverterTest, BundledExampleIsByteIdenticalToText2grid) {
 
   // The same grids: two times; TMPK on 850, 700, 500 hPa, then PMSL; each
   // grid of the input from its top row down.
-  constexpr int nx = 8, ny = 6;
+  constexpr std::size_t nx = 8, ny = 6;
   std::ifstream input(dir / "input.txt");
   {
-    Result<GridFile> f = GridFile::create(
-        (dir / "api.grd").string(),
-        Navigation{"CED", nx, ny, 30.0f, -100.0f, 37.5f, -86.0f, 0.0f, 0.0f, 0.0f});
+    Result<GridFile> f =
+        GridFile::create((dir / "api.grd").string(),
+                         Navigation{"CED", 8, 6, 30.0f, -100.0f, 37.5f, -86.0f, 0.0f, 0.0f, 0.0f});
     ASSERT_TRUE(f) << f.error().text;
     for (const char* time : {"910823/1200", "910824/0000"}) {
       const std::vector<GridId> ids = {{time, "", 850, -1, kVcoordPres, "TMPK"},
@@ -58,10 +58,11 @@ TEST(ConverterTest, BundledExampleIsByteIdenticalToText2grid) {
                                        {time, "", 0, -1, kVcoordNone, "PMSL"}};
       for (const GridId& id : ids) {
         std::vector<float> values(nx * ny);
-        for (int j = ny; j >= 1; --j) {
-          for (int i = 1; i <= nx; ++i) ASSERT_TRUE(input >> values[(j - 1) * nx + (i - 1)]);
+        for (std::size_t j = ny; j >= 1; --j) {
+          for (std::size_t i = 1; i <= nx; ++i)
+            ASSERT_TRUE(input >> values[(j - 1) * nx + (i - 1)]);
         }
-        Status s = f->write(values, nx, ny, id);
+        Status s = f->write(values, static_cast<int>(nx), static_cast<int>(ny), id);
         ASSERT_TRUE(s) << s.error().text;
       }
     }
