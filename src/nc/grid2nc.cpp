@@ -2,7 +2,7 @@
 //
 // Layout of the export:
 //   dimensions   time (when any grid has a time), one per level axis, bnds,
-//                t2g_chars (time texts), then lat/lon (CED) or y/x
+//                then lat/lon (CED) or y/x
 //   coordinates  time (minutes since the earliest valid time), and for
 //                forecasts forecast_reference_time and forecast_period;
 //                level axes with their CF meaning; lat/lon, or x/y in metres
@@ -10,7 +10,8 @@
 //   variables    one float variable per parameter and vertical coordinate,
 //                missing points -9999.0 (_FillValue)
 //   t2g_*        the grid file's own identifiers and navigation, so that
-//                nc2grid rebuilds the file exactly: t2g_time1/t2g_time2 texts,
+//                nc2grid rebuilds the file exactly: time texts (attributes of
+//                time),
 //                level pairs, vertical coordinate codes, parameter names, the
 //                grid number of every slot, and the navigation.
 #include "nc/grid2nc.h"
@@ -33,7 +34,6 @@
 namespace nc {
 namespace {
 
-constexpr std::size_t kTimeChars = 20;
 constexpr float kFill = gridfile::kMissing;
 
 void say(const std::string& line) {
@@ -170,12 +170,16 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
   const bool any_bounds = std::any_of(plan.level_axes.begin(), plan.level_axes.end(),
                                       [](const LevelAxis& a) { return a.has_level2(); });
   const int bnds_dim = any_bounds ? c.dim("bnds", 2) : -1;
-  const int chars_dim = timed ? c.dim("t2g_chars", kTimeChars) : -1;
   const int y_dim = c.dim(ced ? "lat" : "y", ny);
   const int x_dim = c.dim(ced ? "lon" : "x", nx);
 
   // Time coordinates.
-  int time_var = -1, ref_var = -1, period_var = -1, time1_var = -1, time2_var = -1;
+  int time_var = -1, ref_var = -1, period_var = -1;
+  // One reference time for all is a scalar, which more readers understand.
+  const bool one_reference =
+      std::all_of(plan.times.begin(), plan.times.end(), [&](const TimeSlot& s) {
+        return s.minutes.reference == plan.times.front().minutes.reference;
+      });
   if (timed) {
     const std::string units = "minutes since " + iso_text(from_minutes(plan.epoch_minutes));
     time_var = c.var("time", NC_DOUBLE, {time_dim});
@@ -185,7 +189,8 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
     c.text(time_var, "calendar", "standard");
     c.text(time_var, "axis", "T");
     if (plan.any_forecast) {
-      ref_var = c.var("forecast_reference_time", NC_DOUBLE, {time_dim});
+      ref_var = c.var("forecast_reference_time", NC_DOUBLE,
+                      one_reference ? std::vector<int>{} : std::vector<int>{time_dim});
       c.text(ref_var, "standard_name", "forecast_reference_time");
       c.text(ref_var, "units", units);
       c.text(ref_var, "calendar", "standard");
@@ -193,12 +198,14 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
       c.text(period_var, "standard_name", "forecast_period");
       c.text(period_var, "units", "minutes");
     }
-    time1_var = c.var("t2g_time1", NC_CHAR, {time_dim, chars_dim});
-    c.text(time1_var, "long_name", "grid file time text (first time)");
-    if (plan.any_time2) {
-      time2_var = c.var("t2g_time2", NC_CHAR, {time_dim, chars_dim});
-      c.text(time2_var, "long_name", "grid file time text (second time)");
+    // The grid file's time texts, one word per step ("-" for none).
+    std::string text1, text2;
+    for (const TimeSlot& s : plan.times) {
+      text1 += (text1.empty() ? "" : " ") + s.time1;
+      text2 += (text2.empty() ? "" : " ") + (s.time2.empty() ? std::string("-") : s.time2);
     }
+    c.text(time_var, "t2g_time1", text1);
+    if (plan.any_time2) c.text(time_var, "t2g_time2", text2);
   }
 
   // Level axes.
@@ -306,25 +313,17 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
   // Coordinate values.
   if (timed) {
     std::vector<double> t, ref, period;
-    std::string text1, text2;
     for (const TimeSlot& s : plan.times) {
       t.push_back(static_cast<double>(s.minutes.valid - plan.epoch_minutes));
       ref.push_back(static_cast<double>(s.minutes.reference - plan.epoch_minutes));
       period.push_back(s.minutes.forecast_minutes);
-      std::string a = s.time1, b = s.time2;
-      a.resize(kTimeChars, '\0');
-      b.resize(kTimeChars, '\0');
-      text1 += a;
-      text2 += b;
     }
     c.put(time_var, t);
     if (ref_var >= 0) {
+      if (one_reference) ref.resize(1);
       c.put(ref_var, ref);
       c.put(period_var, period);
     }
-    c.check(nc_put_var_text(f.id(), time1_var, text1.data()), "writing t2g_time1");
-    if (time2_var >= 0)
-      c.check(nc_put_var_text(f.id(), time2_var, text2.data()), "writing t2g_time2");
   }
   for (std::size_t k = 0; k < plan.level_axes.size(); ++k) {
     std::vector<double> l1, bounds;

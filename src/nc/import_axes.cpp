@@ -45,21 +45,21 @@ gridfile::Result<std::vector<double>> per_step(const NcFile& f, int v, std::size
   return values;
 }
 
-// The texts of a t2g_time variable (time, chars), blanks and NULs dropped.
-std::optional<std::vector<std::string>> kept_texts(const NcFile& f, const char* name,
-                                                   int time_dim) {
-  const int v = f.var_id(name);
-  if (v < 0 || f.var_type(v) != NC_CHAR) return std::nullopt;
-  const std::vector<int> dims = f.var_dims(v);
-  if (dims.size() != 2 || dims[0] != time_dim) return std::nullopt;
-  const std::size_t n = f.dim_len(dims[0]), width = f.dim_len(dims[1]);
-  std::string all(n * width, '\0');
-  if (!all.empty() && nc_get_var_text(f.id(), v, all.data()) != NC_NOERR) return std::nullopt;
+// The grid-file time texts grid2nc keeps in an attribute of the time
+// coordinate: one word per step, "-" for none.
+std::optional<std::vector<std::string>> kept_texts(const NcFile& f, int time_var,
+                                                   const char* name) {
+  const auto text = f.text_att(time_var, name);
+  if (!text) return std::nullopt;
   std::vector<std::string> texts;
-  for (std::size_t k = 0; k < n; ++k) {
-    std::string t = all.substr(k * width, width);
-    while (!t.empty() && (t.back() == '\0' || t.back() == ' ')) t.pop_back();
-    texts.push_back(t);
+  std::size_t k = 0;
+  while (k < text->size()) {
+    const std::size_t start = text->find_first_not_of(' ', k);
+    if (start == std::string::npos) break;
+    const std::size_t end = std::min(text->find(' ', start), text->size());
+    const std::string word = text->substr(start, end - start);
+    texts.push_back(word == "-" ? std::string() : word);
+    k = end;
   }
   return texts;
 }
@@ -176,7 +176,7 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
   axis.time2.assign(n, "");
 
   // The texts grid2nc kept, when they still name these times.
-  if (const auto kept = kept_texts(f, "t2g_time1", time_dim); kept && kept->size() == n) {
+  if (const auto kept = kept_texts(f, time_var, "t2g_time1"); kept && kept->size() == n) {
     bool same = true;
     for (std::size_t k = 0; k < n && same; ++k) {
       const int near_year = from_minutes(valid[k]).year - 50;
@@ -185,7 +185,7 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
     }
     if (same) {
       axis.time1 = *kept;
-      if (const auto kept2 = kept_texts(f, "t2g_time2", time_dim); kept2 && kept2->size() == n) {
+      if (const auto kept2 = kept_texts(f, time_var, "t2g_time2"); kept2 && kept2->size() == n) {
         axis.time2 = *kept2;
       }
       outside_window = false;  // the texts are the grid file's own

@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
@@ -490,10 +491,16 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
     return kExitFailed;
   }
 
+  std::error_code ec;
+  const bool existed = std::filesystem::exists(o.grid_path, ec) || ec;
   gridfile::Result<gridfile::GridFile> out =
       gridfile::GridFile::create(o.grid_path, plan->grid.nav);
   if (!out) {
+    // A creation that failed half-way leaves no grid file, only its remains:
+    // ours to remove, since the name was free.
+    if (!existed) std::filesystem::remove(o.grid_path, ec);
     complain(out.error().text);
+    complain(o.grid_path + " not created");
     return kExitFailed;
   }
   std::vector<double> raw;
