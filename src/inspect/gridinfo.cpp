@@ -12,6 +12,7 @@
 #include "inspect/dump.h"
 #include "inspect/messages.h"
 #include "inspect/report.h"
+#include "inspect/salvage.h"
 #include "inspect/selection.h"
 #include "params/params.h"
 #include "platform/platform.h"
@@ -27,6 +28,7 @@ struct Options {
   bool dump_selected = false;  // --dump without N: the one grid the selection picks
   bool latlon = false;
   bool check = false;
+  std::optional<std::string> salvage_to;  // --salvage NEW
   Format format = Format::kText;
   inspect::Selection selection;
   std::optional<params::Table> table;  // for units; absent when not found
@@ -46,6 +48,13 @@ void error_line(std::string_view path, std::string_view text) {
   platform::write_error_line("gridinfo: " + std::string(path) + ": " + std::string(text));
 }
 
+// A file torn by a crash or a full disk before writes were ordered, or by
+// another program, is still read as far as it holds whole grids.
+void warn_if_damaged(std::string_view path, const gridfile::GridFile& file) {
+  const std::string damage = file.damage();
+  if (!damage.empty()) error_line(path, "damaged, read as far as it holds whole grids: " + damage);
+}
+
 int list_files(const Options& o) {
   int status = kExitOk;
   if (o.format == Format::kCsv) platform::write_line(inspect::csv_header());
@@ -57,6 +66,7 @@ int list_files(const Options& o) {
       status = kExitBadFile;
       continue;
     }
+    warn_if_damaged(path, *file);
     gridfile::Result<inspect::FileReport> report = inspect::build_report(*file, o.selection);
     if (!report) {
       error_line(path, report.error().text);
@@ -95,6 +105,7 @@ int dump_grid(const Options& o) {
     error_line(path, inspect::open_failure_text(path, file.error()));
     return kExitBadFile;
   }
+  warn_if_damaged(path, *file);
   gridfile::Result<gridfile::GridInfo> info = inspect::pick_grid(*file, o.dump, o.selection);
   if (!info) {
     error_line(path, info.error().text);
@@ -148,6 +159,11 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
   auto* latlon = app.add_flag("--latlon", o.latlon,
                               "with --dump: each value after its latitude and longitude");
   auto* chk = app.add_flag("--check", o.check, "check the structure: OK, or the first fault");
+  std::string salvage_text;
+  auto* salvage = app.add_option("--salvage", salvage_text,
+                                 "copy every grid that reads back whole into the new grid file "
+                                 "NEW, and report the grids left out")
+                      ->type_name("NEW");
   auto* js = app.add_flag("--json", json, "the listing as JSON, one document per file and line");
   auto* cs = app.add_flag("--csv", csv, "the listing as CSV, one line per grid");
   app.add_option("--param", o.selection.param, "only grids of this parameter (any case)");
@@ -160,6 +176,7 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
   latlon->needs(dump);
   js->excludes(cs)->excludes(dump)->excludes(chk);
   cs->excludes(dump)->excludes(chk);
+  salvage->excludes(chk)->excludes(dump)->excludes(js)->excludes(cs);
 
   std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
   std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
@@ -171,6 +188,10 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
     return "";
   } catch (const CLI::ParseError& e) {
     return e.what();
+  }
+  if (salvage->count() > 0) {
+    if (o.files.size() != 1) return "--salvage takes exactly one FILE";
+    o.salvage_to = salvage_text;
   }
   if (json) o.format = Format::kJson;
   if (csv) o.format = Format::kCsv;
@@ -219,6 +240,7 @@ int run(std::span<const std::string> args) {
   }
   const inspect::LibraryMessagesInErrors messages;
   if (o.check) return check_files(o);
+  if (o.salvage_to) return salvage_file(o.files.front(), *o.salvage_to);
   if (!o.dump && !o.dump_selected) o.table = load_table();
   if (o.dump || o.dump_selected) return dump_grid(o);
   return list_files(o);

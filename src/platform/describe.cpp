@@ -39,6 +39,8 @@ std::string status_text(int status) {
       return "record I/O on a sequential unit, or the reverse";
     case kNoEarlierLine:
       return "only one line can be stepped back";
+    case kNotRegularFile:
+      return "not a regular file (a folder, FIFO or device)";
     default:
       break;
   }

@@ -201,8 +201,14 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text) {
       ++k;
       i = skip_separators(line, i);
     }
+    u->more_items = i < line.size();
   }
   return kOk;
+}
+
+bool more_items_on_line(int lun) {
+  const detail::Unit* u = detail::find_unit(lun);
+  return u != nullptr && u->more_items;
 }
 
 int read_real(int lun, float& value, std::string* bad_text) {
@@ -218,10 +224,15 @@ int read_real(int lun, float& value, std::string* bad_text) {
     const char* stop = scan_plain_decimal(line.data() + i, end, v);
     if (stop != nullptr && (stop == end || is_separator(*stop))) {
       value = v;
+      u->more_items =
+          stop != end &&
+          skip_separators(line, static_cast<std::size_t>(stop - line.data())) < line.size();
       return kOk;
     }
     const std::string_view tok = bare_token(line, i);
-    return parse_real(tok, value) ? kOk : bad_item(tok, bad_text);
+    if (!parse_real(tok, value)) return bad_item(tok, bad_text);
+    u->more_items = skip_separators(line, i) < line.size();
+    return kOk;
   }
 }
 

@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -204,6 +205,30 @@ TEST_F(FreeformReadTest, ValuesFromATextFileUnit) {
 
   EXPECT_EQ(platform::read_real(kLun, v), platform::kNotOpen);
   EXPECT_EQ(platform::read_real(platform::kStdoutUnit, v), platform::kWrongAccess);
+}
+
+// Whether the line a value came from held more items: the warning of the
+// converter about dropped values rests on it.
+TEST_F(FreeformReadTest, MoreItemsOnTheLineOfTheLastRead) {
+  platform::testing::set_stdin("1 99\n2\n1,5\n3  \t,\n-4e1 x\n7\n\n8 9\n");
+  float v = 0.0f;
+  const std::vector<std::pair<float, bool>> expected = {
+      {1.0f, true}, {2.0f, false}, {1.0f, true}, {3.0f, false}, {-40.0f, true}, {7.0f, false}};
+  for (const auto& [value, more] : expected) {
+    ASSERT_EQ(platform::read_real(kIn, v), platform::kOk);
+    EXPECT_EQ(v, value);
+    EXPECT_EQ(platform::more_items_on_line(kIn), more) << value;
+  }
+  int a = 0;
+  const std::array one{ReadItem::integer(a)};
+  ASSERT_EQ(platform::read_list(kIn, one), platform::kOk);
+  EXPECT_EQ(a, 8);
+  EXPECT_TRUE(platform::more_items_on_line(kIn));
+  platform::testing::set_stdin("4 5\n");
+  int b = 0;
+  const std::array two{ReadItem::integer(a), ReadItem::integer(b)};
+  ASSERT_EQ(platform::read_list(kIn, two), platform::kOk);
+  EXPECT_FALSE(platform::more_items_on_line(kIn));
 }
 
 }  // namespace

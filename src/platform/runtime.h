@@ -30,12 +30,15 @@ struct Unit {
   std::string name;
   int recl = 0;
   std::int64_t size = 0;  // direct: file size in bytes, kept up to date by writes
+  std::string pending;    // direct, created pending: the temporary name until published
 
   std::vector<char> buf;
   std::size_t pos = 0;
   std::size_t end = 0;
   std::size_t last_start = kNoLine;
-  bool at_eof = false;  // the descriptor has delivered its last byte
+  bool at_eof = false;      // the descriptor has delivered its last byte
+  bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
+  bool more_items = false;  // the last free-form read left items on its line
   int line_no = 0;
 
   void reset_text() {
@@ -43,6 +46,8 @@ struct Unit {
     pos = end = 0;
     last_start = kNoLine;
     at_eof = false;
+    bom_pending = true;
+    more_items = false;
     line_no = 0;
   }
 };
@@ -72,6 +77,10 @@ inline int next_line_fast(Unit& u, std::string_view& line) {
   return kOk;
 }
 
+// Steps over a UTF-8 byte-order mark at the very start of the text, once the
+// first three bytes (or all there are) are in the buffer.
+void skip_byte_order_mark(Unit& u);
+
 // Resolves a unit for line or free-form reading: kNotOpen or kWrongAccess on failure.
 int text_unit(int lun, Unit*& u);
 
@@ -87,7 +96,15 @@ struct Fault {
 };
 
 struct HookState {
+  HookState();
   bool any_fault = false;
+  bool watch_changes = false;  // a crash, a size limit or a kill is armed
+  std::int64_t changes = 0;
+  std::int64_t crash_at = 0;  // 0: none
+  bool crashed = false;
+  std::size_t out_at_crash = 0;
+  std::int64_t kill_at = 0;  // from the environment; 0: none
+  std::int64_t size_limit = -1;
   std::array<Fault, 4> faults{};
   testing::IoCounts counts{};
   bool capture_out = false;
@@ -100,6 +117,18 @@ HookState& hooks();
 // Counts one operation against the armed fault of its kind; the fault's error
 // number when this is the operation that is to fail, else 0.
 int check_injected(testing::Op op, int lun);
+
+// Looks at change number hooks().changes: false when it must not happen (the
+// simulated crash has come). May raise SIGKILL (the process-level hook).
+bool check_change();
+
+// Counts one change to the file system and tells whether it may go ahead:
+// always while no crash or kill is armed.
+inline bool change_allowed() {
+  ++hooks().changes;
+  if (!hooks().watch_changes) return true;
+  return check_change();
+}
 
 // The error number of an injected fault for this operation, or 0.
 inline int injected_fault(testing::Op op, int lun) {
