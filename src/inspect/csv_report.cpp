@@ -58,9 +58,8 @@ std::vector<std::string> csv_lines(const FileReport& report) {
                                std::to_string(i.words)};
     if (g.stats) {
       const GridStats& s = *g.stats;
-      f.insert(f.end(), {std::to_string(s.points), std::to_string(s.missing),
-                         std::to_string(s.nan), std::to_string(s.infinite),
-                         std::to_string(s.valid)});
+      f.insert(f.end(), {std::to_string(s.points), std::to_string(s.missing), std::to_string(s.nan),
+                         std::to_string(s.infinite), std::to_string(s.valid)});
       if (s.valid > 0) {
         f.insert(f.end(), {real_text(s.min), real_text(s.max), number_text(s.mean, 9),
                            number_text(s.stddev, 9)});

@@ -13,8 +13,8 @@ std::string real_text(float value) {
 
 std::string number_text(double value, int digits) {
   std::array<char, 64> buf{};
-  const auto [end, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), value,
-                                       std::chars_format::general, digits);
+  const auto [end, ec] =
+      std::to_chars(buf.data(), buf.data() + buf.size(), value, std::chars_format::general, digits);
   return ec == std::errc() ? std::string(buf.data(), end) : std::string("?");
 }
 

@@ -12,8 +12,8 @@ namespace {
 using nlohmann::json;
 
 std::string where(const Point& p) {
-  return "(" + std::to_string(p.i) + "," + std::to_string(p.j) + ") A " + real_text(p.a) +
-         ", B " + real_text(p.b);
+  return "(" + std::to_string(p.i) + "," + std::to_string(p.j) + ") A " + real_text(p.a) + ", B " +
+         real_text(p.b);
 }
 
 std::string size_text(const gridfile::GridInfo& g) {
@@ -25,9 +25,8 @@ std::string pair_line(const PairReport& p) {
                      std::to_string(p.b.number) + "): ";
   if (!p.comparison) return head + "sizes differ: " + size_text(p.a) + " and " + size_text(p.b);
   const Comparison& c = *p.comparison;
-  std::string out = head + (c.equal() ? "equal" : "differs") + ", " +
-                    std::to_string(c.differing) + " of " + std::to_string(c.points) +
-                    " points differ";
+  std::string out = head + (c.equal() ? "equal" : "differs") + ", " + std::to_string(c.differing) +
+                    " of " + std::to_string(c.points) + " points differ";
   if (c.max_abs > 0) {
     out += "; largest difference " + number_text(c.max_abs) + " at " + where(c.max_abs_at) +
            "; largest relative " + number_text(c.max_rel) + " at " + where(c.max_rel_at) +
@@ -48,8 +47,11 @@ std::string pair_line(const PairReport& p) {
 }
 
 json point_json(double value, const Point& p) {
-  return {{"value", json_number(value)}, {"i", p.i}, {"j", p.j},
-          {"a", json_real(p.a)}, {"b", json_real(p.b)}};
+  return {{"value", json_number(value)},
+          {"i", p.i},
+          {"j", p.j},
+          {"a", json_real(p.a)},
+          {"b", json_real(p.b)}};
 }
 
 json grid_ref(const gridfile::GridInfo& g) {
@@ -132,14 +134,11 @@ std::string diff_json(const DiffReport& r) {
     }
     grids.push_back(std::move(g));
   }
-  const json doc{{"a", r.path_a},
-                 {"b", r.path_b},
-                 {"equal", r.equal()},
-                 {"tolerance", {{"abs", r.tolerance.abs}, {"rel", r.tolerance.rel}}},
-                 {"navigation", nav},
-                 {"only_in_a", only_a},
-                 {"only_in_b", only_b},
-                 {"grids", grids}};
+  const json doc{
+      {"a", r.path_a},       {"b", r.path_b},
+      {"equal", r.equal()},  {"tolerance", {{"abs", r.tolerance.abs}, {"rel", r.tolerance.rel}}},
+      {"navigation", nav},   {"only_in_a", only_a},
+      {"only_in_b", only_b}, {"grids", grids}};
   return doc.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 

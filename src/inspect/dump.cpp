@@ -10,7 +10,8 @@ gridfile::Result<gridfile::GridInfo> pick_grid(const gridfile::GridFile& file,
                                                const Selection& selection) {
   if (number) {
     gridfile::Result<gridfile::GridInfo> info = file.info(*number);
-    if (!info) return gridfile::Error{info.error().code, "no grid number " + std::to_string(*number)};
+    if (!info)
+      return gridfile::Error{info.error().code, "no grid number " + std::to_string(*number)};
     if (!selection.matches(info->id)) {
       return gridfile::Error{0, "grid " + std::to_string(*number) + " (" + info->id.text() +
                                     ") does not match " + selection.text()};
@@ -50,8 +51,8 @@ gridfile::Status dump_values_latlon(const gridfile::Grid& grid, const gridfile::
   for (int j = grid.info.ny; j >= 1; --j) {
     for (int i = 1; i <= grid.info.nx; ++i) {
       const std::optional<mapproj::LatLon> p = proj->latlon(i, j);
-      const std::string where = p ? number_text(p->lat, 8) + " " + number_text(p->lon, 8)
-                                  : std::string("nan nan");
+      const std::string where =
+          p ? number_text(p->lat, 8) + " " + number_text(p->lon, 8) : std::string("nan nan");
       line(where + " " + real_text(grid.at(i, j)));
     }
   }

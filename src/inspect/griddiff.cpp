@@ -91,8 +91,7 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
       "griddiff"};
   app.add_option("A", o.a, "first grid file")->required();
   app.add_option("B", o.b, "second grid file")->required();
-  app.add_option("--abs", o.tolerance.abs,
-                 "values within this absolute difference count as equal")
+  app.add_option("--abs", o.tolerance.abs, "values within this absolute difference count as equal")
       ->check(CLI::NonNegativeNumber)
       ->type_name("X");
   app.add_option("--rel", o.tolerance.rel,
@@ -113,7 +112,6 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
   }
   return "";
 }
-
 
 }  // namespace
 

@@ -33,12 +33,12 @@ class GriddiffTest : public inspect_test::InspectTest {
 };
 
 TEST_F(GriddiffTest, SameGridsInAnotherOrderAreEqual) {
-  const std::string a = make_file("a.grd", inspect_test::ced_4x3(),
-                                  {{t850_, ramp(280, 0.5f)}, {t700_, ramp(270, 0.25f)},
-                                   {pmsl_, ramp(1000, 1)}});
-  const std::string b = make_file("b.grd", inspect_test::ced_4x3(),
-                                  {{pmsl_, ramp(1000, 1)}, {t700_, ramp(270, 0.25f)},
-                                   {t850_, ramp(280, 0.5f)}});
+  const std::string a =
+      make_file("a.grd", inspect_test::ced_4x3(),
+                {{t850_, ramp(280, 0.5f)}, {t700_, ramp(270, 0.25f)}, {pmsl_, ramp(1000, 1)}});
+  const std::string b =
+      make_file("b.grd", inspect_test::ced_4x3(),
+                {{pmsl_, ramp(1000, 1)}, {t700_, ramp(270, 0.25f)}, {t850_, ramp(280, 0.5f)}});
   const inspect_test::Outcome r = griddiff({a, b});
   EXPECT_EQ(r.status, griddiff::kExitEqual) << r.out << r.err;
   EXPECT_NE(r.out.find("Grid 910823/1200 850 PRES TMPK (A 1, B 3): equal"), std::string::npos)
@@ -52,12 +52,12 @@ TEST_F(GriddiffTest, SameGridsInAnotherOrderAreEqual) {
 
 TEST_F(GriddiffTest, ReportsWhereAndHowMuchGridsDiffer) {
   std::vector<float> changed = ramp(280, 0.5f);
-  changed[6] += 2.0f;   // column 3, row 2: 283 -> 285
-  changed[1] = -9999;   // column 2, row 1 missing in B only
-  const std::string a = make_file("a.grd", inspect_test::ced_4x3(),
-                                  {{t850_, ramp(280, 0.5f)}, {t700_, ramp(1, 1)}});
-  const std::string b = make_file("b.grd", inspect_test::ced_4x3(),
-                                  {{t850_, changed}, {pmsl_, ramp(1000, 1)}});
+  changed[6] += 2.0f;  // column 3, row 2: 283 -> 285
+  changed[1] = -9999;  // column 2, row 1 missing in B only
+  const std::string a =
+      make_file("a.grd", inspect_test::ced_4x3(), {{t850_, ramp(280, 0.5f)}, {t700_, ramp(1, 1)}});
+  const std::string b =
+      make_file("b.grd", inspect_test::ced_4x3(), {{t850_, changed}, {pmsl_, ramp(1000, 1)}});
   const inspect_test::Outcome r = griddiff({a, b});
   EXPECT_EQ(r.status, griddiff::kExitDifferent) << r.err;
   EXPECT_NE(r.out.find("Only in A: grid 2 910823/1200 700 PRES TMPK"), std::string::npos) << r.out;
@@ -109,8 +109,8 @@ TEST_F(GriddiffTest, PackedAgainstUnpackedReportsTheErrorInSteps) {
   std::vector<float> v(12);
   for (std::size_t k = 0; k < v.size(); ++k) v[k] = 250.0f + 3.7f * static_cast<float>(k * k % 7);
   const std::string a = make_file("a.grd", inspect_test::ced_4x3(), {{t850_, v}});
-  const std::string b = make_file("b.grd", inspect_test::ced_4x3(),
-                                  {{t850_, v, {gridfile::PackingType::kGrib, 6}}});
+  const std::string b =
+      make_file("b.grd", inspect_test::ced_4x3(), {{t850_, v, {gridfile::PackingType::kGrib, 6}}});
   const inspect_test::Outcome r = griddiff({a, b, "--json"});
   ASSERT_NE(r.status, griddiff::kExitTrouble) << r.err;
   const json g = json::parse(r.out)["grids"][0];

@@ -24,7 +24,7 @@ enum class Format { kText, kJson, kCsv };
 
 struct Options {
   std::vector<std::string> files;
-  std::optional<int> dump;  // set with --dump N
+  std::optional<int> dump;     // set with --dump N
   bool dump_selected = false;  // --dump without N: the one grid the selection picks
   bool latlon = false;
   bool check = false;
@@ -113,8 +113,8 @@ int dump_grid(const Options& o) {
   }
   gridfile::Result<gridfile::Grid> grid = file->read(info->number);
   if (!grid) {
-    error_line(path, "grid " + std::to_string(info->number) +
-                         " cannot be read: " + grid.error().text);
+    error_line(path,
+               "grid " + std::to_string(info->number) + " cannot be read: " + grid.error().text);
     return kExitBadFile;
   }
   const auto write = [](std::string_view line) { platform::write_line(line); };
@@ -145,7 +145,8 @@ int check_files(const Options& o) {
 }
 
 // Parses the command line into o; a non-empty text is the misuse to report.
-std::string parse(std::span<const std::string> args, Options& o, bool& help, std::string& help_text) {
+std::string parse(std::span<const std::string> args, Options& o, bool& help,
+                  std::string& help_text) {
   CLI::App app{"gridinfo: look inside grid files written by text2grid", "gridinfo"};
   std::string dump_text, vcoord_text;
   bool json = false, csv = false;
@@ -209,7 +210,8 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help, std
       o.dump_selected = true;
     } else {
       int n = 0;
-      const auto [end, ec] = std::from_chars(dump_text.data(), dump_text.data() + dump_text.size(), n);
+      const auto [end, ec] =
+          std::from_chars(dump_text.data(), dump_text.data() + dump_text.size(), n);
       if (ec != std::errc() || end != dump_text.data() + dump_text.size()) {
         return "--dump: " + dump_text + " is not a grid number";
       }
@@ -219,7 +221,6 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help, std
   }
   return "";
 }
-
 
 }  // namespace
 

@@ -57,8 +57,8 @@ class GridinfoTest : public inspect_test::InspectTest {
     gridfile::GridId tmpk = id("910823/1200F012", 500, gridfile::kVcoordPres, "TMPK");
     tmpk.time2 = "910823/1200";
     return make_file("two.grd", inspect_test::ced_4x3(),
-                     {GridSpec{tmpk, grid_}, GridSpec{id("910823/1200", 0, 0, "PMSL"),
-                                                      std::vector<float>(12, 1013.25f)}});
+                     {GridSpec{tmpk, grid_},
+                      GridSpec{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1013.25f)}});
   }
 
   // Rows from the bottom: row 1 is values 0..3, row 3 (the top) values 8..11.
@@ -152,8 +152,8 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
   v[1] = std::numeric_limits<float>::infinity();
   v[2] = -9999.0f;
   v[3] = 4.0f;
-  const std::string p = make_file("odd.grd", inspect_test::ced_4x3(),
-                                  {GridSpec{id("910823/1200", 0, 0, "RELH"), v}});
+  const std::string p =
+      make_file("odd.grd", inspect_test::ced_4x3(), {GridSpec{id("910823/1200", 0, 0, "RELH"), v}});
   const inspect_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json s = json::parse(r.out)["grids"][0]["stats"];
@@ -172,9 +172,9 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
 
 TEST_F(GridinfoTest, JsonOneDocumentPerFileAndLine) {
   const std::string a = make_two();
-  const std::string b = make_file("one.grd", inspect_test::ced_4x3(),
-                                  {GridSpec{id("910824/0000", 0, 0, "PMSL"),
-                                            std::vector<float>(12, 1000.0f)}});
+  const std::string b =
+      make_file("one.grd", inspect_test::ced_4x3(),
+                {GridSpec{id("910824/0000", 0, 0, "PMSL"), std::vector<float>(12, 1000.0f)}});
   const inspect_test::Outcome r = gridinfo({a, b, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> l = lines(r.out);
@@ -265,9 +265,8 @@ TEST_F(GridinfoTest, DumpLatLonGivesEachPointsPosition) {
 
   gridfile::Navigation odd = inspect_test::ced_4x3();
   odd.projection = "XYZ";
-  const std::string q = make_file("xyz.grd", odd,
-                                  {GridSpec{id("910823/1200", 0, 0, "PMSL"),
-                                            std::vector<float>(12, 1.0f)}});
+  const std::string q = make_file(
+      "xyz.grd", odd, {GridSpec{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1.0f)}});
   const inspect_test::Outcome bad = gridinfo({q, "--dump", "1", "--latlon"});
   EXPECT_EQ(bad.status, gridinfo::kExitBadFile);
   EXPECT_EQ(bad.out, "");

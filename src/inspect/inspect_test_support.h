@@ -57,7 +57,7 @@ class InspectTest : public ::testing::Test {
 
   // Runs a program's run() with args after its name.
   static Outcome run_program(const std::function<int(std::span<const std::string>)>& program,
-                 const std::string& name, std::vector<std::string> args) {
+                             const std::string& name, std::vector<std::string> args) {
     args.insert(args.begin(), name);
     platform::testing::take_stdout();
     platform::testing::take_stderr();

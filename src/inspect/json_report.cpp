@@ -25,7 +25,9 @@ json time_json(const std::string& text) {
 }
 
 json packing_json(const gridfile::GridInfo& g) {
-  json p{{"type", g.packing.text()}, {"bits", g.packing.bits}, {"words", g.words},
+  json p{{"type", g.packing.text()},
+         {"bits", g.packing.bits},
+         {"words", g.words},
          {"percent_of_unpacked", json_number(size_percent(g))}};
   if (g.packing.type != gridfile::PackingType::kNone) {
     p["reference"] = json_real(g.reference);
@@ -35,8 +37,11 @@ json packing_json(const gridfile::GridInfo& g) {
 }
 
 json stats_json(const GridStats& s) {
-  json j{{"points", s.points}, {"missing", s.missing}, {"nan", s.nan},
-         {"infinite", s.infinite}, {"valid", s.valid}};
+  json j{{"points", s.points},
+         {"missing", s.missing},
+         {"nan", s.nan},
+         {"infinite", s.infinite},
+         {"valid", s.valid}};
   if (s.valid > 0) {
     j["min"] = json_real(s.min);
     j["max"] = json_real(s.max);
@@ -54,8 +59,8 @@ json navigation_json(const FileReport& report) {
   json angles = json::array();
   const std::array<float, 3> values{nav.angle1, nav.angle2, nav.angle3};
   for (std::size_t k = 0; k < 3; ++k) {
-    angles.push_back({{"name", names[k].empty() ? nullptr : json(names[k])},
-                      {"value", json_real(values[k])}});
+    angles.push_back(
+        {{"name", names[k].empty() ? nullptr : json(names[k])}, {"value", json_real(values[k])}});
   }
   json j{{"projection", nav.projection},
          {"nx", nav.nx},

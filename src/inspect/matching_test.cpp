@@ -7,7 +7,8 @@
 
 namespace {
 
-gridfile::GridInfo grid(int number, std::string param, int level, std::string time = "910823/1200") {
+gridfile::GridInfo grid(int number, std::string param, int level,
+                        std::string time = "910823/1200") {
   gridfile::GridInfo g;
   g.number = number;
   g.id.time1 = std::move(time);

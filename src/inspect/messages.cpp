@@ -56,7 +56,9 @@ LibraryMessagesInErrors::LibraryMessagesInErrors() {
   gridfile::set_message_sink([](std::string_view) {});
 }
 
-LibraryMessagesInErrors::~LibraryMessagesInErrors() { gridfile::set_message_sink({}); }
+LibraryMessagesInErrors::~LibraryMessagesInErrors() {
+  gridfile::set_message_sink({});
+}
 
 }  // namespace inspect
 

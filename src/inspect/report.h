@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "gridfile/gridfile.h"
-#include "params/params.h"
 #include "inspect/selection.h"
 #include "inspect/stats.h"
+#include "params/params.h"
 
 namespace inspect {
 

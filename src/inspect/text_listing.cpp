@@ -96,17 +96,17 @@ std::vector<std::string> text_listing(const FileReport& report) {
     const gridfile::GridId& id = g.info.id;
     Row r{std::to_string(g.info.number), id.time1, time_text(id.time1)};
     if (any_time2) r.insert(r.end(), {id.time2, time_text(id.time2)});
-    r.insert(r.end(), {level_text(id), gridfile::vcoord_name(id.vcoord), id.param,
-                       g.units.value_or("-"),
-                       std::to_string(g.info.nx) + "x" + std::to_string(g.info.ny)});
+    r.insert(r.end(),
+             {level_text(id), gridfile::vcoord_name(id.vcoord), id.param, g.units.value_or("-"),
+              std::to_string(g.info.nx) + "x" + std::to_string(g.info.ny)});
     if (!g.stats) {
       r.insert(r.end(), {g.error.empty() ? "-" : "unreadable", "-", "-", "-", "-"});
     } else if (g.stats->valid == 0) {
       r.insert(r.end(), {stats_missing(*g.stats), "-", "-", "-", "-"});
     } else {
       const GridStats& s = *g.stats;
-      r.insert(r.end(), {stats_missing(s), real_text(s.min), real_text(s.max),
-                         number_text(s.mean), number_text(s.stddev)});
+      r.insert(r.end(), {stats_missing(s), real_text(s.min), real_text(s.max), number_text(s.mean),
+                         number_text(s.stddev)});
     }
     r.push_back(packing_cell(g.info));
     rows.push_back(std::move(r));
