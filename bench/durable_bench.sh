@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Cost of durable mode per grid: the same conversion (GRIDS grids of 100 x 100
-# values) run with T2G_DURABLE=0 and T2G_DURABLE=1, alternately, RUNS times
+# values, GRIDS/10 times of one variable on 10 levels) run with T2G_DURABLE=0 and T2G_DURABLE=1, alternately, RUNS times
 # each; reports the median wall time of each and the difference per grid.
 # The grid file goes to BENCH_WORK_DIR (default: a new folder under the
 # current one, so that it lies on the file system being measured, not /tmp).
@@ -23,11 +23,14 @@ export MORERR=${MORERR:-$PWD/tables/errors}
 
 awk -v n=$((grids * 10000)) 'BEGIN { for (k = 0; k < n; k++) printf "%.2f\n", (k % 2000) / 10.0 }' \
   >"$work/in.txt"
+ntimes=$((grids / 10))
+grids=$((ntimes * 10))
 {
-  printf '%s\n' 100 100 "$work/in.txt" "^$work/g.grd" 0 1 1 "30 -100 40 -80" CED "0 0 0" \
-    910823/1200 T "$grids" 1 0
-  for ((l = 1; l <= grids; l++)); do printf '%d ' "$l"; done
-  printf '\n'
+  printf '%s\n' 100 100 "$work/in.txt" "^$work/g.grd" 0 "$ntimes" 1 "30 -100 40 -80" CED "0 0 0"
+  for ((t = 0; t < ntimes; t++)); do
+    printf '23%02d%02d/%02d00\n' $((1 + t / 28 % 12)) $((1 + t % 28)) $((t % 24))
+  done
+  printf '%s\n' T 10 1 0 "1 2 3 4 5 6 7 8 9 10"
 } >"$work/answers.txt"
 
 # one_run DURABLE: wall seconds of one conversion.

@@ -108,7 +108,7 @@ void check_cache() {
 #endif
 }
 
-void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before) {
+void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before, int istart) {
   free_space(idmf) = saved;
   const int kept_records = nword_before / kRecordWords;
   for (int isl = 1; isl <= kCacheSlots; ++isl) {
@@ -125,6 +125,19 @@ void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before) {
   int nword = 0, ier = 0;
   fl_dsiz(iflun(idmf), nword, ier);
   if (ier == 0 && nword > nword_before) fl_dtrc(iflun(idmf), nword_before, ier);
+  // A record begun at the old end of the data shares its first file record
+  // with the data before it: the words it put there go back to 0, as they
+  // were, so the file is again what it was before the write.
+  int irec = 0, jword = 0;
+  dm_word(saved.ifnext, irec, jword, ier);
+  if (istart >= saved.ifnext && jword > 1 && irec <= kept_records) {
+    int isl = 0, iflerr = 0;
+    dm_rrec(idmf, irec, isl, iflerr, ier);
+    if (iflerr == 0 && slot_holds(isl, idmf, irec)) {
+      std::fill(slot_words(isl).begin() + (jword - 1), slot_words(isl).end(), 0);
+      write_slot(isl);
+    }
+  }
   check_cache();
 }
 

@@ -153,7 +153,7 @@ void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<co
   if (iret == 0) dm_wdmg(idmf, iret);
   if (iret == 0) iret = dm::sync_file(idmf);
   if (iret != 0) {
-    dm::roll_back_record(idmf, saved, nword_before);
+    dm::roll_back_record(idmf, saved, nword_before, istart);
     return;
   }
   // 3. The pointer: the record becomes that of (irow, icol, iprt). Should it

@@ -126,6 +126,27 @@ TEST_F(DataTest, ReplacedRecordMovesAndItsWordsAreFreedAfterThePointer) {
   EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 32, 62, 1, 0, 24, kFirstFree + 8));
 }
 
+// A record write that fails on a full disk leaves the file byte for byte as
+// it was (no partial record, the free-space block and pointer untouched), and
+// the next write, once there is room, lands where the failed one would have.
+TEST_F(DataTest, FailedRecordWriteIsRolledBack) {
+  ASSERT_EQ(write_grid(1, {1.0f, 2.0f, 3.0f, 4.0f}, 2, 2, 0, 0), 0);
+  const std::vector<std::int32_t> before = flushed_file();
+  const std::vector<float> big(300, 7.5f);  // 306 words, into two records past the end
+  const std::int64_t bytes = 4 * static_cast<std::int64_t>(before.size());
+  for (const std::int64_t limit : {bytes + 700, bytes + 512, bytes}) {
+    SCOPED_TRACE(limit);
+    platform::testing::limit_file_size(limit);
+    EXPECT_EQ(write_grid(2, big, 20, 15, 0, 0), kDmWriteFailed);
+    platform::testing::clear_faults();
+    EXPECT_EQ(flushed_file(), before);
+  }
+  ASSERT_EQ(write_grid(2, big, 20, 15, 0, 0), 0);
+  EXPECT_EQ(words_at(kDatbeg + 1, 1), ints(kFirstFree + 10));
+  EXPECT_EQ(words_at(kFirstFree + 10, 6), ints(4 + 1 + 300, 3, 2, 77, 88, 0));
+  EXPECT_EQ(words_at(129, 3), ints(kFirstFree + 10 + 306, 62, 0));
+}
+
 TEST_F(DataTest, RefusalsLeaveTheFileUntouched) {
   const std::vector<std::int32_t> before = flushed_file();
   const std::vector<float> grid{1.0f, 2.0f, 3.0f, 4.0f};

@@ -12,9 +12,10 @@ namespace dm {
 int allocate_words(int idmf, int nwords, int& istart);
 
 // Undoes the file changes of a data record write that failed: the free space
-// goes back to `saved`, the file is cut back to `nword_before` words, and no
-// cache slot keeps a word of the failed record.
-void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before);
+// goes back to `saved`, the file is cut back to `nword_before` words, the
+// words the record (at istart) put past the old end of the data are 0 again,
+// and no cache slot keeps a word of the failed record.
+void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before, int istart);
 
 // Write cache slot isl back as record icrec of file icfile and mark it clean,
 // whatever the outcome. On failure the "FL" message with the file-service code
