@@ -18,7 +18,36 @@
 // Transitions: dm_rrec binds a slot to (file, record), by a hit or through
 // dm_nxtc, which writes the chosen slot back first when it is dirty; dm_wflt
 // marks a slot dirty; dm_fwrt and dm_nxtc make slots clean; dm_clos unbinds the
-// slots of a closed file.
+// slots of a closed file; roll_back_record unbinds the slots of a failed
+// record write.
+//
+// Write order. A file on disk must be sound at every instant a process can
+// die (it passes dm_chck and lists only whole grids), so what names a record
+// reaches the file only after the record itself:
+//  (W1) Creation writes every section under a temporary name and gives the
+//       file its name last (publish_file, never replacing a file): a creation
+//       that stops leaves no file of that name.
+//  (W2) A data record goes to words that no named record and no free entry on
+//       disk holds: beyond the next free word, or in a block the file lists as
+//       free. A replaced record's words are given back only after step W5.
+//       So writing the record, in any order and any amount, changes nothing a
+//       reader of the file can reach; dirty slots written back early by slot
+//       reuse are such records too.
+//  (W3) The record is flushed whole (dm_fwrt) before anything names it.
+//  (W4) Then the free-space block, whose next free word now covers the
+//       record: a file may be longer than its next free word, never shorter.
+//  (W5) Then the data pointer. For a new grid its column is still unused, so
+//       the record is not listed yet; for a replaced grid this one-word write
+//       switches from the old record to the new, both whole.
+//  (W6) Last the column header of a new grid: its keys first, then its in-use
+//       flag, so a header split over two records is never half in use.
+//  (W7) In durable mode the file is synced after W3, W4, W5 and W6, so the
+//       medium sees the same order, and before the progress line.
+// A record write that fails before W5 (a full disk, a size limit, an I/O
+// error, a short write) is undone: the free space in memory goes back to what
+// the file says, the file is cut back to its length before the record (no
+// partial record stays), and the slots of the record are dropped. A failure
+// at W5 or W6 leaves the record allocated but unnamed, as the file says.
 #include "dm/dm.h"
 
 #include <algorithm>
@@ -79,6 +108,34 @@ void check_cache() {
 #endif
 }
 
+void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before) {
+  free_space(idmf) = saved;
+  const int kept_records = nword_before / kRecordWords;
+  for (int isl = 1; isl <= kCacheSlots; ++isl) {
+    const std::size_t s = slot_index(isl);
+    // Dirty slots hold only the failed record's words: every earlier write
+    // ended with a flush.
+    if (gmdm.icfile[s] == idmf && (gmdm.icdrty[s] != 0 || gmdm.icrec[s] > kept_records)) {
+      gmdm.icfile[s] = 0;
+      gmdm.icrec[s] = 0;
+      gmdm.icdrty[s] = 0;
+    }
+  }
+  gmdm.iclost[file_index(idmf)] = 0;  // the lost words were the record's
+  int nword = 0, ier = 0;
+  fl_dsiz(iflun(idmf), nword, ier);
+  if (ier == 0 && nword > nword_before) fl_dtrc(iflun(idmf), nword_before, ier);
+  check_cache();
+}
+
+int sync_file(int idmf) {
+  int ier = 0;
+  fl_dsyn(iflun(idmf), ier);
+  if (ier == 0) return kDmOk;
+  report_file_error(ier, " ");
+  return kDmWriteFailed;
+}
+
 }  // namespace dm
 
 namespace {
@@ -90,6 +147,14 @@ bool whole_record_in_file(int idmf, int irec) {
   int ier = 0;
   fl_dsiz(dm::iflun(idmf), nword, ier);
   return ier != 0 || std::int64_t{irec} * dm::kRecordWords <= nword;
+}
+
+// Whether record irec begins before the end of file idmf.
+bool record_starts_in_file(int idmf, int irec) {
+  int nword = 0;
+  int ier = 0;
+  fl_dsiz(dm::iflun(idmf), nword, ier);
+  return ier == 0 && std::int64_t{irec - 1} * dm::kRecordWords < nword;
 }
 
 }  // namespace
@@ -130,6 +195,9 @@ void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret) {
     fl_read(dm::iflun(idmf), irec, dm::kRecordWords, words, iflerr);
   }
   std::size_t s = dm::slot_index(ircpnt);
+  // A last record cut short (a file torn by another writer): the words that
+  // are there are read, the missing ones are 0, and that is no failure.
+  if (iflerr == kFlEndOfFile && record_starts_in_file(idmf, irec)) iflerr = 0;
   if (iflerr != 0) {  // e.g. a record beyond the end of the file: present as zeros
     iret = dm::kDmReadFailed;
     words.fill(0);

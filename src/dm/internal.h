@@ -7,6 +7,15 @@
 
 namespace dm {
 
+// dm_gspc without writing the free-space block: the run is taken from the
+// memory copy only (0, or -34 for a run that cannot be given).
+int allocate_words(int idmf, int nwords, int& istart);
+
+// Undoes the file changes of a data record write that failed: the free space
+// goes back to `saved`, the file is cut back to `nword_before` words, and no
+// cache slot keeps a word of the failed record.
+void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before);
+
 // Write cache slot isl back as record icrec of file icfile and mark it clean,
 // whatever the outcome. On failure the "FL" message with the file-service code
 // is written and -6 returned; else 0.

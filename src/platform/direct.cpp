@@ -1,15 +1,22 @@
 // Direct-access units: files of fixed-length records moved with pread/pwrite.
 // The file size is cached in the unit and kept current by writes, so a read
 // of a record wholly beyond the end is answered without a system call.
+//
+// New files can be created pending: written under a temporary name beside
+// their own and given that name (never replacing a file) only once complete.
 #include "platform/runtime.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+
+#include "platform/platform.h"
 
 namespace platform {
 namespace {
@@ -31,33 +38,70 @@ std::int64_t record_offset(const Unit& u, int irec) {
   return (static_cast<std::int64_t>(irec) - 1) * u.recl;
 }
 
-// Opens `path` on `lun` with the given open(2) flags.
-int open_direct_with(int lun, std::string_view path, int flags, int recl_bytes) {
-  Unit* u = detail::find_unit(lun);
+// Checks common to every open; the unit when it may be opened.
+int unit_to_open(int lun, std::string_view path, int recl_bytes, Unit*& u) {
+  u = detail::find_unit(lun);
   if (u == nullptr) return kNotOpen;
   if (u->access != Access::kClosed) return kUnitInUse;
   if (recl_bytes <= 0 || path.empty() || path.find('\0') != std::string_view::npos) {
     return EINVAL;
   }
-  if (const int fault = detail::injected_fault(testing::Op::kOpen, lun)) return fault;
-  const std::string name(path);
+  return detail::injected_fault(testing::Op::kOpen, lun);
+}
+
+// Opens `name` with the given open(2) flags onto the unit. O_NONBLOCK keeps a
+// FIFO from hanging the open; anything but a regular file is then refused.
+int open_onto(Unit& u, const std::string& name, int flags, int recl_bytes) {
   int fd;
   do {
-    fd = ::open(name.c_str(), flags, 0644);
+    fd = ::open(name.c_str(), flags | O_NONBLOCK, 0644);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   struct stat st {};
-  if (::fstat(fd, &st) != 0) {
-    const int error = errno;
+  int status = ::fstat(fd, &st) != 0 ? errno : kOk;
+  if (status == kOk && !S_ISREG(st.st_mode))
+    status = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+  if (status != kOk) {
     ::close(fd);
-    return error;
+    return status;
   }
-  u->access = Access::kDirect;
-  u->fd = fd;
-  u->name = name;
-  u->recl = recl_bytes;
-  u->size = st.st_size;
+  u.access = Access::kDirect;
+  u.fd = fd;
+  u.name = name;
+  u.recl = recl_bytes;
+  u.size = st.st_size;
+  u.pending.clear();
   return kOk;
+}
+
+// Opens `path` on `lun` with the given open(2) flags.
+int open_direct_with(int lun, std::string_view path, int flags, int recl_bytes) {
+  Unit* u = nullptr;
+  if (const int status = unit_to_open(lun, path, recl_bytes, u)) return status;
+  if ((flags & O_CREAT) != 0 && !detail::change_allowed()) return kOk;
+  return open_onto(*u, std::string(path), flags, recl_bytes);
+}
+
+// The folder holding `path`, for syncing its entries.
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Durable mode: make the folder's entries (a new name) reach the medium.
+int sync_folder(const std::string& path) {
+  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  const int status = ::fsync(fd) != 0 ? errno : kOk;
+  ::close(fd);
+  return status;
+}
+
+std::optional<bool>& durable_setting() {
+  static std::optional<bool> on;
+  return on;
 }
 
 }  // namespace
@@ -69,6 +113,88 @@ int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes)
 
 int open_direct_read_only(int lun, std::string_view path, int recl_bytes) {
   return open_direct_with(lun, path, O_RDONLY | O_CLOEXEC, recl_bytes);
+}
+
+int create_direct_pending(int lun, std::string_view path, int recl_bytes) {
+  Unit* u = nullptr;
+  if (const int status = unit_to_open(lun, path, recl_bytes, u)) return status;
+  const std::string name(path);
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) == 0) return EEXIST;  // never replaced, not even a dangling link
+  if (errno != ENOENT) return errno;
+  // A run's own name; a leftover of an earlier run with the same process
+  // number is stepped over.
+  const std::string stem = name + ".incomplete." + std::to_string(::getpid());
+  for (int n = 0; n < 100; ++n) {
+    const std::string temp = n == 0 ? stem : stem + "." + std::to_string(n);
+    if (!detail::change_allowed()) {  // a crash before the file exists
+      u->access = Access::kDirect;
+      u->fd = -1;
+      u->name = name;
+      u->recl = recl_bytes;
+      u->size = 0;
+      u->pending = temp;
+      return kOk;
+    }
+    const int status = open_onto(*u, temp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, recl_bytes);
+    if (status == EEXIST) continue;
+    if (status != kOk) return status;
+    u->name = name;
+    u->pending = temp;
+    return kOk;
+  }
+  return EEXIST;
+}
+
+int publish_direct(int lun) {
+  Unit* u = nullptr;
+  if (const int status = direct_unit(lun, u)) return status;
+  if (u->pending.empty()) return kOk;
+  if (durable() && u->fd >= 0 && ::fsync(u->fd) != 0) return errno;
+  if (!detail::change_allowed()) {
+    u->pending.clear();
+    return kOk;
+  }
+  if (::renameat2(AT_FDCWD, u->pending.c_str(), AT_FDCWD, u->name.c_str(), RENAME_NOREPLACE) != 0) {
+    // File systems without the no-replace rename: a new link fails on an
+    // existing name just the same.
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    if (::link(u->pending.c_str(), u->name.c_str()) != 0) return errno;
+    ::unlink(u->pending.c_str());
+  }
+  u->pending.clear();
+  if (durable()) return sync_folder(u->name);
+  return kOk;
+}
+
+int truncate_direct(int lun, std::int64_t bytes) {
+  Unit* u = nullptr;
+  if (const int status = direct_unit(lun, u)) return status;
+  if (bytes < 0) return EINVAL;
+  if (!detail::change_allowed()) return kOk;
+  if (::ftruncate(u->fd, static_cast<off_t>(bytes)) != 0) return errno;
+  u->size = bytes;
+  return kOk;
+}
+
+int sync_direct(int lun) {
+  Unit* u = nullptr;
+  if (const int status = direct_unit(lun, u)) return status;
+  if (!durable() || u->fd < 0) return kOk;
+  return ::fdatasync(u->fd) != 0 ? errno : kOk;
+}
+
+bool durable() {
+  std::optional<bool>& on = durable_setting();
+  if (!on) {
+    const std::optional<std::string> value = get_env("T2G_DURABLE");
+    on = value.has_value() && *value == "1";
+  }
+  return *on;
+}
+
+void set_durable(bool on) {
+  durable_setting() = on;
 }
 
 int read_record(int lun, int irec, std::span<std::int32_t> words) {
@@ -109,11 +235,20 @@ int write_record(int lun, int irec, std::span<const std::int32_t> words) {
   const auto nbytes = static_cast<std::int64_t>(words.size_bytes());
   if (offset < 0 || nbytes > u->recl) return EINVAL;
   if (const int fault = detail::injected_fault(testing::Op::kRecordWrite, lun)) return fault;
+  if (!detail::change_allowed()) return kOk;
   ++detail::hooks().counts.record_writes;
   const std::byte* src = std::as_bytes(words).data();
   std::int64_t done = 0;
+  std::int64_t want = nbytes;
+  const std::int64_t limit = detail::hooks().size_limit;
+  if (limit >= 0 && offset + nbytes > limit)
+    want = std::clamp<std::int64_t>(limit - offset, 0, nbytes);
   while (done < nbytes) {
-    const ssize_t n = ::pwrite(u->fd, src + done, static_cast<std::size_t>(nbytes - done),
+    if (done >= want) {  // the simulated full disk
+      u->size = std::max(u->size, offset + done);
+      return ENOSPC;
+    }
+    const ssize_t n = ::pwrite(u->fd, src + done, static_cast<std::size_t>(want - done),
                                static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;

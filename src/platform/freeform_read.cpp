@@ -224,7 +224,9 @@ int read_real(int lun, float& value, std::string* bad_text) {
     const char* stop = scan_plain_decimal(line.data() + i, end, v);
     if (stop != nullptr && (stop == end || is_separator(*stop))) {
       value = v;
-      u->more_items = stop != end && skip_separators(line, stop - line.data()) < line.size();
+      u->more_items =
+          stop != end &&
+          skip_separators(line, static_cast<std::size_t>(stop - line.data())) < line.size();
       return kOk;
     }
     const std::string_view tok = bare_token(line, i);

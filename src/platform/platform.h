@@ -11,6 +11,7 @@
 //                or one of the status values below for conditions the OS does not name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -28,6 +29,7 @@ inline constexpr int kNotOpen = 5011;        // the unit number has no open file
 inline constexpr int kUnitInUse = 5012;      // open on a unit that is already open
 inline constexpr int kWrongAccess = 5013;    // record I/O on a sequential unit or the reverse
 inline constexpr int kNoEarlierLine = 5014;  // backspace twice in a row: only one line is kept
+inline constexpr int kNotRegularFile = 5015;  // a folder, FIFO or device where a file is wanted
 
 inline constexpr int kStdinUnit = 5;   // standard input, always connected
 inline constexpr int kStdoutUnit = 6;  // standard output, always connected
@@ -40,7 +42,37 @@ inline constexpr int kMaxUnit = 99;    // units are 0..kMaxUnit
 
 // Open `path` on unit `lun`. create_new: status "NEW" (fails with EEXIST when the
 // file exists); otherwise status "OLD" (fails with ENOENT when it does not).
+// Only regular files open: kNotRegularFile for a FIFO or device, EISDIR for a
+// folder.
 int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes);
+
+// Create a new file for `lun` that appears under `path` only when
+// publish_direct() gives it that name, so that a creation that fails or is
+// killed leaves no file of that name. Until then it is written under a
+// temporary name in the same folder, "<path>.incomplete.<pid>[.<n>]", which no
+// later run reuses. Fails with EEXIST when `path` exists (and with the same
+// statuses as open_direct otherwise); closing the unit before publishing
+// removes the temporary file.
+int create_direct_pending(int lun, std::string_view path, int recl_bytes);
+
+// Gives the pending file on `lun` its name without ever replacing a file of
+// that name (EEXIST then, and the temporary file stays the unit's). In
+// durable mode the file is synced before and its folder after. kOk, and
+// nothing done, for a unit that is not pending.
+int publish_direct(int lun);
+
+// Cut the file on `lun` back to `bytes` (for undoing a failed extension).
+int truncate_direct(int lun, std::int64_t bytes);
+
+// In durable mode, force every record written to `lun` to the medium; else kOk
+// at once.
+int sync_direct(int lun);
+
+// Durable mode: whether sync_direct and publish_direct force data to the
+// medium. Off unless the environment variable T2G_DURABLE is 1 when first
+// asked; set_durable overrides it.
+bool durable();
+void set_durable(bool on);
 
 // Open an existing file (status "OLD") for reading only: record writes on the
 // unit then fail with EBADF. Lets readers look into files they may not write.
@@ -62,6 +94,9 @@ int file_size(int lun, std::int64_t& bytes);
 // Sequential text units (status "OLD", formatted). Lines end at LF; a CR
 // before the LF is dropped; a last line without LF still counts. A UTF-8
 // byte-order mark at the start of a file (or of standard input) is skipped.
+// A line longer than kMaxLineBytes is cut there: its rest is skipped unread
+// into memory. Only regular files open (kNotRegularFile, EISDIR otherwise).
+inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 16;
 
 int open_sequential(int lun, std::string_view path);
 
@@ -124,6 +159,11 @@ bool is_open(int lun);
 int unit_name(int lun, std::string& name);
 // Whether a file of that name exists.
 bool file_exists(std::string_view path);
+// Whether `path` can be opened for reading: kOk, or the errno of the failed open.
+int probe_read(std::string_view path);
+// A status as an operator reads it: the operating system's text for an errno
+// value ("No such file or directory"), a description of the runtime's own.
+std::string status_text(int status);
 
 // ---------------------------------------------------------------------------
 // Whole files
@@ -132,8 +172,6 @@ bool file_exists(std::string_view path);
 // bytes go to a new file beside it first, renamed over `path` once complete,
 // so a failed write leaves an earlier file as it was and no partial file.
 int write_whole_file(std::string_view path, std::span<const unsigned char> bytes);
-// Readable text of a status returned by this runtime (the OS's text for errno).
-std::string status_text(int status);
 
 // ---------------------------------------------------------------------------
 // Standard output: one free-form write is one line, laid out exactly as the
@@ -177,6 +215,10 @@ void set_env_default(std::string_view name, std::string_view value);
 // Set `name` for this process (and the processes it starts), replacing any value.
 void set_env(std::string_view name, std::string_view value);
 [[noreturn]] void exit_process(int status);
+// Process set-up: descriptors 0, 1 and 2 that are closed are opened on
+// /dev/null, so that no file opened later takes their numbers and receives
+// what is meant for a standard stream.
+void ensure_standard_streams();
 // Process set-up: a write beyond the file size limit (ulimit -f) then fails
 // with EFBIG like any other refused write, instead of killing the process
 // with SIGXFSZ.

@@ -55,25 +55,4 @@ int write_whole_file(std::string_view path, std::span<const unsigned char> bytes
   return status;
 }
 
-std::string status_text(int status) {
-  switch (status) {
-    case kOk:
-      return "success";
-    case kEndOfFile:
-      return "end of file";
-    case kBadItem:
-      return "value cannot be read";
-    case kNotOpen:
-      return "unit not open";
-    case kUnitInUse:
-      return "unit already in use";
-    case kWrongAccess:
-      return "wrong kind of access for the unit";
-    case kNoEarlierLine:
-      return "no earlier line to go back to";
-    default:
-      return std::strerror(status);
-  }
-}
-
 }  // namespace platform

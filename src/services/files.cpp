@@ -73,7 +73,10 @@ std::string creation_name(std::string_view filnam) {
 
 }  // namespace services
 
-void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
+namespace {
+
+// Body of fl_dcre and fl_dcrp.
+void create_direct(std::string_view filnam, int lrecl, bool pending, int& lun, int& iret) {
   fl_glun(lun, iret);
   if (iret != 0) return;
 
@@ -81,13 +84,36 @@ void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
   const std::string path = services::creation_name(filnam);
   int status = EINVAL;  // a record length that is not a positive byte count
   if (lrecl >= 1 && lrecl <= INT_MAX / 4) {
-    status = platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
+    status = pending ? platform::create_direct_pending(lun, path, 4 * lrecl)
+                     : platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
   }
   iret = code_of(status);
   if (iret != 0) {
     fl_flun(lun, ier);
     lun = 0;
   }
+}
+
+}  // namespace
+
+void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  create_direct(filnam, lrecl, false, lun, iret);
+}
+
+void fl_dcrp(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  create_direct(filnam, lrecl, true, lun, iret);
+}
+
+void fl_dpub(int lun, int& iret) {
+  iret = code_of(platform::publish_direct(lun));
+}
+
+void fl_dtrc(int lun, std::int64_t nword, int& iret) {
+  iret = code_of(platform::truncate_direct(lun, 4 * nword));
+}
+
+void fl_dsyn(int lun, int& iret) {
+  iret = code_of(platform::sync_direct(lun));
 }
 
 void fl_inqr(std::string_view filnam, bool& exist, std::span<char> newfil, int& iret) {

@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# grid2nc and nc2grid against the tools meteorologists use: exports read by
+# ncdump, CDO, GDAL and xarray; imports of files CDO and GDAL wrote, checked
+# value for value against what the tool itself reads. Skipped (status 0) when
+# a tool is not installed. BUILD_DIR names the build folder (default build).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=$(realpath "${BUILD_DIR:-build}")
+py=/usr/bin/python3  # Debian's python, where python3-xarray lives
+
+for tool in ncdump cdo gdalinfo gdal_translate gdaltransform; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "client-tests: $tool is not installed; skipped"
+    exit 0
+  fi
+done
+if ! "$py" -c 'import xarray, netCDF4' >/dev/null 2>&1; then
+  echo "client-tests: python3-xarray or python3-netcdf4 is not installed; skipped"
+  exit 0
+fi
+
+cmake --build "$build" --target text2grid gridinfo grid2nc nc2grid >/dev/null
+program() { find "$build" -type f -name "$1" -perm -u+x | head -n 1; }
+text2grid=$(program text2grid)
+gridinfo=$(program gridinfo)
+grid2nc=$(program grid2nc)
+nc2grid=$(program nc2grid)
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+failures=0
+ok() { echo "client-tests: ok   $*"; }
+bad() { echo "client-tests: FAIL $*" >&2; failures=$((failures + 1)); }
+check() {  # check "what" command...
+  local what=$1
+  shift
+  if "$@"; then ok "$what"; else bad "$what"; fi
+}
+dump() { "$gridinfo" "$1" --dump "$2"; }
+
+# --- Grid files to export: the bundled example (CED, two times, TMPK on three
+# levels and PMSL) and a 10 x 8 Lambert grid with a 12-hour forecast.
+sed -e "3s#.*#$root/examples/input.txt#" -e "4s#.*#^$work/ced.grd#" \
+  "$root/examples/answers.txt" >ced.answers
+"$text2grid" <ced.answers >/dev/null
+awk 'BEGIN { for (j = 0; j < 8; j++) for (i = 0; i < 10; i++) print 280 + j * 0.5 + i * 0.25 }' \
+  >lcc.values
+printf '%s\n' 10 8 "$work/lcc.values" "^$work/lcc.grd" 0 1 1 "20.0 -120.0 50.0 -70.0" LCC \
+  "25.0 -95.0 25.0" 910823/1200F012 TMPK 1 1 0 850 >lcc.answers
+"$text2grid" <lcc.answers >/dev/null
+"$grid2nc" ced.grd ced.nc >/dev/null
+"$grid2nc" lcc.grd lcc.nc >/dev/null
+"$grid2nc" ced.grd ced-classic.nc --classic >/dev/null
+
+# --- ncdump
+check "ncdump reads the netCDF-4 export" \
+  grep -q 'TMPK:standard_name = "air_temperature"' <(ncdump -h ced.nc)
+check "ncdump reads the classic export" \
+  grep -q 'crs:grid_mapping_name = "latitude_longitude"' <(ncdump -h ced-classic.nc)
+check "ncdump shows the Lambert grid mapping" \
+  grep -q 'crs:grid_mapping_name = "lambert_conformal_conic"' <(ncdump -h lcc.nc)
+check "ncdump: missing values are _FillValue" \
+  grep -q 'TMPK:_FillValue = -9999.f' <(ncdump -h lcc.nc)
+
+# --- CDO
+check "cdo sinfon: variables, lonlat grid, pressure levels" \
+  "$py" - <(cdo -s sinfon ced.nc 2>&1) <<'EOF'
+import sys
+text = open(sys.argv[1]).read()
+need = ["TMPK", "PMSL", "lonlat", "points=48 (8x6)", "lon : -100 to -86 by 2 degrees_east",
+        "lat : 30 to 37.5 by 1.5 degrees_north", "pressure : 500 to 850 hPa", "2 steps"]
+missing = [n for n in need if n not in text]
+sys.exit(f"missing {missing} in:\n{text}" if missing else 0)
+EOF
+check "cdo sinfon: Lambert mapping and forecast reference time" \
+  "$py" - <(cdo -s sinfon lcc.nc 2>/dev/null) <<'EOF'
+import sys
+text = open(sys.argv[1]).read()
+need = ["mapping : lambert_conformal_conic", "points=80 (10x8)", "ForecastRefTime =  1991-08-23T12:00:00"]
+missing = [n for n in need if n not in text]
+sys.exit(f"missing {missing} in:\n{text}" if missing else 0)
+EOF
+check "cdo showtimestamp: valid times" \
+  test "$(cdo -s showtimestamp ced.nc | xargs)" = "1991-08-23T12:00:00 1991-08-24T00:00:00"
+check "cdo showtimestamp: forecast valid time" \
+  test "$(cdo -s showtimestamp lcc.nc 2>/dev/null | xargs)" = "1991-08-24T00:00:00"
+
+# --- GDAL
+gdalinfo -json NETCDF:ced.nc:PMSL >ced.gdal.json
+gdalinfo -json NETCDF:lcc.nc:TMPK >lcc.gdal.json
+check "gdalinfo: CED corners (pixel edges) and geographic CRS" \
+  "$py" - ced.gdal.json <<'EOF'
+import json, sys
+d = json.load(open(sys.argv[1]))
+c = d["cornerCoordinates"]
+# Points -100..-86 by 2 and 30..37.5 by 1.5: edges half a step outside.
+want = {"upperLeft": [-101.0, 38.25], "lowerRight": [-85.0, 29.25]}
+bad = [(k, c[k], v) for k, v in want.items() if any(abs(a - b) > 1e-9 for a, b in zip(c[k], v))]
+wkt = d["coordinateSystem"]["wkt"]
+if bad or "GEOGCRS" not in wkt or "6371200" not in wkt:
+    sys.exit(f"corners {bad}, wkt {wkt[:200]}")
+EOF
+check "gdalinfo: Lambert projection and corners" \
+  "$py" - lcc.gdal.json lcc.nc <<'EOF'
+import json, sys, netCDF4
+d = json.load(open(sys.argv[1]))
+wkt = d["coordinateSystem"]["wkt"]
+ds = netCDF4.Dataset(sys.argv[2])
+x, y = ds["x"][:], ds["y"][:]
+dx, dy = x[1] - x[0], y[1] - y[0]
+c = d["cornerCoordinates"]
+want = {"lowerLeft": [x[0] - dx / 2, y[0] - dy / 2], "upperRight": [x[-1] + dx / 2, y[-1] + dy / 2]}
+bad = [(k, c[k], v) for k, v in want.items() if any(abs(a - b) > 1e-2 for a, b in zip(c[k], v))]
+if "Lambert" not in wkt or 'PARAMETER["Latitude of 1st standard parallel",25' not in wkt or bad:
+    sys.exit(f"corners {bad}\n{wkt}")
+EOF
+# The corner grid points' latitude and longitude as GDAL's own transformation gives them.
+lcc_srs=$("$py" -c 'import json,sys; print(json.load(open(sys.argv[1]))["coordinateSystem"]["wkt"])' lcc.gdal.json)
+read -r x1 y1 x2 y2 < <("$py" -c '
+import sys, netCDF4
+d = netCDF4.Dataset(sys.argv[1]); x, y = d["x"][:], d["y"][:]
+print(repr(float(x[0])), repr(float(y[0])), repr(float(x[-1])), repr(float(y[-1])))' lcc.nc)
+printf '%s %s\n%s %s\n' "$x1" "$y1" "$x2" "$y2" |
+  gdaltransform -s_srs "$lcc_srs" -t_srs '+proj=longlat +R=6371200 +no_defs' >lcc.corners
+check "gdaltransform: the Lambert export's corner points are the grid's corners" \
+  "$py" - lcc.corners <<'EOF'
+import sys
+rows = [list(map(float, l.split()[:2])) for l in open(sys.argv[1])]
+want = [(-120.0, 20.0), (-70.0, 50.0)]  # lon, lat of points (1,1) and (10,8)
+bad = [(r, w) for r, w in zip(rows, want) if abs(r[0] - w[0]) > 1e-6 or abs(r[1] - w[1]) > 1e-6]
+sys.exit(f"corners {bad}" if bad else 0)
+EOF
+gdal_translate -q -of XYZ -co SIGNIFICANT_DIGITS=9 -b 2 NETCDF:ced.nc:PMSL ced.pmsl.xyz
+check "GDAL reads the CED export value for value" \
+  "$py" - ced.pmsl.xyz <(dump ced.grd 8) <<'EOF'
+import sys
+import numpy as np
+gdal = np.array([float(l.split()[2]) for l in open(sys.argv[1])], np.float32)  # north row first
+ours = np.array([float(l) for l in open(sys.argv[2])], np.float32)  # as the dump
+sys.exit(f"{gdal} != {ours}" if len(ours) != 48 or not np.array_equal(gdal, ours) else 0)
+EOF
+
+# --- xarray
+check "xarray decodes times, the grid mapping and the values" \
+  "$py" - ced.nc lcc.nc <(dump ced.grd 1) <(dump lcc.grd 1) <<'EOF'
+import sys, numpy as np, xarray as xr
+ced = xr.open_dataset(sys.argv[1], decode_coords="all")
+lcc = xr.open_dataset(sys.argv[2], decode_coords="all")
+assert list(ced.time.values) == [np.datetime64("1991-08-23T12:00"), np.datetime64("1991-08-24T00:00")], ced.time
+assert lcc.time.values[0] == np.datetime64("1991-08-24T00:00"), lcc.time
+assert lcc.forecast_reference_time.values == np.datetime64("1991-08-23T12:00")
+assert lcc.forecast_period.values[0] == np.timedelta64(12, "h"), lcc.forecast_period
+assert "crs" in ced.TMPK.coords and "crs" in lcc.TMPK.coords  # grid_mapping decoded
+assert lcc.crs.attrs["grid_mapping_name"] == "lambert_conformal_conic"
+assert lcc.crs.attrs["standard_parallel"] == 25.0
+assert ced.TMPK.attrs["units"] == "K" and ced.pressure.attrs["units"] == "hPa"
+# Grid 1 is 910823/1200 850 hPa TMPK; the dump is top row first.
+ours = np.array([float(l) for l in open(sys.argv[3])]).reshape(6, 8)[::-1]
+theirs = ced.TMPK.sel(pressure=850).isel(time=0).values
+assert np.array_equal(theirs.astype(np.float32), ours.astype(np.float32)), (theirs, ours)
+ours = np.array([float(l) for l in open(sys.argv[4])]).reshape(8, 10)[::-1]
+assert np.array_equal(lcc.TMPK.values[0, 0].astype(np.float32), ours.astype(np.float32))
+assert abs(float(lcc.lat.values[0, 0]) - 20.0) < 1e-6 and abs(float(lcc.lon.values[-1, -1]) + 70.0) < 1e-6
+EOF
+
+# --- Imports: fields generated by CDO on a regular grid with pressure levels,
+# and a Lambert grid GDAL wrote.
+printf 'zaxistype = pressure\nsize = 3\nlevels = 100000 85000 50000\n' >zaxis.txt
+cdo -s -f nc -settaxis,2024-01-01,00:00:00,6hour -setzaxis,zaxis.txt -duplicate,2 \
+  -add -enlarge,r36x18 -stdatm,0,1500,5500 -random,r36x18,42 cdo.nc
+"$nc2grid" cdo.nc cdo.grd >cdo.import 2>&1
+"$gridinfo" cdo.grd >cdo.list
+for name in P T; do
+  cdo -s -outputtab,name,date,time,lev,lat,lon -selname,$name cdo.nc >cdo.$name.where
+  cdo -s -outputf,%.9g,1 -selname,$name cdo.nc >cdo.$name.values
+done
+for n in $(seq 1 12); do dump cdo.grd "$n" >cdo.dump.$n; done
+check "nc2grid imports CDO's fields value for value" \
+  "$py" - <<'EOF'
+import re
+import numpy as np
+# gridinfo's list: grid number, time, level and parameter of every grid.
+grids = {}
+for line in open("cdo.list"):
+    m = re.match(r"\s*(\d+)\s+(\d{6}/\d{4})\s+(\d+)\s+-1\s+\S+\s+(\S+)", line)
+    if m:
+        grids[(m.group(2), int(m.group(3)), m.group(4))] = int(m.group(1))
+nav = re.search(r"Corners: (\S+) (\S+)\s+(\S+) (\S+)", open("cdo.list").read())
+lat1, lon1, lat2, lon2 = map(float, nav.groups())
+assert (lat1, lon1, lat2, lon2) == (-85.0, 0.0, 85.0, 350.0), nav.groups()
+assert len(grids) == 12, grids
+names = {"P": "PRES", "T": "TMPK"}  # by standard_name and units through the table
+checked = 0
+for name, param in names.items():
+    where = [l.split() for l in open(f"cdo.{name}.where") if not l.startswith("#")]
+    values = [float(l) for l in open(f"cdo.{name}.values")]
+    assert len(where) == len(values) == 2 * 3 * 648
+    for (n, date, hhmmss, lev, lat, lon), v in zip(where, values):
+        text = date[2:4] + date[5:7] + date[8:10] + "/" + hhmmss[0:2] + hhmmss[3:5]
+        grid = grids[(text, int(float(lev)) // 100, param)]
+        dump = [float(x) for x in open(f"cdo.dump.{grid}")]
+        j = round((float(lat) - lat1) / 10)  # row from the south, from 0
+        i = round((float(lon) - lon1) / 10)
+        ours = dump[(17 - j) * 36 + i]  # the dump is top row first
+        assert np.float32(ours) == np.float32(v), (name, date, lev, lat, lon, ours, v)
+        checked += 1
+print(f"{checked} values")
+EOF
+
+cat >lcc.asc <<'EOF'
+ncols 4
+nrows 3
+xllcorner -500000
+yllcorner 100000
+cellsize 250000
+NODATA_value -1
+1.5 2.5 3.5 4.5
+5 6 -1 8
+9 10 11 12.25
+EOF
+gdal_srs='+proj=lcc +lat_1=33 +lat_2=45 +lat_0=40 +lon_0=-97 +datum=WGS84 +units=m +no_defs'
+gdal_translate -q -of netCDF -a_srs "$gdal_srs" lcc.asc gdal.nc
+"$nc2grid" gdal.nc gdal.grd >gdal.import 2>&1
+gdal_translate -q -of XYZ -co SIGNIFICANT_DIGITS=9 gdal.nc gdal.xyz
+printf '%s\n' '-375000 225000' '375000 725000' |
+  gdaltransform -s_srs "$gdal_srs" -t_srs EPSG:4326 -output_xy >gdal.corners  # lon lat
+check "nc2grid imports GDAL's Lambert grid value for value, corners where GDAL puts them" \
+  "$py" - <(dump gdal.grd 1) <("$gridinfo" gdal.grd) <<'EOF'
+import re, sys
+import numpy as np
+gdal = [float(l.split()[2]) for l in open("gdal.xyz")]  # north row first, as the dump
+gdal = np.array([-9999.0 if v == -1 else v for v in gdal], np.float32)  # nodata is missing
+ours = np.array([float(l) for l in open(sys.argv[1])], np.float32)
+assert len(ours) == 12 and np.array_equal(gdal, ours), (gdal, ours)
+listing = open(sys.argv[2]).read()
+assert "Projection: LCC" in listing and "Angles: 33 -97 45" in listing, listing
+lat1, lon1, lat2, lon2 = map(float, re.search(r"Corners: (\S+) (\S+)\s+(\S+) (\S+)", listing).groups())
+(glon1, glat1), (glon2, glat2) = [tuple(map(float, l.split()[:2])) for l in open("gdal.corners")]
+for a, b in ((lat1, glat1), (lon1, glon1), (lat2, glat2), (lon2, glon2)):
+    assert abs(a - b) < 1e-5, (a, b)  # 32-bit reals: about 1e-6 degrees
+EOF
+check "nc2grid warns that GDAL's earth is not the sphere" grep -q 'not the 6,371,200 m sphere' gdal.import
+
+if ((failures > 0)); then
+  echo "client-tests: $failures check(s) failed" >&2
+  exit 1
+fi
+echo "client-tests: all checks passed"

@@ -1,0 +1,554 @@
+// Imports of netCDF files shaped as other tools write them (regular grids
+// north to south, pressure in Pa, packed shorts, forecasts, a projected
+// Lambert grid on another earth), and every refusal of bad metadata: the
+// grid file is then never created.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cmath>
+#include <fstream>
+#include <limits>
+
+#include "nc/nc_test_support.h"
+#include "proj/projection.h"
+
+namespace nc {
+namespace {
+
+using namespace nc::testing;
+
+// A regular latitude-longitude file as CDO writes it; the fields let tests
+// break one thing at a time.
+struct LatLonFile {
+  std::vector<double> lat = even(60, -2.5, 5);  // north to south
+  std::vector<double> lon = even(-10, 5, 6);
+  std::vector<double> plev = {100000, 85000, 50000};
+  std::string plev_units = "Pa";
+  std::string plev_name = "plev";
+  std::vector<double> times = {0, 6};
+  std::string time_units = "hours since 2024-01-01 00:00:00";
+  std::string calendar = "proleptic_gregorian";
+  std::string var = "t";
+  std::string standard_name = "air_temperature";
+  std::string units = "K";
+  std::string grid_mapping;  // empty: none
+  bool second_variable = false;
+  bool same_variable_twice = false;  // a copy "ta" of "t"
+  int extra_dim = 0;                 // size of an extra leading dimension, 0 for none
+
+  // The value of (time t, level l, latitude index j, longitude index i).
+  static double value(std::size_t t, std::size_t l, std::size_t j, std::size_t i) {
+    return 200.0 + 100.0 * static_cast<double>(t) + 10.0 * static_cast<double>(l) +
+           static_cast<double>(j) + 0.25 * static_cast<double>(i);
+  }
+
+  void write(const std::string& path) const {
+    NcBuilder b(path);
+    const int dt = b.dim("time", times.size());
+    const int dl = b.dim(plev_name, plev.size());
+    const int dy = b.dim("lat", lat.size());
+    const int dx = b.dim("lon", lon.size());
+    const int de = extra_dim > 0 ? b.dim("member", static_cast<std::size_t>(extra_dim)) : -1;
+    const int vt = b.var("time", NC_DOUBLE, {dt});
+    b.text(vt, "standard_name", "time");
+    b.text(vt, "units", time_units);
+    b.text(vt, "calendar", calendar);
+    b.text(vt, "axis", "T");
+    const int vl = b.var(plev_name, NC_DOUBLE, {dl});
+    b.text(vl, "standard_name", "air_pressure");
+    b.text(vl, "units", plev_units);
+    b.text(vl, "positive", "down");
+    b.text(vl, "axis", "Z");
+    const int vy = b.var("lat", NC_DOUBLE, {dy});
+    b.text(vy, "standard_name", "latitude");
+    b.text(vy, "units", "degrees_north");
+    const int vx = b.var("lon", NC_DOUBLE, {dx});
+    b.text(vx, "standard_name", "longitude");
+    b.text(vx, "units", "degrees_east");
+    std::vector<int> dims = {dt, dl, dy, dx};
+    if (de >= 0) dims.insert(dims.begin(), de);
+    const int v = b.var(var, NC_FLOAT, dims);
+    if (!standard_name.empty()) b.text(v, "standard_name", standard_name);
+    if (!units.empty()) b.text(v, "units", units);
+    b.nums(v, "_FillValue", {1e20}, NC_FLOAT);
+    if (!grid_mapping.empty()) b.text(v, "grid_mapping", grid_mapping);
+    int v3 = -1;
+    if (same_variable_twice) {
+      v3 = b.var("ta", NC_FLOAT, dims);
+      b.text(v3, "standard_name", standard_name);
+      b.text(v3, "units", units);
+    }
+    int v2 = -1;
+    if (second_variable) {
+      v2 = b.var("z", NC_FLOAT, {dt, dy, dx});
+      b.text(v2, "standard_name", "geopotential_height");
+      b.text(v2, "units", "m");
+    }
+    b.put(vt, times);
+    b.put(vl, plev);
+    b.put(vy, lat);
+    b.put(vx, lon);
+    const std::size_t members = extra_dim > 0 ? static_cast<std::size_t>(extra_dim) : 1;
+    std::vector<double> data;
+    for (std::size_t e = 0; e < members; ++e) {
+      for (std::size_t t = 0; t < times.size(); ++t) {
+        for (std::size_t l = 0; l < plev.size(); ++l) {
+          for (std::size_t j = 0; j < lat.size(); ++j) {
+            for (std::size_t i = 0; i < lon.size(); ++i) data.push_back(value(t, l, j, i));
+          }
+        }
+      }
+    }
+    data[1] = 1e20;                                      // _FillValue
+    data[2] = std::numeric_limits<double>::quiet_NaN();  // NaN
+    b.put(v, data);
+    if (v3 >= 0) b.put(v3, data);
+    if (v2 >= 0) b.put(v2, std::vector<double>(times.size() * lat.size() * lon.size(), 5500.0));
+    b.close();
+  }
+};
+
+class Import : public NcTest {
+ protected:
+  // Import that must be refused: status 1, the reason on standard error, no file.
+  void expect_refused(const std::vector<std::string>& args, const std::string& reason) {
+    const std::string out = args.size() > 1 ? args[1] : path("out.grd");
+    EXPECT_EQ(nc2grid(args), kExitFailed) << out_;
+    EXPECT_NE(err_.find(reason), std::string::npos) << "wanted \"" << reason << "\" in: " << err_;
+    EXPECT_FALSE(fs::exists(out)) << reason;
+  }
+  void expect_refused(const LatLonFile& f, const std::string& reason) {
+    f.write(path("in.nc"));
+    expect_refused({path("in.nc"), path("out.grd")}, reason);
+  }
+};
+
+TEST_F(Import, RegularGridStoredNorthToSouthWithPressureInPa) {
+  LatLonFile f;
+  f.write(path("in.nc"));
+  ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
+  EXPECT_NE(err_.find("two-digit years"), std::string::npos) << err_;  // 2024 is outside 1921-2020
+  auto g = gridfile::GridFile::open(path("out.grd"));
+  ASSERT_TRUE(g.ok());
+  const gridfile::Navigation& nav = g->navigation();
+  EXPECT_EQ(nav.projection, "CED");
+  EXPECT_EQ(nav.nx, 6);
+  EXPECT_EQ(nav.ny, 5);
+  EXPECT_EQ(nav.lat1, 50.0f);  // the southern row comes first
+  EXPECT_EQ(nav.lon1, -10.0f);
+  EXPECT_EQ(nav.lat2, 60.0f);
+  EXPECT_EQ(nav.lon2, 15.0f);
+  ASSERT_EQ(g->count(), 6);
+  // Times, then variables, then levels, as the file lists them.
+  const char* ids[] = {"240101/0000 1000 PRES TMPK", "240101/0000 850 PRES TMPK",
+                       "240101/0000 500 PRES TMPK",  "240101/0600 1000 PRES TMPK",
+                       "240101/0600 850 PRES TMPK",  "240101/0600 500 PRES TMPK"};
+  for (int n = 1; n <= 6; ++n) {
+    auto grid = g->read(n);
+    ASSERT_TRUE(grid.ok());
+    EXPECT_EQ(grid->info.id.text(), ids[n - 1]);
+    const std::size_t t = static_cast<std::size_t>((n - 1) / 3),
+                      l = static_cast<std::size_t>((n - 1) % 3);
+    for (int j = 1; j <= 5; ++j) {
+      for (int i = 1; i <= 6; ++i) {
+        const std::size_t jin = static_cast<std::size_t>(5 - j),
+                          iin = static_cast<std::size_t>(i - 1);
+        float want = static_cast<float>(LatLonFile::value(t, l, jin, iin));
+        if (n == 1 && jin == 0 && (iin == 1 || iin == 2)) want = gridfile::kMissing;
+        EXPECT_EQ(grid->at(i, j), want) << n << " " << i << "," << j;
+      }
+    }
+  }
+  EXPECT_NE(out_.find("grid 6 written: 240101/0600 500 PRES TMPK <- t[time 2, level 3]"),
+            std::string::npos)
+      << out_;
+}
+
+TEST_F(Import, SelectionsAndPacking) {
+  LatLonFile f;
+  f.second_variable = true;
+  f.write(path("in.nc"));
+  ASSERT_EQ(nc2grid({path("in.nc"), path("a.grd"), "--var", "z"}), kExitOk) << err_;
+  auto a = gridfile::GridFile::open(path("a.grd"));
+  ASSERT_EQ(a->count(), 2);
+  EXPECT_EQ(a->info(1)->id.text(), "240101/0000 0 NONE HGHT");
+  ASSERT_EQ(nc2grid({path("in.nc"), path("b.grd"), "--time", "240101/0600", "--level", "850",
+                     "--pack", "grib:16"}),
+            kExitOk)
+      << err_;
+  auto b = gridfile::GridFile::open(path("b.grd"));
+  ASSERT_EQ(b->count(), 1);
+  EXPECT_EQ(b->info(1)->id.text(), "240101/0600 850 PRES TMPK");
+  EXPECT_EQ(b->info(1)->packing.type, gridfile::PackingType::kGrib);
+  const auto grid = b->read(1);
+  EXPECT_NEAR(grid->at(3, 5), LatLonFile::value(1, 1, 0, 2), 0.01);
+  EXPECT_EQ(nc2grid({path("in.nc"), path("c.grd"), "--pack", "zip:3"}), kExitUsage);
+  EXPECT_FALSE(fs::exists(path("c.grd")));
+}
+
+TEST_F(Import, PackedShortsAreUnpackedAndMasked) {
+  NcBuilder b(path("in.nc"));
+  const int dy = b.dim("lat", 2), dx = b.dim("lon", 3);
+  const int vy = b.var("lat", NC_FLOAT, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_FLOAT, {dx});
+  b.text(vx, "units", "degrees_east");
+  const int v = b.var("sp", NC_SHORT, {dy, dx});
+  b.text(v, "standard_name", "surface_air_pressure");
+  b.text(v, "units", "hPa");
+  b.nums(v, "scale_factor", {0.5}, NC_FLOAT);
+  b.nums(v, "add_offset", {1000}, NC_FLOAT);
+  b.nums(v, "_FillValue", {-32767}, NC_SHORT);
+  b.nums(v, "missing_value", {-32000}, NC_SHORT);
+  b.nums(v, "valid_range", {-100, 100}, NC_SHORT);
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1, 2});
+  b.put(v, {-32767, -32000, 20, -40, 101, 0});  // south row first
+  b.close();
+  ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
+  auto g = gridfile::GridFile::open(path("out.grd"));
+  const auto grid = g->read(1);
+  EXPECT_EQ(grid->info.id.text(), "- 0 NONE PSFC");
+  EXPECT_EQ(grid->values, (std::vector<float>{-9999, -9999, 1010, 980, -9999, 1000}));
+}
+
+TEST_F(Import, ForecastReferenceTimesGiveForecastTexts) {
+  NcBuilder b(path("in.nc"));
+  const int dt = b.dim("time", 2), dy = b.dim("lat", 2), dx = b.dim("lon", 2);
+  const int vt = b.var("time", NC_DOUBLE, {dt});
+  b.text(vt, "units", "minutes since 2000-02-28 12:00");
+  const int vr = b.var("reftime", NC_DOUBLE, {});
+  b.text(vr, "standard_name", "forecast_reference_time");
+  b.text(vr, "units", "hours since 2000-02-28 00:00");
+  const int vp = b.var("step", NC_DOUBLE, {dt});
+  b.text(vp, "standard_name", "forecast_period");
+  b.text(vp, "units", "hours");
+  const int vy = b.var("lat", NC_DOUBLE, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_DOUBLE, {dx});
+  b.text(vx, "units", "degrees_east");
+  const int v = b.var("tp", NC_DOUBLE, {dt, dy, dx});
+  b.text(v, "standard_name", "precipitation_amount");
+  b.text(v, "units", "kg m-2");
+  b.put(vt, {0, 24 * 60 + 90});
+  b.put(vr, {0});
+  b.put(vp, {12, 37.5});
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1});
+  b.put(v, {1, 2, 3, 4, 5, 6, 7, 8});
+  b.close();
+  ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
+  EXPECT_EQ(err_, "");  // 2000 lies in the library's window
+  auto g = gridfile::GridFile::open(path("out.grd"));
+  EXPECT_EQ(g->info(1)->id.text(), "000228/0000F012 0 NONE PRCP");
+  EXPECT_EQ(g->info(2)->id.text(), "000228/0000F03730 0 NONE PRCP");  // crosses 29 February
+}
+
+// A Lambert grid as GDAL writes it: x/y in metres, rows north to south, the
+// WGS 84 ellipsoid.
+TEST_F(Import, ProjectedLambertGridOnAnotherEarth) {
+  for (const bool wgs84 : {true, false}) {
+    SCOPED_TRACE(wgs84 ? "WGS 84" : "our sphere");
+    const std::string in = path(wgs84 ? "wgs.nc" : "sphere.nc");
+    const std::string out = path(wgs84 ? "wgs.grd" : "sphere.grd");
+    NcBuilder b(in);
+    const int dy = b.dim("y", 4), dx = b.dim("x", 5);
+    const int crs = b.var("lambert", NC_CHAR, {});
+    b.text(crs, "grid_mapping_name", "lambert_conformal_conic");
+    b.nums(crs, "standard_parallel", {33, 45});
+    b.nums(crs, "longitude_of_central_meridian", {-97});
+    b.nums(crs, "latitude_of_projection_origin", {40});
+    b.nums(crs, "false_easting", {0});
+    b.nums(crs, "false_northing", {0});
+    if (wgs84) {
+      b.nums(crs, "semi_major_axis", {6378137});
+      b.nums(crs, "inverse_flattening", {298.257223563});
+    } else {
+      b.nums(crs, "earth_radius", {6371200});
+    }
+    const int vy = b.var("y", NC_DOUBLE, {dy});
+    b.text(vy, "standard_name", "projection_y_coordinate");
+    b.text(vy, "units", "m");
+    const int vx = b.var("x", NC_DOUBLE, {dx});
+    b.text(vx, "standard_name", "projection_x_coordinate");
+    b.text(vx, "units", "km");
+    const int v = b.var("Band1", NC_FLOAT, {dy, dx});
+    b.text(v, "grid_mapping", "lambert");
+    b.put(vy, even(600000, -200000, 4));  // north to south
+    b.put(vx, even(-400, 200, 5));
+    b.put(v, even(0, 1, 20));
+    b.close();
+    ASSERT_EQ(nc2grid({in, out}), kExitOk) << err_;
+    EXPECT_NE(err_.find("BAND1"), std::string::npos) << err_;  // named after the variable
+    EXPECT_EQ(err_.find("km (corners kept)") != std::string::npos, wgs84) << err_;
+    auto g = gridfile::GridFile::open(out);
+    const gridfile::Navigation nav = g->navigation();
+    EXPECT_EQ(nav.projection, "LCC");
+    EXPECT_EQ(nav.angle1, 33.0f);
+    EXPECT_EQ(nav.angle2, -97.0f);
+    EXPECT_EQ(nav.angle3, 45.0f);
+    // Point (1,1) is the south-west corner: x = -400 km, y = 0 m.
+    const auto t = mapproj::Transform::create(
+        std::string("+proj=lcc +lat_1=33 +lat_2=45 +lat_0=40 +lon_0=-97 ") +
+        (wgs84 ? "+ellps=WGS84" : "+R=6371200"));
+    const auto sw = t->inverse(-400000, 0);
+    EXPECT_NEAR(nav.lat1, sw->lat, 1e-5);
+    EXPECT_NEAR(nav.lon1, sw->lon, 1e-5);
+    const auto grid = g->read(1);
+    EXPECT_EQ(grid->at(1, 1), 15.0f);  // the last stored row
+    EXPECT_EQ(grid->at(5, 4), 4.0f);   // the end of the first stored row
+    if (!wgs84) {
+      // On our own sphere every point lands where the file puts it.
+      const auto p = mapproj::Projection::from(nav);
+      // Corners are stored as 32-bit reals: about 1e-6 degrees, 0.1 m.
+      EXPECT_NEAR(p->dx(), 200000, 0.5);
+      EXPECT_NEAR(p->dy(), 200000, 0.5);
+    }
+  }
+}
+
+TEST_F(Import, NamesFromTheTableOrTheVariable) {
+  LatLonFile f;
+  f.units = "degC";
+  f.write(path("c.nc"));
+  ASSERT_EQ(nc2grid({path("c.nc"), path("c.grd")}), kExitOk) << err_;
+  EXPECT_EQ(gridfile::GridFile::open(path("c.grd"))->info(1)->id.param, "TMPC");
+
+  f.units = "degR";  // not in the table: named after the variable, with a warning
+  f.var = "temperature_at_level";
+  f.write(path("r.nc"));
+  ASSERT_EQ(nc2grid({path("r.nc"), path("r.grd")}), kExitOk) << err_;
+  EXPECT_EQ(gridfile::GridFile::open(path("r.grd"))->info(1)->id.param, "TEMPERATURE_");
+  EXPECT_NE(err_.find("not in the parameter table"), std::string::npos) << err_;
+}
+
+TEST_F(Import, NeverOverwritesAndReportsOnlyWrittenGrids) {
+  LatLonFile f;
+  f.write(path("in.nc"));
+  std::ofstream(path("exists.grd")) << "keep";
+  EXPECT_EQ(nc2grid({path("in.nc"), path("exists.grd")}), kExitFailed);
+  std::ifstream in(path("exists.grd"));
+  std::string kept;
+  in >> kept;
+  EXPECT_EQ(kept, "keep");
+
+  // Every record write failing in turn: the grids reported written are in
+  // the file, whole, and the file passes the structure check.
+  int failed_runs = 0;
+  for (int n = 1; n <= 40; ++n) {
+    const std::string out = path("f" + std::to_string(n) + ".grd");
+    platform::testing::fail_nth(platform::testing::Op::kRecordWrite, -1, n, ENOSPC);
+    const int status = nc2grid({path("in.nc"), out});
+    platform::testing::clear_faults();
+    if (status != kExitOk) ++failed_runs;
+    std::size_t reported = 0;
+    for (std::size_t at = 0; (at = out_.find(" written: ", at)) != std::string::npos; ++at) {
+      ++reported;
+    }
+    if (!fs::exists(out)) {
+      EXPECT_EQ(reported, 0u) << n;
+      continue;
+    }
+    auto g = gridfile::GridFile::open(out);
+    ASSERT_TRUE(g.ok()) << n << ": " << g.error().text << "\n" << out_ << err_;
+    ASSERT_GE(static_cast<std::size_t>(g->count()), reported) << n;
+    for (std::size_t k = 1; k <= reported; ++k) {
+      const auto grid = g->read(static_cast<int>(k));
+      ASSERT_TRUE(grid.ok()) << n << " grid " << k;
+      EXPECT_EQ(grid->at(6, 1),
+                static_cast<float>(LatLonFile::value((k - 1) / 3, (k - 1) % 3, 4, 5)));
+    }
+  }
+  EXPECT_GT(failed_runs, 0);
+}
+
+// Bad metadata, one fault at a time.
+TEST_F(Import, RefusesCoordinatesItCannotPlace) {
+  LatLonFile f;
+  f.lat = {60, 57.5, 55, 52, 50};
+  expect_refused(f, "not evenly spaced");
+  f = {};
+  f.lon = {-10, -5, 0, -5, 10, 15};
+  expect_refused(f, "not monotonic");
+  f = {};
+  f.lat = {95, 92.5, 90, 87.5, 85};
+  expect_refused(f, "beyond the poles");
+  f = {};
+  f.grid_mapping = "nowhere";
+  expect_refused(f, "not in the file");
+  f = {};
+  f.extra_dim = 3;
+  expect_refused(f, "neither time nor a vertical coordinate");
+}
+
+TEST_F(Import, RefusesTimesAndLevelsItCannotFile) {
+  LatLonFile f;
+  f.time_units = "months since 2024-01-01";
+  expect_refused(f, "unknown time units");
+  f = {};
+  f.time_units = "hours since 2024-01-01 00:00 +05:00";
+  expect_refused(f, "UTC");
+  f = {};
+  f.calendar = "360_day";
+  expect_refused(f, "calendar");
+  f = {};
+  f.times = {0, 0.25};
+  f.time_units = "minutes since 2024-01-01";
+  expect_refused(f, "whole minute");
+  f = {};
+  f.plev = {100000, 85000, 50};  // 0.5 hPa
+  expect_refused(f, "not a whole number of hPa");
+  f = {};
+  f.plev_units = "furlongs";
+  expect_refused(f, "expected Pa, hPa, mbar or kPa");
+}
+
+TEST_F(Import, RefusesMissingOrContradictoryGridMappings) {
+  auto projected = [&](const std::string& name,
+                       const std::vector<std::pair<std::string, std::vector<double>>>& attrs,
+                       const char* xy_units, const std::string& reason) {
+    NcBuilder b(path("p.nc"));
+    const int dy = b.dim("y", 3), dx = b.dim("x", 3);
+    const int crs = b.var("crs", NC_INT, {});
+    if (!name.empty()) b.text(crs, "grid_mapping_name", name);
+    for (const auto& [att, v] : attrs) b.nums(crs, att, v);
+    const int vy = b.var("y", NC_DOUBLE, {dy});
+    b.text(vy, "standard_name", "projection_y_coordinate");
+    b.text(vy, "units", xy_units);
+    const int vx = b.var("x", NC_DOUBLE, {dx});
+    b.text(vx, "standard_name", "projection_x_coordinate");
+    b.text(vx, "units", xy_units);
+    const int v = b.var("data", NC_FLOAT, {dy, dx});
+    b.text(v, "grid_mapping", "crs");
+    b.put(vy, {0, 1000, 2000});
+    b.put(vx, {0, 1000, 2000});
+    b.put(v, std::vector<double>(9, 1));
+    b.close();
+    expect_refused({path("p.nc"), path("p.grd")}, reason);
+  };
+  const std::vector<double> v0{0}, v90{90}, v25{25};
+  projected("lambert_conformal_conic", {{"longitude_of_central_meridian", v0}}, "m",
+            "standard_parallel");
+  projected("polar_stereographic",
+            {{"latitude_of_projection_origin", {60}},
+             {"straight_vertical_longitude_from_pole", v0},
+             {"scale_factor_at_projection_origin", {1}}},
+            "m", "not a pole");
+  projected("polar_stereographic",
+            {{"latitude_of_projection_origin", v90},
+             {"straight_vertical_longitude_from_pole", v0},
+             {"standard_parallel", {60}},
+             {"scale_factor_at_projection_origin", {1}}},
+            "m", "not both");
+  projected("rotated_latitude_longitude", {}, "m", "unsupported grid mapping");
+  projected("", {}, "m", "no grid_mapping_name");
+  projected("lambert_conformal_conic",
+            {{"standard_parallel", v25}, {"longitude_of_central_meridian", v0}}, "degrees",
+            "not a length");
+  projected("mercator",
+            {{"longitude_of_projection_origin", v0},
+             {"earth_radius", {6371000}},
+             {"semi_major_axis", {6378137}}},
+            "m", "contradicts");
+}
+
+TEST_F(Import, RefusesTypesSizesAndCountsBeforeCreatingTheFile) {
+  // A text variable asked for by name.
+  {
+    NcBuilder b(path("s.nc"));
+    const int d = b.dim("n", 4), w = b.dim("w", 3);
+    b.var("names", NC_CHAR, {d, w});
+    b.close();
+  }
+  expect_refused({path("s.nc"), path("s.grd"), "--var", "names"}, "unsupported type char");
+  expect_refused({path("s.nc"), path("s.grd"), "--var", "nothere"}, "no variable nothere");
+  expect_refused({path("s.nc"), path("s.grd")}, "no gridded variable");
+
+  // 2^15 x 2^16 points: only the definitions are written.
+  {
+    NcBuilder b(path("big.nc"));
+    const int dy = b.dim("lat", 1 << 15), dx = b.dim("lon", 1 << 16);
+    const int vy = b.var("lat", NC_FLOAT, {dy});
+    b.text(vy, "units", "degrees_north");
+    const int vx = b.var("lon", NC_FLOAT, {dx});
+    b.text(vx, "units", "degrees_east");
+    b.var("t", NC_FLOAT, {dy, dx});
+    b.close();
+  }
+  expect_refused({path("big.nc"), path("big.grd"), "--var", "t"}, "too many for a grid");
+
+  // 10000 time steps of a 1 x 1 grid.
+  {
+    NcBuilder b(path("many.nc"));
+    const int dt = b.dim("time", 10000), dy = b.dim("lat", 1), dx = b.dim("lon", 1);
+    const int vt = b.var("time", NC_DOUBLE, {dt});
+    b.text(vt, "units", "hours since 1990-01-01");
+    const int vy = b.var("lat", NC_FLOAT, {dy});
+    b.text(vy, "units", "degrees_north");
+    const int vx = b.var("lon", NC_FLOAT, {dx});
+    b.text(vx, "units", "degrees_east");
+    const int v = b.var("t", NC_FLOAT, {dt, dy, dx});
+    b.put(vt, even(0, 1, 10000));
+    b.put(vy, {10});
+    b.put(vx, {20});
+    b.put(v, std::vector<double>(10000, 1));
+    b.close();
+  }
+  expect_refused({path("many.nc"), path("many.grd")}, "at most 9999");
+  ASSERT_EQ(nc2grid({path("many.nc"), path("few.grd"), "--time", "900101/0000"}), kExitOk) << err_;
+
+  // Two variables that would file the same grids.
+  LatLonFile f;
+  f.same_variable_twice = true;
+  f.write(path("a.nc"));
+  expect_refused({path("a.nc"), path("a.grd")}, "would both give the grid");
+}
+
+TEST_F(Import, RefusesVariablesOnDifferentGrids) {
+  NcBuilder b(path("two.nc"));
+  const int dy = b.dim("lat", 2), dx = b.dim("lon", 2), dy2 = b.dim("lat2", 3);
+  for (const auto& [name, dim, values] : {std::tuple{"lat", dy, std::vector<double>{0, 1}},
+                                          std::tuple{"lat2", dy2, std::vector<double>{0, 1, 2}}}) {
+    const int v = b.var(name, NC_DOUBLE, {dim});
+    b.text(v, "units", "degrees_north");
+    (void)values;
+  }
+  const int vx = b.var("lon", NC_DOUBLE, {dx});
+  b.text(vx, "units", "degrees_east");
+  b.var("a", NC_FLOAT, {dy, dx});
+  b.var("b", NC_FLOAT, {dy2, dx});
+  b.put(0, {0, 1});
+  b.put(1, {0, 1, 2});
+  b.put(vx, {0, 1});
+  b.close();
+  expect_refused({path("two.nc"), path("two.grd")}, "lie on different grids");
+  ASSERT_EQ(nc2grid({path("two.nc"), path("b.grd"), "--var", "b"}), kExitOk) << err_;
+}
+
+TEST_F(Import, RefusesContradictoryForecastPeriods) {
+  NcBuilder b(path("in.nc"));
+  const int dt = b.dim("time", 1), dy = b.dim("lat", 2), dx = b.dim("lon", 2);
+  const int vt = b.var("time", NC_DOUBLE, {dt});
+  b.text(vt, "units", "hours since 2000-01-01");
+  const int vr = b.var("reftime", NC_DOUBLE, {});
+  b.text(vr, "standard_name", "forecast_reference_time");
+  b.text(vr, "units", "hours since 2000-01-01");
+  const int vp = b.var("step", NC_DOUBLE, {});
+  b.text(vp, "standard_name", "forecast_period");
+  b.text(vp, "units", "hours");
+  const int vy = b.var("lat", NC_DOUBLE, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_DOUBLE, {dx});
+  b.text(vx, "units", "degrees_east");
+  b.var("v", NC_FLOAT, {dt, dy, dx});
+  b.put(vt, {12});
+  b.put(vr, {0});
+  b.put(vp, {6});
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1});
+  b.close();
+  expect_refused({path("in.nc"), path("out.grd")}, "contradicts");
+}
+
+}  // namespace
+}  // namespace nc
