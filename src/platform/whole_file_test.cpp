@@ -79,7 +79,7 @@ TEST_F(WholeFileTest, FailureNamesTheReasonAndLeavesNothingBehind) {
 TEST_F(WholeFileTest, RuntimeStatusesHaveTheirOwnText) {
   EXPECT_EQ(platform::status_text(platform::kOk), "success");
   EXPECT_EQ(platform::status_text(platform::kEndOfFile), "end of file");
-  EXPECT_EQ(platform::status_text(platform::kNotOpen), "unit not open");
+  EXPECT_EQ(platform::status_text(platform::kNotOpen), "the unit has no open file");
 }
 
 }  // namespace
