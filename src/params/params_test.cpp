@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -158,7 +160,11 @@ TEST(Units, CommonSpellingsMatchAndDifferentScalesDoNot) {
 class TableFiles : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) / "params_test";
+    // One folder per test and process: ctest runs the tests of this fixture
+    // side by side, and each SetUp clears its folder.
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("params_test_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ / "a");
     std::filesystem::create_directories(dir_ / "b");
