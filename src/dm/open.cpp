@@ -20,11 +20,8 @@
 
 namespace {
 
+using dm::num;
 using dm::Problem;
-
-std::string num(std::int64_t v) {
-  return std::to_string(v);
-}
 
 Problem damaged(std::string text) {
   return {dm::kDmDamaged, std::move(text), 0};

@@ -15,6 +15,7 @@
 #include "platform/platform_test.h"
 #include "services/fl.h"
 #include "services/test_env.h"
+#include "services/unit_pool.h"
 
 namespace {
 
@@ -23,9 +24,7 @@ using services::testing::ScopedCwd;
 using services::testing::ScopedEnv;
 using services::testing::TempDirectory;
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test_files::write_file;
 
 class MessageTest : public ::testing::Test {
  protected:
@@ -127,8 +126,9 @@ TEST_F(MessageTest, MessageCutAtTheMessageWidth) {
   std::string wide(128, '#');
   er_mmsg(std::string(300, 'g'), -1, "x", wide, iret);
   EXPECT_EQ(iret, 2);
-  EXPECT_EQ(wide, "[" + std::string(127, 'G'));
-  EXPECT_EQ(written(std::string(300, 'g'), -1, "x", iret), " [" + std::string(127, 'G') + "\n");
+  EXPECT_EQ(wide, std::string("[").append(127, 'G'));
+  EXPECT_EQ(written(std::string(300, 'g'), -1, "x", iret),
+            std::string(" [").append(127, 'G') + "\n");
 }
 
 TEST_F(MessageTest, LineNumbersAsTheListReaderTakesThem) {
