@@ -41,7 +41,6 @@ configure_build_test() {
 check_install() {
   local tmp
   tmp=$(mktemp -d)
-  trap 'rm -rf "$tmp"' RETURN
   cmake --install build --prefix "$tmp/installed" >/dev/null
   mv "$tmp/installed" "$tmp/moved"
   local prefix=$tmp/moved
@@ -55,6 +54,7 @@ check_install() {
   done
   if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
     echo "(no src/gridfile library yet: the consumer example is not built)"
+    rm -rf "$tmp"
     return 0
   fi
   # Through find_package.
@@ -77,6 +77,7 @@ check_install() {
     -DEMBED_MESSAGE_DIR="\"$msgdir\"" $libs
   (cd "$tmp" && env -u MORERR "$tmp/embed_pc" pc.grd)
   cmp "$tmp/cmake.grd" "$tmp/pc.grd"
+  rm -rf "$tmp"
 }
 
 for b in $builds; do
