@@ -26,7 +26,7 @@ TEST(StartUp, InBdtaFreesEveryFileNumberUnitAndDescriptor) {
   gr_mnav("CED", 2, 2, 0.0f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, true, nav, iret);
   const std::array<float, 128> anl{};
   int gfnum = 0;
-  gd_cref("^" + dir.path("held.grd"), 256, nav, 128, anl, 2, 10, gfnum, iret);
+  gd_cref(test_files::exact(dir.path("held.grd")), 256, nav, 128, anl, 2, 10, gfnum, iret);
   ASSERT_EQ(iret, 0);
   int lun = 0;
   fl_glun(lun, iret);  // a second unit taken

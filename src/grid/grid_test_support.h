@@ -109,7 +109,7 @@ class GridFileTest : public ::testing::Test {
 
   std::string path(std::string_view name) const { return (dir_ / std::string(name)).string(); }
   // File name as handed to the library: "^" keeps it exactly as written.
-  std::string filnam(std::string_view name) const { return "^" + path(name); }
+  std::string filnam(std::string_view name) const { return test_files::exact(path(name)); }
   DmImage image(std::string_view name) const { return DmImage(file_words(path(name))); }
   std::string output() { return platform::testing::take_stdout(); }
 

@@ -43,7 +43,7 @@ TEST_F(StartStateTest, GridFileWrittenAndReadBackWithoutStartUp) {
   const std::vector<float> values = {1.5f, -2.0f, 3.25f, 4.0f, 0.0f, -9999.0f};
   const std::array<float, 256> nav = navigation(3, 2);
   const std::array<float, 128> anl{};
-  const std::string name = "^" + dir_.path("first.grd");
+  const std::string name = test_files::exact(dir_.path("first.grd"));
   int gfnum = 0, iret = 0;
   gd_cref(name, 256, nav, 128, anl, 2, 10, gfnum, iret);
   ASSERT_EQ(iret, 0);
@@ -82,11 +82,12 @@ TEST_F(StartStateTest, EveryFileNumberUnitAndDescriptorStartsFree) {
   // Three grid files open at once, numbered 1..3, on pool units 11..13.
   const std::array<float, 256> nav = navigation(2, 2);
   const std::array<float, 128> anl{};
+  const std::array<std::string_view, 3> kNames = {"many1.grd", "many2.grd", "many3.grd"};
   std::array<int, 3> gfnum{};
   for (int i = 0; i < 3; ++i) {
     int iret = 0;
-    gd_cref("^" + dir_.path("many" + std::to_string(i) + ".grd"), 256, nav, 128, anl, 2, 10,
-            gfnum[static_cast<std::size_t>(i)], iret);
+    gd_cref(test_files::exact(dir_.path(kNames[static_cast<std::size_t>(i)])), 256, nav, 128, anl,
+            2, 10, gfnum[static_cast<std::size_t>(i)], iret);
     ASSERT_EQ(iret, 0) << i;
   }
   EXPECT_EQ(gfnum, (std::array<int, 3>{1, 2, 3}));
