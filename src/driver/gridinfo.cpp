@@ -194,7 +194,7 @@ int dump_grid(std::string_view path, int igrid) {
   // The converter reads rows from the top (row ky) down, each row west to east.
   for (int j = ky; j >= 1; --j) {
     for (int i = 1; i <= kx; ++i) {
-      platform::write_line(real_text(values[static_cast<std::size_t>(j - 1) * kx + (i - 1)]));
+      platform::write_line(real_text(values[static_cast<std::size_t>((j - 1) * kx + (i - 1))]));
     }
   }
   return kExitOk;
