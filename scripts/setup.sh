@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs, when any is missing.
 set -euo pipefail
-pkgs=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libproj-dev libnetcdf-dev nlohmann-json3-dev
-  pkg-config libcairo2-dev fonts-dejavu-core  # gridplot: Cairo, and a font for its texts
+pkgs=(cmake ninja-build g++ clang ccache pkgconf libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev libproj-dev libnetcdf-dev nlohmann-json3-dev
+  libcairo2-dev fonts-dejavu-core  # gridplot: Cairo, and a font for its texts
   # the clients scripts/client-tests.sh checks grid2nc and nc2grid against
   netcdf-bin cdo gdal-bin python3-xarray python3-netcdf4)
 missing=()

@@ -1,16 +1,109 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite twice: an optimised build, and a build
-# under AddressSanitizer and UndefinedBehaviorSanitizer. Fails on any failure.
+# Builds and runs the whole test suite in four builds, warnings as errors:
+#   build/       g++ RelWithDebInfo; then installed into a temporary prefix,
+#                which is moved, and the consumer example examples/embed/ is
+#                built against it (CMake package and pkg-config) and run
+#   build-san/   g++ Debug under AddressSanitizer and UndefinedBehaviorSanitizer
+#   build-rel/   g++ Release
+#   build-clang/ clang++ RelWithDebInfo
+# Fails on any failure. T2G_BUILDS (e.g. "plain san") runs a subset.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc)
+root=$PWD
+builds=${T2G_BUILDS:-"plain san rel clang"}
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DT2G_WERROR=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# ccache, when present, makes a repeated run (CI after a session) cheap; paths
+# are hashed relative to the tree so that another clone of it hits as well.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+fi
 
-cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DT2G_SANITIZE=ON -DT2G_WERROR=ON
-cmake --build build-san -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-san --output-on-failure -j "$jobs"
+phase_start=$SECONDS
+phase() {  # the time each build took, for the CI log
+  echo "== $1: $((SECONDS - phase_start)) s"
+  phase_start=$SECONDS
+}
+
+# configure_build_test DIR cmake-options...
+configure_build_test() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DT2G_WERROR=ON "${launcher[@]}" "$@"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+# The installed package, used from a prefix moved after installing.
+check_install() {
+  local tmp
+  tmp=$(mktemp -d)
+  cmake --install build --prefix "$tmp/installed" >/dev/null
+  mv "$tmp/installed" "$tmp/moved"
+  local prefix=$tmp/moved
+  # No internal header is installed.
+  for internal in dm/state.h dm/internal.h grid/marks.h pack/descriptor_flags.h \
+                  services/unit_pool.h; do
+    if [[ -e $prefix/include/text2grid/$internal ]]; then
+      echo "internal header installed: $internal" >&2
+      return 1
+    fi
+  done
+  if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
+    echo "(no src/gridfile library yet: the consumer example is not built)"
+    rm -rf "$tmp"
+    return 0
+  fi
+  # Through find_package.
+  cmake -S examples/embed -B "$tmp/embed" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
+    -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
+  cmake --build "$tmp/embed"
+  (cd "$tmp" && env -u MORERR "$tmp/embed/embed" cmake.grd) | tee "$tmp/cmake.out"
+  # The error text comes from the installed message files, not just "[DM n]".
+  grep -q 'create again: .*[a-z]' "$tmp/cmake.out"
+  # Through pkg-config.
+  local pc
+  pc=$(find "$prefix" -name text2grid.pc -printf '%h')
+  local cflags libs msgdir
+  cflags=$(PKG_CONFIG_PATH=$pc pkg-config --cflags text2grid)
+  libs=$(PKG_CONFIG_PATH=$pc pkg-config --libs text2grid)
+  msgdir=$(PKG_CONFIG_PATH=$pc pkg-config --variable=messagedir text2grid)
+  test -f "$msgdir/DM.ERR"
+  # shellcheck disable=SC2086
+  g++ -std=c++20 -o "$tmp/embed_pc" examples/embed/main.cpp $cflags \
+    -DEMBED_MESSAGE_DIR="\"$msgdir\"" $libs
+  (cd "$tmp" && env -u MORERR "$tmp/embed_pc" pc.grd)
+  cmp "$tmp/cmake.grd" "$tmp/pc.grd"
+  rm -rf "$tmp"
+}
+
+for b in $builds; do
+  case $b in
+    plain)
+      configure_build_test build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+      check_install
+      ;;
+    san)
+      cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DT2G_SANITIZE=ON -DT2G_WERROR=ON \
+        "${launcher[@]}"
+      cmake --build build-san -j "$jobs"
+      ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --test-dir build-san --output-on-failure -j "$jobs"
+      ;;
+    rel)
+      configure_build_test build-rel -DCMAKE_BUILD_TYPE=Release
+      ;;
+    clang)
+      configure_build_test build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++
+      ;;
+    *)
+      echo "unknown build: $b" >&2
+      exit 2
+      ;;
+  esac
+  phase "$b"
+done

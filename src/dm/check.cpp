@@ -14,11 +14,8 @@
 
 namespace {
 
+using dm::num;
 using dm::Problem;
-
-std::string num(std::int64_t v) {
-  return std::to_string(v);
-}
 
 // A run of words in use: a data record or a free block.
 struct Extent {

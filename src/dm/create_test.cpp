@@ -14,14 +14,6 @@
 
 namespace dm::testing {
 
-std::vector<std::int32_t> file_words(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::vector<std::int32_t> words(bytes.size() / 4);
-  std::memcpy(words.data(), bytes.data(), words.size() * 4);
-  return words;
-}
-
 std::int64_t file_bytes(const std::string& path) {
   return static_cast<std::int64_t>(std::filesystem::file_size(path));
 }

@@ -1,9 +1,9 @@
 // The named blocks of the DM engine: for each DM file number 1..3 a memory copy
 // of everything in the file except its data records (the structure is never
 // read back while the file is open), the free-space state, the record cache
-// and scratch space; and the DM share of the general library block (units and
-// cache bookkeeping). All are defined in dm/blocks.cpp; only the DM engine and
-// in_bdta (through dm::reset_state) write them.
+// and scratch space. All are defined in dm/blocks.cpp; only the DM engine
+// writes them. The engine's other state (the unit of each file, the cache
+// bookkeeping, the search words) is internal to it: dm/state.h.
 //
 // Per-file entries are std::array members indexed by file number - 1; the
 // accessors at the end are the one place that turns 1-based numbers into
@@ -110,12 +110,6 @@ struct DmCacheBlock {
 };
 extern DmCacheBlock dmcach;
 
-// dmsrch: search state, four words per file; cleared at creation, otherwise unused.
-struct DmSearchBlock {
-  std::array<std::array<int, 4>, dm::kMaxFiles> ksrch;
-};
-extern DmSearchBlock dmsrch;
-
 // dmspce: scratch shared by the DM routines. iscrch converts names and strings
 // and gathers per-parameter integers; the same area receives packed-real
 // output. The grid packing request and the packed-grid output belong to the
@@ -128,21 +122,6 @@ struct DmScratchBlock {
 };
 extern DmScratchBlock dmspce;
 
-// The DM share of the general library block gmbdta: the unit of each open file
-// (-1: number free) and the record cache bookkeeping.
-struct DmGeneralBlock {
-  std::array<int, dm::kMaxFiles> iflun;
-  int icnext;                               // slot handed out last, 0 before the first
-  std::array<int, dm::kCacheSlots> icfile;  // file of each slot, 0 none
-  std::array<int, dm::kCacheSlots> icrec;   // record held
-  std::array<int, dm::kCacheSlots> icdrty;  // 1: words not yet in the file
-  // Per file: 1 when modified words were lost where no caller hears of it (a
-  // write-back failed while dm_nxtc reused a slot for a fetch, or dm_wflt met
-  // an unreadable record); the file's next dm_fwrt reports it with -6.
-  std::array<int, dm::kMaxFiles> iclost;
-};
-extern DmGeneralBlock gmdm;
-
 namespace dm {
 
 constexpr std::size_t file_index(int idmf) {
@@ -152,9 +131,6 @@ constexpr std::size_t slot_index(int isl) {
   return static_cast<std::size_t>(isl - 1);
 }
 
-inline int& iflun(int idmf) {
-  return gmdm.iflun[file_index(idmf)];
-}
 inline DmLabelValues& label(int idmf) {
   return dmlabl.file[file_index(idmf)];
 }

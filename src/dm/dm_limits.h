@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "pack/missing.h"
+
 namespace dm {
 
 // --- Limits ---------------------------------------------------------------
@@ -38,7 +40,7 @@ inline constexpr std::int64_t kMaxWord = std::numeric_limits<std::int32_t>::max(
 // --- Values ----------------------------------------------------------------
 
 inline constexpr int kMissingInt = -9999;
-inline constexpr float kMissingReal = -9999.0f;
+inline constexpr float kMissingReal = pack::kMissing;
 inline constexpr int kHostMachine = 8;  // mchtyp of a file in this machine's own form
 inline constexpr int kVaxMachine = 2;
 inline constexpr int kHeaderInUse = 9999;

@@ -15,29 +15,24 @@
 #include <vector>
 
 #include "dm/dm.h"
+#include "dm/state.h"
 #include "pack/dp.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "platform/test_files.h"
 #include "services/fl.h"
 
 namespace dm::testing {
 
 // The whole file as 32-bit words (host order); word w is element w - 1.
-// Defined in create_test.cpp (file reading stays out of headers).
-std::vector<std::int32_t> file_words(const std::string& path);
+using test_files::file_words;
 // Size of the file in bytes.
 std::int64_t file_bytes(const std::string& path);
 
-// Four characters as the word that holds them (first character in the lowest byte).
-inline std::int32_t chars_word(std::string_view four) {
-  std::int32_t w = 0;
-  std::memcpy(&w, four.data(), 4);
-  return w;
-}
-
-inline std::int32_t real_word(float r) {
-  return std::bit_cast<std::int32_t>(r);
-}
+// Four characters as the DM file stores them (first character in the first
+// byte), and a real's word.
+using test_files::chars_word;
+using test_files::real_word;
 
 // Integer lists for comparisons inside the test macros.
 template <typename... T>

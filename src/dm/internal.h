@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "dm/dm_blocks.h"
+#include "dm/state.h"
 
 namespace dm {
 

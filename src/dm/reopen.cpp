@@ -1,6 +1,7 @@
 // Closing and reopening a DM file's unit under its own name, so that the file's
 // new length (after the shared-file pre-extension) is seen by the I/O layer.
 #include "dm/dm.h"
+#include "dm/state.h"
 
 #include <string>
 

@@ -12,6 +12,11 @@
 
 namespace dm {
 
+// A number in a problem text.
+inline std::string num(std::int64_t v) {
+  return std::to_string(v);
+}
+
 // The first problem found in a file: a DM return code and a precise text.
 struct Problem {
   int code = kDmOk;

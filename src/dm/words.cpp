@@ -10,6 +10,7 @@
 #include <cstddef>
 
 #include "dm/internal.h"
+#include "pack/missing.h"
 #include "pack/mv.h"
 #include "services/fl.h"
 
@@ -36,12 +37,6 @@ RealForm real_form(int idmf) {
 std::span<int> stretch(dm::RecordWords& words, int jword, int jend) {
   return std::span<int>(words).subspan(static_cast<std::size_t>(jword - 1),
                                        static_cast<std::size_t>(jend - jword + 1));
-}
-
-// Within 0.1 of -9999.0, the sum formed in single precision.
-bool is_missing_real(float v) {
-  float sum = v - dm::kMissingReal;
-  return std::fabs(static_cast<double>(sum)) < static_cast<double>(0.1f);
 }
 
 // Common checks of the word routines: nothing to do, or a bad request (a file
@@ -129,7 +124,7 @@ void dm_wflt(int idmf, int isword, int nword, std::span<const float> rdata, int&
       [&](int ircpnt, int /*irec*/, std::span<int> out, std::size_t knt) {
         for (std::size_t i = 0; i < out.size(); ++i) {
           float v = rdata[knt + i];
-          out[i] = substitute && is_missing_real(v) ? rmissv : std::bit_cast<int>(v);
+          out[i] = substitute && pack::is_missing(v) ? rmissv : std::bit_cast<int>(v);
         }
         const int jsize = static_cast<int>(out.size());
         switch (form) {

@@ -1,9 +1,5 @@
 // File helpers of the whole-conversion tests (see convert_test_support.h).
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "driver/convert_test_support.h"
@@ -31,22 +27,9 @@ ScratchFolders* const scratch_folders =
 }  // namespace
 
 std::string make_scratch_dir(const std::string& stem) {
-  std::string pattern = ::testing::TempDir() + "/" + stem + "_XXXXXX";
-  const char* dir = ::mkdtemp(pattern.data());
-  EXPECT_NE(dir, nullptr);
-  if (dir != nullptr) scratch_folders->add(pattern);
-  return pattern;
-}
-
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  std::string dir = test_files::make_unique_dir(stem);
+  scratch_folders->add(dir);
+  return dir;
 }
 
 }  // namespace convert_test

@@ -13,13 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/test_files.h"
+
 namespace convert_test {
 
 // A new, empty folder under the test temporary directory.
 std::string make_scratch_dir(const std::string& stem);
 // A whole file written or read as bytes.
-void write_file(const std::string& path, const std::string& text);
-std::string read_file(const std::string& path);
+using test_files::read_file;
+using test_files::write_file;
 
 // Stage 1 answers: grid size, files (the output name kept as typed by a
 // leading "^"), nskip, ntimes, nvar, area, projection and angles.
@@ -44,11 +46,7 @@ inline constexpr int kFirstDataWord = 121089;
 // The words of a grid file, numbered from 1.
 class GridFileWords {
  public:
-  explicit GridFileWords(const std::string& path) {
-    const std::string bytes = read_file(path);
-    words_.resize(bytes.size() / 4);
-    std::memcpy(words_.data(), bytes.data(), words_.size() * 4);
-  }
+  explicit GridFileWords(const std::string& path) { words_ = test_files::file_words(path); }
   std::size_t size() const { return words_.size(); }
   std::int32_t word(int w) const {
     return w >= 1 && static_cast<std::size_t>(w) <= words_.size()

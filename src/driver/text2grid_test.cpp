@@ -2,14 +2,14 @@
 // stops it with status 2, one message on standard error, the prompts so far on
 // standard output, and no file created.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "platform/test_files.h"
 
 namespace {
 
@@ -21,10 +21,7 @@ struct RunResult {
 };
 
 std::string slurp(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return test_files::read_file(path.string());
 }
 
 // Runs text2grid in an empty working folder with `input` on standard input
@@ -32,10 +29,7 @@ std::string slurp(const std::filesystem::path& path) {
 // when one is given.
 RunResult run_text2grid(const std::string& input, const std::string& options = "",
                         const std::string& stdout_path = "") {
-  std::string pattern = ::testing::TempDir() + "/text2grid_run_XXXXXX";
-  const char* dir = ::mkdtemp(pattern.data());
-  EXPECT_NE(dir, nullptr);
-  const std::filesystem::path work = pattern;
+  const std::filesystem::path work = test_files::make_unique_dir("text2grid_run");
   const std::filesystem::path io = work.string() + "_io";
   std::filesystem::create_directory(io);
   std::ofstream(io / "stdin") << input;

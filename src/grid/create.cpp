@@ -10,6 +10,7 @@
 
 #include "dm/dm.h"
 #include "grid/gd_codes.h"
+#include "grid/marks.h"
 #include "services/er.h"
 
 namespace {

@@ -59,7 +59,9 @@ TEST_F(GridCreateTest, LayoutOfTheDmFile) {
 TEST_F(GridCreateTest, GridLayerStateAfterCreation) {
   const int gfnum = create("state.grd", 50, 5);
   const auto fi = grid::file_index(gfnum);
-  EXPECT_EQ(gmgrid.gfmark[fi], gfnum);
+  int ier = 0;
+  gd_fchk(gfnum, ier);
+  EXPECT_EQ(ier, 0);  // marked as a grid file
   EXPECT_EQ(grdcmn.gfwrite[fi], 1);
   EXPECT_EQ(grdcmn.gfhdrln[fi], 5);
   EXPECT_EQ(grdcmn.gfgrids[fi], 0);

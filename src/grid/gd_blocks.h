@@ -1,7 +1,6 @@
-// The grid layer's named block grdcmn (per-file state of the grid files) and
-// the grid-file markers, the grid layer's share of the general library block.
-// Both are defined in grid/blocks.cpp; only the grid layer and in_bdta (through
-// grid::reset_state) write them.
+// The grid layer's named block grdcmn: the per-file state of the grid files.
+// Defined in grid/blocks.cpp; only the grid layer writes it. The grid-file
+// markers are internal to the layer: grid/marks.h.
 //
 // Per-file tables are flattened with the first index fastest, the DM file
 // number (1..3) last; the accessors below are the one place that turns the
@@ -39,12 +38,6 @@ struct GridCommonBlock {
   std::array<int, grid::kGridListWords * grid::kMaxGridFiles> gflist;  // only word 1 is kept up
 };
 extern GridCommonBlock grdcmn;
-
-// gfmark(f): -1 while DM file number f holds no grid file, else f itself.
-struct GridMarkBlock {
-  std::array<int, grid::kMaxGridFiles> gfmark;
-};
-extern GridMarkBlock gmgrid;
 
 namespace grid {
 

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,47 +24,25 @@
 #include "pack/dp.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
+#include "platform/test_files.h"
 #include "services/fl.h"
 
 namespace grid_test {
 
-// The file's bytes as words, read through a unit of its own; word w (from 1)
-// is words[w - 1].
-inline std::vector<std::int32_t> read_words(const std::string& path) {
-  constexpr int kReadUnit = 98;  // outside the library's pool 11..20
-  std::vector<std::int32_t> words;
-  if (platform::open_direct(kReadUnit, path, false, 512) != 0) return words;
-  std::int64_t bytes = 0;
-  if (platform::file_size(kReadUnit, bytes) == 0) {
-    words.resize(static_cast<std::size_t>(bytes / 4));
-    std::array<std::int32_t, 128> record{};
-    for (std::size_t i = 0; i < words.size(); i += record.size()) {
-      platform::read_record(kReadUnit, static_cast<int>(i / record.size()) + 1, record);
-      const std::size_t n = std::min(record.size(), words.size() - i);
-      std::copy_n(record.begin(), n, words.begin() + static_cast<std::ptrdiff_t>(i));
-    }
-  }
-  platform::close_unit(kReadUnit);
-  return words;
-}
+// The file's bytes as words; word w (from 1) is words[w - 1].
+using test_files::file_words;
 
 inline std::vector<char> read_bytes(const std::string& path) {
-  const auto words = read_words(path);
+  const auto words = file_words(path);
   std::vector<char> bytes(words.size() * 4);
   if (!bytes.empty()) std::memcpy(bytes.data(), words.data(), bytes.size());
   return bytes;
 }
 
-// Four characters as the DM file stores them: first character in the first byte.
-inline std::int32_t chars_word(std::string_view four) {
-  std::int32_t w = 0;
-  std::memcpy(&w, four.data(), 4);
-  return w;
-}
-
-inline std::int32_t real_word(float r) {
-  return std::bit_cast<std::int32_t>(r);
-}
+// Four characters as the DM file stores them (first character in the first
+// byte), and a real's word.
+using test_files::chars_word;
+using test_files::real_word;
 
 // A DM file as the tests see it: words by 1-based number and the label fields.
 class DmImage {
@@ -114,9 +93,8 @@ class GridFileTest : public ::testing::Test {
     pack::reset_descriptors();
     dm::reset_state();
     grid::reset_state();
-    std::string tmpl = (std::filesystem::path(::testing::TempDir()) / "gridtestXXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
+    scratch_ = std::make_unique<test_files::ScratchDir>("gridtest");
+    dir_ = scratch_->path();
     platform::testing::capture_stdout(true);
   }
   void TearDown() override {
@@ -126,14 +104,13 @@ class GridFileTest : public ::testing::Test {
     }
     platform::testing::take_stdout();
     platform::testing::capture_stdout(false);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    scratch_.reset();
   }
 
   std::string path(std::string_view name) const { return (dir_ / std::string(name)).string(); }
   // File name as handed to the library: "^" keeps it exactly as written.
-  std::string filnam(std::string_view name) const { return "^" + path(name); }
-  DmImage image(std::string_view name) const { return DmImage(read_words(path(name))); }
+  std::string filnam(std::string_view name) const { return test_files::exact(path(name)); }
+  DmImage image(std::string_view name) const { return DmImage(file_words(path(name))); }
   std::string output() { return platform::testing::take_stdout(); }
 
   // Creates `name` with the conversion's blocks: a CED navigation block of
@@ -148,6 +125,7 @@ class GridFileTest : public ::testing::Test {
     return gfnum;
   }
 
+  std::unique_ptr<test_files::ScratchDir> scratch_;
   std::filesystem::path dir_;
   std::array<float, grid::kNavWords> nav_{};
   std::array<float, grid::kAnlWords> anl_{};

@@ -10,16 +10,17 @@
 
 #include "dm/dm.h"
 #include "grid/gd_codes.h"
+#include "grid/lookup.h"
+#include "grid/marks.h"
 #include "services/er.h"
 #include "strings/st.h"
 #include "time/tg.h"
 
 namespace {
 
-constexpr int kIdentifierWords = 10;
+using grid::kIdentifierWords;
 constexpr std::array<std::string_view, kIdentifierWords> kColumnKeys = {
     "GDT1", "GTM1", "GDT2", "GTM2", "GLV1", "GLV2", "GVCD", "GPM1", "GPM2", "GPM3"};
-constexpr std::array<int, kIdentifierWords> kAllColumnKeys = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 void report_dm(int idmcode, std::string_view text) {
   int ier = 0;
@@ -184,14 +185,9 @@ void gd_rdat(int gfnum, std::span<const std::string_view> timpair, std::span<con
   kx = ky = 0;
   gd_fchk(gfnum, iret);
   if (iret != 0) return;
-  std::array<char, 12> prm{};
-  int ier = 0;
-  st_lcuc(pname, prm, ier);
   std::array<int, kIdentifierWords> ihdarr{};
-  gd_itoh(timpair, levpair, vcode, std::string_view(prm.data(), prm.size()), ihdarr, ier);
   int icol = 0;
-  dm_srch(gfnum, "COL", kIdentifierWords, kAllColumnKeys, ihdarr, icol, ier);
-  if (ier != 0) {
+  if (grid::find_grid(gfnum, timpair, levpair, vcode, pname, ihdarr, icol) != 0) {
     iret = grid::kGdNoGrid;
     return;
   }

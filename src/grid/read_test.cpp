@@ -225,7 +225,9 @@ TEST_F(ReadTest, Refusals) {
   dm_clos(idmf, iret);
   gd_open(filnam("plain.dm"), false, gfnum, iret);
   EXPECT_EQ(iret, grid::kGdNotGridFile);
-  EXPECT_EQ(gmgrid.gfmark[0], -1);
+  int fchk = 0;
+  gd_fchk(1, fchk);
+  EXPECT_EQ(fchk, grid::kGdBadFile);  // number 1 not left marked as a grid file
 
   const int g0 = create("small.grd");
   write(g0, {1, 2, 3, 4, 5, 6}, 3, 2, "910823/1200", 1, "A");

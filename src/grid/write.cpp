@@ -15,14 +15,15 @@
 
 #include "dm/dm.h"
 #include "grid/gd_codes.h"
+#include "grid/lookup.h"
+#include "grid/marks.h"
 #include "services/er.h"
 #include "strings/st.h"
 #include "time/tg.h"
 
 namespace {
 
-constexpr int kIdentifierWords = 10;  // column keys GDT1 .. GPM3
-constexpr std::array<int, kIdentifierWords> kAllColumnKeys = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+using grid::kIdentifierWords;
 
 void report_dm(int idmcode) {
   int ier = 0;
@@ -65,15 +66,10 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
   }
   const int nword = static_cast<int>(kxky);
 
-  std::array<char, 12> prm{};
-  int ier = 0;
-  st_lcuc(pname, prm, ier);
   std::array<int, kIdentifierWords> ihdarr{};
-  gd_itoh(timpair, levpair, vcode, std::string_view(prm.data(), prm.size()), ihdarr, ier);
-
   int icol = 0;
-  dm_srch(f, "COL", kIdentifierWords, kAllColumnKeys, ihdarr, icol, ier);
-  const bool found = ier == 0;
+  const bool found = grid::find_grid(f, timpair, levpair, vcode, pname, ihdarr, icol) == 0;
+  int ier = 0;
   if (found && !replace) {
     iret = grid::kGdDuplicate;
     return;

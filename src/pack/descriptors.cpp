@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "pack/descriptor_flags.h"
 #include "pack/numeric.h"
 
-pack::PackingState dpcmn{};
-pack::DescriptorFlags dpflag{};
+constinit pack::PackingState dpcmn{};
+constinit pack::DescriptorFlags dpflag{};  // all free
 
 namespace pack {
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "pack/descriptor_flags.h"
 #include "pack/dp.h"
 
 namespace {

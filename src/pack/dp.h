@@ -46,12 +46,6 @@ struct PackingState {
   int ipkall;                                              // set to -1 by every successful dp_setp
 };
 
-// The descriptor in-use flags (the packing layer's share of the general
-// library block): 1 while descriptor n is taken, 0 while free.
-struct DescriptorFlags {
-  std::array<int, kMaxDescriptors> ipkuse;
-};
-
 // 0-based index into the per-parameter tables of dpcmn.
 constexpr int param_slot(int kdesc, int iparm) {
   return (kdesc - 1) * kMaxParams + (iparm - 1);
@@ -63,7 +57,6 @@ void reset_descriptors();
 }  // namespace pack
 
 extern pack::PackingState dpcmn;
-extern pack::DescriptorFlags dpflag;
 
 // Build a packing descriptor; kdesc its number (1..60), nwdrec words per packed
 // record. iret -2 none free, -4 a bit count outside 1..31, -3 nparms outside 1..40.

@@ -1,26 +1,16 @@
-// Number rules shared by the packers: the missing-value test, rounding to the
-// nearest integer, powers of two and ten, and packed stream lengths.
+// Number rules shared by the packers: the missing-value test (pack/missing.h),
+// rounding to the nearest integer, powers of two and ten, packed stream lengths.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "pack/missing.h"
+
 namespace pack {
 
-inline constexpr float kMissing = -9999.0f;
-// The missing tolerance is single-precision 0.1 widened to double.
-inline constexpr double kMissingTolerance = static_cast<double>(0.1f);
-
 static_assert(std::numeric_limits<float>::is_iec559 && sizeof(float) == 4);
-static_assert(kMissingTolerance == 0.10000000149011612);
-
-// A value counts as missing when |value + 9999| (the sum in single precision)
-// is below 0.1.
-inline bool is_missing(float value) {
-  const float sum = value + 9999.0f;
-  return static_cast<double>(std::fabs(sum)) < kMissingTolerance;
-}
 
 // Bound of the saturating rounding: far outside every code range, yet an
 // int32 offset can still be added or subtracted without overflow.

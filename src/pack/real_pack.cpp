@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "pack/bitstream.h"
+#include "pack/descriptor_flags.h"
 #include "pack/numeric.h"
 
 namespace {

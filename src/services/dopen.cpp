@@ -10,11 +10,12 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "services/name_width.h"
 #include "strings/field.h"
 
 namespace {
 
-constexpr std::size_t kNameWidth = 132;  // internal width of file names
+using services::kNameWidth;
 
 }  // namespace
 

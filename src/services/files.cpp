@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "platform/platform.h"
+#include "services/name_width.h"
 #include "services/ss.h"
 #include "strings/field.h"
 #include "strings/st.h"
@@ -24,7 +25,7 @@ static_assert(std::is_same_v<int, std::int32_t>, "a DM word is a 32-bit int");
 
 namespace {
 
-constexpr std::size_t kNameWidth = 132;  // internal width of file names
+using services::kNameWidth;
 using NameField = std::array<char, kNameWidth>;
 
 // The name held in a blank-padded field, without its trailing blanks.

@@ -1,6 +1,7 @@
 // Tests of the unit pool and of file access by unit: creation, existence under
 // the accepted name forms, record transfers and sequential opens.
 #include "services/fl.h"
+#include "services/unit_pool.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,20 @@ using services::testing::ScopedCwd;
 using services::testing::ScopedEnv;
 using services::testing::TempDirectory;
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
+using test_files::write_file;
 std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return test_files::read_file(path);
 }
 
 std::string trimmed(const std::string& field) {
   return std::string(strings::trim_right(field));
+}
+
+// "^" and the path of name in dir: a name the file services keep as written.
+std::string exact(const TempDirectory& dir, std::string_view name) {
+  std::string p(1, '^');
+  p += dir / name;
+  return p;
 }
 
 std::array<int, 10> pool_flags() {
@@ -100,7 +104,7 @@ TEST_F(FileServicesTest, CreateLowersNameUnlessLiteral) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "newgrid.dat"));
   EXPECT_FALSE(std::filesystem::exists(dir_ / "NewGrid.DAT"));
 
-  fl_dcre("^" + (dir_ / "Mixed.Case"), 128, lun, iret);
+  fl_dcre(exact(dir_, "Mixed.Case"), 128, lun, iret);
   ASSERT_EQ(iret, 0);
   EXPECT_EQ(lun, 12);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "Mixed.Case"));
@@ -126,7 +130,7 @@ TEST_F(FileServicesTest, CreateRefusesExistingFileAndKeepsPool) {
 
   // A record length that is no positive byte count fails the same way.
   for (int lrecl : {0, -128, INT32_MAX}) {
-    fl_dcre("^" + (dir_ / "bad.dat"), lrecl, lun, iret);
+    fl_dcre(exact(dir_, "bad.dat"), lrecl, lun, iret);
     EXPECT_EQ(iret, EINVAL) << lrecl;
     EXPECT_EQ(lun, 0);
   }
@@ -138,7 +142,7 @@ TEST_F(FileServicesTest, CreateWithAllUnitsTaken) {
   int lun = 0;
   int iret = 0;
   for (int i = 0; i < 10; ++i) fl_glun(lun, iret);
-  fl_dcre("^" + (dir_ / "none.dat"), 128, lun, iret);
+  fl_dcre(exact(dir_, "none.dat"), 128, lun, iret);
   EXPECT_EQ(iret, -21);
   EXPECT_EQ(lun, -1);
   EXPECT_FALSE(std::filesystem::exists(dir_ / "none.dat"));
@@ -201,7 +205,7 @@ TEST_F(FileServicesTest, OneWordWriteToRecordFifty) {
 TEST_F(FileServicesTest, TransfersThatCannotBeDoneAreRefused) {
   int lun = 0;
   int iret = 0;
-  fl_dcre("^" + (dir_ / "r.dat"), 128, lun, iret);
+  fl_dcre(exact(dir_, "r.dat"), 128, lun, iret);
   ASSERT_EQ(iret, 0);
   std::array<int, 4> small{1, 2, 3, 4};
   fl_writ(lun, 1, 5, small, iret);  // more words than the buffer holds

@@ -3,7 +3,6 @@
 // forms, table files, and status conversion.
 #pragma once
 
-#include <array>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,13 +51,6 @@ namespace services {
 
 inline constexpr int kFirstPoolUnit = 11;  // the pool hands out units 11..20
 inline constexpr int kPoolUnits = 10;
-
-// Unit-pool flags (part of the general library block): lunuse[k - 1] is 1 while
-// unit k + 10 is handed out, 0 while it is free.
-struct UnitPool {
-  std::array<int, kPoolUnits> lunuse;
-};
-extern UnitPool lunpool;
 
 // Start condition of the unit pool (all ten units free); called by in_bdta.
 void reset_units();

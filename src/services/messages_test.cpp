@@ -17,6 +17,7 @@
 #include "services/fl.h"
 #include "services/message_sink.h"
 #include "services/test_env.h"
+#include "services/unit_pool.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ using services::testing::ScopedCwd;
 using services::testing::ScopedEnv;
 using services::testing::TempDirectory;
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test_files::write_file;
 
 class MessageTest : public ::testing::Test {
  protected:
@@ -144,8 +143,9 @@ TEST_F(MessageTest, MessageCutAtTheMessageWidth) {
   std::string wide(128, '#');
   er_mmsg(std::string(300, 'g'), -1, "x", wide, iret);
   EXPECT_EQ(iret, 2);
-  EXPECT_EQ(wide, "[" + std::string(127, 'G'));
-  EXPECT_EQ(written(std::string(300, 'g'), -1, "x", iret), " [" + std::string(127, 'G') + "\n");
+  EXPECT_EQ(wide, std::string("[").append(127, 'G'));
+  EXPECT_EQ(written(std::string(300, 'g'), -1, "x", iret),
+            std::string(" [").append(127, 'G') + "\n");
 }
 
 TEST_F(MessageTest, LineNumbersAsTheListReaderTakesThem) {

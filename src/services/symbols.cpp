@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "services/name_width.h"
 #include "strings/field.h"
 #include "strings/st.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 constexpr std::size_t kSymbolWidth = 20;  // symbol names are looked up at most this long
 constexpr std::size_t kEnvirnWidth = 48;  // symbol part of a file name
-constexpr std::size_t kNameWidth = 132;   // rest of a file name, and a symbol's value
+using services::kNameWidth;
 
 // Value of an environment variable; empty when it is not set. A name holding a
 // NUL cannot name a variable, so it is not looked up (the lookup would see only

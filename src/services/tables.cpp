@@ -7,12 +7,13 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "services/name_width.h"
 #include "strings/field.h"
 #include "strings/st.h"
 
 namespace {
 
-constexpr std::size_t kNameWidth = 132;   // internal width of table names
+using services::kNameWidth;
 constexpr std::size_t kRecordWidth = 80;  // table lines are read cut to this width
 constexpr std::string_view kTableDir = "$MORTBL/";
 

@@ -1,6 +1,7 @@
 // Tests of table files: the search for a table, its positioning on the first
 // data line, and tables without data or with malformed lines.
 #include "services/fl.h"
+#include "services/unit_pool.h"
 
 #include <gtest/gtest.h>
 
@@ -20,9 +21,7 @@ using services::testing::ScopedCwd;
 using services::testing::ScopedEnv;
 using services::testing::TempDirectory;
 
-void write_file(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test_files::write_file;
 
 class TableFileTest : public ::testing::Test {
  protected:

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>  // setenv, unsetenv, mkdtemp
+#include <stdlib.h>  // setenv, unsetenv
 
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/test_files.h"
 
 namespace services::testing {
 
@@ -39,27 +40,7 @@ class ScopedEnv {
 
 // A new empty directory under the test temporary directory, removed with its
 // contents at destruction.
-class TempDirectory {
- public:
-  TempDirectory() {
-    std::string pattern = (std::filesystem::path(::testing::TempDir()) / "svcXXXXXX").string();
-    const char* made = mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    path_ = pattern;
-  }
-  ~TempDirectory() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using TempDirectory = test_files::ScratchDir;
 
 // Changes the working directory until destruction.
 class ScopedCwd {

@@ -1,9 +1,10 @@
 // The pool of logical units 11..20: handed out lowest free first.
 #include "services/fl.h"
+#include "services/unit_pool.h"
 
 namespace services {
 
-UnitPool lunpool{};
+constinit UnitPool lunpool{};  // all free
 
 void reset_units() {
   lunpool = {};

@@ -26,7 +26,7 @@ struct ConversionMemory {
   TimeText gtime{};
   std::array<int, 3> jntdtf{};
 };
-ConversionMemory memory;
+constinit ConversionMemory memory;
 
 // Forecast type letter to its code; -1 for a letter that is not a type.
 int forecast_type_code(char ftype) {
