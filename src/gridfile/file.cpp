@@ -127,7 +127,6 @@ GridFile::~GridFile() {
 }
 
 Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav, int max_grids) {
-  detail::ensure_started();
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
   if (nav.projection.size() > detail::kProjChars) {
@@ -153,7 +152,6 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
 }
 
 Result<GridFile> GridFile::open(const std::string& path, Mode mode) {
-  detail::ensure_started();
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
   int gfnum = 0, iret = 0;
@@ -328,7 +326,6 @@ Status GridFile::close() {
 }
 
 Status check(const std::string& path) {
-  detail::ensure_started();
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
   std::array<char, 512> msgtxt{};

@@ -33,10 +33,6 @@ Error library_error(std::string_view group, int code, std::string_view path,
                     const std::vector<std::string>& written = {});
 Error argument_error(std::string_view path, std::string text);
 
-// Puts the library into its start state once per process when no start-up
-// has run (see startup.cpp).
-void ensure_started();
-
 // While alive, collects the library's message lines (they still reach the
 // caller's sink); an enclosing capture receives them too when this one ends.
 class MessageCapture {

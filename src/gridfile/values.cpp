@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "gridfile/internal.h"
-#include "pack/numeric.h"
+#include "pack/missing.h"
 #include "strings/field.h"
 #include "time/tg.h"
 #include "time/ti.h"

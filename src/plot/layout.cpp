@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gridfile/gridfile.h"
 #include "plot/style.h"
 #include "plot/ticks.h"
 
@@ -12,8 +13,7 @@ namespace plot {
 using namespace style;
 
 bool shown_as_missing(float value) {
-  // The format's missing value, with the tolerance its readers use.
-  return !std::isfinite(value) || std::abs(value + 9999.0f) < 0.1f;
+  return !std::isfinite(value) || gridfile::is_missing(value);
 }
 
 std::size_t missing_count(const Picture& picture) {
