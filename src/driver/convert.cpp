@@ -38,7 +38,10 @@ std::string without_trailing_blanks(std::string_view text) {
 }
 
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  std::string q;
+  q.reserve(text.size() + 2);
+  q.append(1, '"').append(text).append(1, '"');
+  return q;
 }
 
 // Operating-system text for a platform status.
@@ -90,16 +93,15 @@ class InputValues {
   bool read_grid(int NX, int NY, std::span<float> grid, int igrid) {
     // With NX of 0 or less a row holds no value (and there is no buffer).
     const auto nx = static_cast<std::size_t>(std::max(NX, 0));
-    std::int64_t ivalue = 0;
+    std::int64_t nread = 0;
     for (int j = NY; j >= 1; --j) {
-      float* row = grid.data() + static_cast<std::size_t>(j - 1) * nx;
-      for (std::size_t i = 0; i < nx; ++i) {
-        ++ivalue;
-        const int status = platform::read_real(kInputUnit, row[i], &bad_);
-        if (status != platform::kOk) {
-          report(status, ivalue, igrid);
-          return false;
-        }
+      const std::span<float> row = grid.subspan(static_cast<std::size_t>(j - 1) * nx, nx);
+      std::size_t count = 0;
+      const int status = platform::read_reals(kInputUnit, row, count, &bad_);
+      nread += static_cast<std::int64_t>(count);
+      if (status != platform::kOk) {
+        report(status, nread + 1, igrid);
+        return false;
       }
     }
     return true;

@@ -109,6 +109,13 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text = 
 // call, the same rules as read_list with one kReal item.
 int read_real(int lun, float& value, std::string* bad_text = nullptr);
 
+// values.size() free-form reads of a single real, one after the other: the
+// same as that many read_real calls, without their per-call overhead. `count`
+// is the number of values stored; on a failure it is the index of the read
+// that failed, whose status is returned.
+int read_reals(int lun, std::span<float> values, std::size_t& count,
+               std::string* bad_text = nullptr);
+
 // ---------------------------------------------------------------------------
 // Any unit
 

@@ -28,6 +28,7 @@ int refill(Unit& u) {
     u.pos -= keep;
     if (u.last_start != Unit::kNoLine) u.last_start -= keep;
   }
+  u.lines_end = 0;  // the free-form reader looks for whole lines again
   if (u.buf.size() - u.end < kReadChunk) u.buf.resize(u.end + kReadChunk);
   for (;;) {
     const ssize_t n = ::read(u.fd, u.buf.data() + u.end, u.buf.size() - u.end);
