@@ -3,11 +3,14 @@
 // level read one grid (top row first, one free-form read per value) and write
 // it with gd_wdat. Every return code goes to standard output on its progress
 // line and none changes the course of the loop; the run's outcome is kept
-// aside for the exit status.
+// aside for the exit status. What went wrong or looks wrong is explained on
+// standard error at the end: grids not written, values stored as missing,
+// dropped items, values left over, grids stored unpacked.
 #include "driver/convert.h"
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -16,26 +19,27 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "dm/dm.h"
 #include "driver/in.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
 #include "platform/platform.h"
+#include "services/er.h"
+#include "services/fl.h"
+#include "strings/field.h"
 
 namespace driver {
 namespace {
 
-constexpr int kNavWords = 256;       // navigation block stored as "NAVB"
-constexpr int kAnlWords = 128;       // analysis block stored as "ANLB"
-constexpr int kGridHeaderWords = 2;  // grid header length given at creation
-constexpr int kMaxGrids = 9999;      // columns of the grid file
-constexpr int kSecondLevel = -1;     // level 2 of every grid
-
-std::string without_trailing_blanks(std::string_view text) {
-  const std::size_t end = text.find_last_not_of(' ');
-  return std::string(text.substr(0, end == std::string_view::npos ? 0 : end + 1));
-}
+constexpr int kNavWords = 256;                // navigation block stored as "NAVB"
+constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
+constexpr int kGridHeaderWords = 2;           // grid header length given at creation
+constexpr int kMaxGrids = 9999;               // columns of the grid file
+constexpr int kSecondLevel = -1;              // level 2 of every grid
+constexpr float kMissing = -9999.0f;          // the real missing value of the format
+constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
   std::string q;
@@ -73,10 +77,39 @@ class RunFiles {
   bool started_ = false;
 };
 
-// The reader of the input values, which reports why the input stopped.
+// A count of input lines of one kind and the first of them.
+struct LineTally {
+  std::int64_t count = 0;
+  int first_line = 0;
+  void add(int line) {
+    if (count++ == 0) first_line = line;
+  }
+};
+
+// The reader of the input values, which reports why the input stopped and
+// keeps count of values it could not store as read and of lines it did not
+// read whole.
 class InputValues {
  public:
   explicit InputValues(std::string name) : name_(std::move(name)) {}
+
+  const std::string& name() const { return name_; }
+  // NaN, infinities and values beyond the range of a 32-bit real.
+  const LineTally& not_finite() const { return not_finite_; }
+  // Lines whose further items were dropped.
+  const LineTally& extra_items() const { return extra_items_; }
+
+  // Values after the last grid: the lines holding an item, and the first.
+  LineTally rest() {
+    LineTally tally;
+    std::string line;
+    while (platform::read_line(kInputUnit, line) == platform::kOk) {
+      if (line.find_first_not_of(" \t,") != std::string::npos) {
+        tally.add(platform::line_number(kInputUnit));
+      }
+    }
+    return tally;
+  }
 
   int open() {
     const int status = platform::open_sequential(kInputUnit, name_);
@@ -96,12 +129,27 @@ class InputValues {
     std::int64_t nread = 0;
     for (int j = NY; j >= 1; --j) {
       const std::span<float> row = grid.subspan(static_cast<std::size_t>(j - 1) * nx, nx);
-      std::size_t count = 0;
-      const int status = platform::read_reals(kInputUnit, row, count, &bad_);
-      nread += static_cast<std::int64_t>(count);
-      if (status != platform::kOk) {
-        report(status, nread + 1, igrid);
-        return false;
+      // read_reals stops early after a value worth a look, so only the last
+      // value of each call needs the checks below.
+      for (std::size_t i = 0; i < nx;) {
+        std::size_t count = 0;
+        const int status = platform::read_reals(kInputUnit, row.subspan(i), count, &bad_);
+        nread += static_cast<std::int64_t>(count);
+        i += count;
+        if (status != platform::kOk) {
+          report(status, nread + 1, igrid);
+          return false;
+        }
+        float& last = row[i - 1];
+        // Readers of grid files cannot contour NaN or infinity (a value
+        // beyond the float range reads as infinity): store them as missing.
+        if (!std::isfinite(last)) {
+          last = kMissing;
+          not_finite_.add(platform::line_number(kInputUnit));
+        }
+        if (platform::more_items_on_line(kInputUnit)) {
+          extra_items_.add(platform::line_number(kInputUnit));
+        }
       }
     }
     return true;
@@ -124,6 +172,8 @@ class InputValues {
 
   std::string name_;
   std::string bad_;
+  LineTally not_finite_;
+  LineTally extra_items_;
 };
 
 void write_angles(const RunPar& runpar) {
@@ -141,11 +191,102 @@ std::unique_ptr<float[]> allocate_grid(const RunPar& runpar, std::size_t& nvalue
   return std::unique_ptr<float[]>(new (std::nothrow) float[nvalues]);
 }
 
+// A grid the run did not write, or wrote otherwise than asked.
+struct GridNote {
+  int igrid = 0;
+  std::string identifier;
+  int code = 0;
+};
+
+// "grid 3: time 910823/1200, level 850, vertical coordinate 1, parameter TMPK"
+std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
+                            std::string_view pname) {
+  const std::string_view shown = strings::trim_right(time);
+  return "grid " + std::to_string(igrid) + ": time " +
+         (shown.empty() ? std::string("(none)") : std::string(shown)) + ", level " +
+         std::to_string(level) + ", vertical coordinate " + std::to_string(vcode) + ", parameter " +
+         std::string(strings::trim_right(pname));
+}
+
+// The message of a return code as the message files word it, e.g.
+// "[GD -10] A grid with this identifier is already in the file (not replaced): t.grd".
+std::string message_text(std::string_view group, int code, std::string_view context) {
+  std::array<char, 128> msg{};
+  int ier = 0;
+  er_mmsg(group, code, context, msg, ier);
+  std::string text(strings::trim_right(strings::as_view(msg)));
+  // The message files put a blank after the "!" that opens each text.
+  if (const std::size_t at = text.find("]  "); at != std::string::npos) text.erase(at + 1, 1);
+  return text;
+}
+
+// Why the grid file could not be created, as far as the driver can tell.
+std::string creation_problem(const std::string& name) {
+  if (platform::file_exists(name)) {
+    return "a file of that name exists, and text2grid never replaces a file: remove or rename "
+           "it, or answer another output file name";
+  }
+  const std::size_t slash = name.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !platform::file_exists(name.substr(0, slash))) {
+    return "the folder " + quoted(name.substr(0, slash)) +
+           " does not exist (names are turned to lower case unless they begin with ^)";
+  }
+  return "see the [FL] and [DM] messages on standard output";
+}
+
+void warn(const std::string& text) {
+  platform::write_error_line("text2grid: warning: " + text);
+}
+
+// The warnings about the input file, at the end of a run that read it all.
+void warn_about_input(InputValues& input, std::int64_t nread) {
+  const std::string file = quoted(input.name());
+  if (const LineTally& bad = input.not_finite(); bad.count > 0) {
+    warn(std::to_string(bad.count) + " value(s) of " + file +
+         " were NaN, infinite or beyond the range of a 32-bit real, and were stored as the "
+         "missing value -9999.0 (first at line " +
+         std::to_string(bad.first_line) + ")");
+  }
+  if (const LineTally& extra = input.extra_items(); extra.count > 0) {
+    warn(std::to_string(extra.count) + " line(s) of " + file +
+         " held more than one item, and only the first was read (first at line " +
+         std::to_string(extra.first_line) +
+         "): values go one per line, and a decimal comma ends a value");
+  }
+  if (const LineTally rest = input.rest(); rest.count > 0) {
+    warn(std::to_string(rest.count) + " line(s) of values of " + file + " were left after the " +
+         std::to_string(nread) + " values of the grids (first at line " +
+         std::to_string(rest.first_line) +
+         "): check NX, NY and the numbers of times, variables and levels");
+  }
+}
+
+// The grid-packing work area of the DM engine, for trying a packing before
+// the grid is written.
+class PackingTrial {
+ public:
+  // Whether the grid packs as asked; else `code`, the DM code of the refusal.
+  bool packs(std::span<const float> grid, int NX, int NY, const Packing& packing, int& code) {
+    if (work_.empty()) work_.resize(static_cast<std::size_t>(dm::kPackedGridWords));
+    int kword = 0, ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
+    float ref = 0.0f, scale = 0.0f, difmin = 0.0f;
+    int iret = 0;
+    dm_sgpk(NX, NY, packing.ipktyp(), packing.value, false, 0.0f, 0.0f, 0.0f, iret);
+    dm_pkgd(grid, work_, kword, ipktyp, nbits, misflg, kxky, kx, ref, scale, difmin, iret);
+    code = iret;
+    return iret == 0;
+  }
+
+ private:
+  std::vector<int> work_;
+};
+
 }  // namespace
 
-int convert(const RunPar& runpar) {
+int convert(const RunPar& runpar, std::span<const std::string> grid_times,
+            const RunOptions& options) {
   RunFiles run_files;
-  InputValues input(without_trailing_blanks(runpar.infile));
+  InputValues input(std::string(strings::trim_right(runpar.infile)));
   if (input.open() != platform::kOk) return kBadInputStatus;
 
   std::size_t nvalues = 0;
@@ -182,23 +323,52 @@ int convert(const RunPar& runpar) {
           iret);
   platform::write_list({"GD_CREF: iret = ", iret});
   const bool created = iret == 0;
+  const std::string outname = services::creation_name(runpar.outfile1);
 
+  const Packing& packing = options.packing;
+  PackingTrial trial;
+  std::vector<GridNote> failed;
+  std::vector<GridNote> unpacked;
   int ngrids = 0;
-  int nfailed = 0;
   for (std::size_t t = 0; t < runpar.dates.size(); ++t) {
-    timpair[0] = runpar.dates[t];
+    // The progress line shows the time as answered; the file holds its stored form.
+    const std::string_view answered = runpar.dates[t];
+    timpair[0] = t < grid_times.size() ? std::string_view(grid_times[t]) : answered;
     for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
       const int nlevels = std::min(runpar.nlevels[v], kMaxLevels);  // the levels table's rows
       for (int l = 0; l < nlevels; ++l) {
-        if (!input.read_grid(runpar.NX, runpar.NY, grid, ngrids + 1)) return kBadInputStatus;
+        const int igrid = ngrids + 1;
+        if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid)) return kBadInputStatus;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
-        gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                runpar.varnames[v], false, iret);
+        int ipack = 0;
+        if (packing.kind == Packing::Kind::kNone || !created) {
+          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, iret);
+        } else if (trial.packs(grid, runpar.NX, runpar.NY, packing, ipack)) {
+          gd_wpgd(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, packing.ipktyp(), packing.value, iret);
+        } else {
+          // A grid the packing cannot hold (no value that is not missing, or
+          // a range too wide for the digits asked) is kept, unpacked.
+          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, iret);
+          if (iret == 0) {
+            unpacked.push_back({igrid,
+                                grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v],
+                                                runpar.varnames[v]),
+                                ipack});
+          }
+        }
         platform::write_list({"GD_WDAT1: iret = ", iret});
         platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
-        platform::write_list({"date ", timpair[0], " completed"});
+        platform::write_list({"date ", answered, " completed"});
         ++ngrids;
-        if (iret != 0) ++nfailed;
+        if (iret != 0) {
+          failed.push_back(
+              {igrid,
+               grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]),
+               iret});
+        }
       }
     }
   }
@@ -208,19 +378,38 @@ int convert(const RunPar& runpar) {
   int iflush = 0;
   if (created) dm_fwrt(gfnum, iflush);
 
-  const std::string outname = quoted(without_trailing_blanks(runpar.outfile1));
-  if (!created) {
-    platform::write_error_line("text2grid: the grid file " + outname + " could not be created");
-  } else if (nfailed > 0) {
-    platform::write_error_line("text2grid: " + std::to_string(nfailed) + " of " +
-                               std::to_string(ngrids) + " grids were not written");
-  } else if (iflush != 0) {
-    platform::write_error_line("text2grid: the grid file " + outname +
-                               " is incomplete: its headers could not be written");
-  } else {
-    return 0;
+  warn_about_input(input, static_cast<std::int64_t>(ngrids) * static_cast<std::int64_t>(nvalues));
+  if (!unpacked.empty()) {
+    warn(std::to_string(unpacked.size()) + " grid(s) could not be packed as --pack " +
+         packing.text() + " asks and were written unpacked; the first, " +
+         unpacked.front().identifier + ": " + message_text("DM", unpacked.front().code, outname));
   }
-  return kNotWrittenStatus;
+
+  const std::string file = quoted(outname);
+  if (!created) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " could not be created: " + creation_problem(outname));
+    platform::write_error_line("text2grid: none of the " + std::to_string(ngrids) +
+                               " grids was written");
+    return kNotWrittenStatus;
+  }
+  if (!failed.empty()) {
+    platform::write_error_line("text2grid: " + std::to_string(failed.size()) + " of " +
+                               std::to_string(ngrids) + " grids were not written to " + file + ":");
+    for (std::size_t k = 0; k < failed.size() && k < kMaxListedGrids; ++k) {
+      platform::write_error_line("text2grid:   " + failed[k].identifier + ": " +
+                                 message_text("GD", failed[k].code, outname));
+    }
+    if (failed.size() > kMaxListedGrids) {
+      platform::write_error_line("text2grid:   and " +
+                                 std::to_string(failed.size() - kMaxListedGrids) + " more");
+    }
+  }
+  if (iflush != 0) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " is incomplete: its headers could not be written");
+  }
+  return failed.empty() && iflush == 0 ? 0 : kNotWrittenStatus;
 }
 
 }  // namespace driver

@@ -2,7 +2,11 @@
 // a new grid file, with a progress line after every library call.
 #pragma once
 
+#include <span>
+#include <string>
+
 #include "driver/dialogue.h"
+#include "driver/options.h"
 
 namespace driver {
 
@@ -19,9 +23,12 @@ inline constexpr int kInputUnit = 9;
 
 // Converts the input file named by runpar.infile into the grid file
 // runpar.outfile1, as the answers describe, and returns the run's exit
-// status. Every grid written stays complete on disk whatever the status; the
-// input unit and every DM file are closed on return, so the process can run
-// another conversion.
-int convert(const RunPar& runpar);
+// status. grid_times[t] is the time text stored for runpar.dates[t] (see
+// stored_time in driver/answer_checks.h); the progress lines show the dates
+// as answered. Every grid written stays complete on disk whatever the status;
+// the input unit and every DM file are closed on return, so the process can
+// run another conversion.
+int convert(const RunPar& runpar, std::span<const std::string> grid_times,
+            const RunOptions& options);
 
 }  // namespace driver

@@ -140,7 +140,9 @@ TEST(ConvertProcessTest, ExitStatuses) {
       1)
       << "the grid file exists already";
   EXPECT_EQ(read_file(dir + "/stderr"),
-            "text2grid: the grid file \"^a.grd\" could not be created\n");
+            "text2grid: the grid file \"a.grd\" could not be created: a file of that name "
+            "exists, and text2grid never replaces a file: remove or rename it, or answer another "
+            "output file name\ntext2grid: none of the 1 grids was written\n");
 
   out.clear();
   EXPECT_EQ(
@@ -173,7 +175,14 @@ TEST(ConvertProcessTest, FileSizeLimitIsAFailedWrite) {
   EXPECT_EQ(count(out, " completed\n"), static_cast<std::size_t>(kGrids));
   EXPECT_NE(out.find(" [FL "), std::string::npos) << out;
   EXPECT_NE(out.find(" [DM -6]"), std::string::npos) << out;
-  EXPECT_EQ(read_file(dir + "/stderr"), "text2grid: 3 of 5 grids were not written\n");
+  std::string summary = "text2grid: 3 of 5 grids were not written to \"g.grd\":\n";
+  for (int g = 3; g <= kGrids; ++g) {
+    summary += "text2grid:   grid " + std::to_string(g) + ": time 910823/1200, level " +
+               std::to_string(g) +
+               ", vertical coordinate 1, parameter T: [GD -6] Grid could not be written (column "
+               "header or data record failed): g.grd\n";
+  }
+  EXPECT_EQ(read_file(dir + "/stderr"), summary);
   const GridFileWords f(dir + "/g.grd");
   EXPECT_EQ(f.size() * 4, kLimit);
   for (int g = 1; g <= 2; ++g) {

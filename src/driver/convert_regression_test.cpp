@@ -46,16 +46,17 @@ class ConvertRegressionTest : public ::testing::Test {
 };
 
 // A grid size of 0 or less in X once made the value reader write through a
-// null grid buffer. Such a grid holds no value: nothing is read, and the grid
-// write refuses it with -9.
+// null grid buffer. Such a grid holds no value; the answer is now refused
+// before the input is read or any file is created.
 TEST_F(ConvertRegressionTest, NonPositiveGridSizeReadsNoValue) {
   convert_test::write_file(in_, "1\n2\n3\n");
   const std::string answers2 = "910823/1200\nT\n1\n1\n0\n850\n";
   for (const auto& [nx, ny] : {std::pair{-2, 1}, std::pair{0, 3}, std::pair{3, -1}}) {
     const std::string out = dir_ + "/g" + std::to_string(nx) + "_" + std::to_string(ny) + ".grd";
     const int status = run(convert_test::stage_one(nx, ny, in_, out, 0, 1, 1) + answers2);
-    EXPECT_EQ(status, driver::kNotWrittenStatus) << nx << " x " << ny;
-    EXPECT_NE(out_.find(" GD_WDAT1: iret =           -9\n"), std::string::npos) << out_;
+    EXPECT_EQ(status, driver::kBadAnswerStatus) << nx << " x " << ny;
+    EXPECT_EQ(out_.find(" IN_BDTA"), std::string::npos) << out_;
+    EXPECT_FALSE(std::filesystem::exists(out)) << out;
   }
 }
 

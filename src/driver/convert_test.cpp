@@ -250,7 +250,16 @@ TEST_F(ConvertTest, DuplicateIdentifierIsRefused) {
   const Outcome o = run(stage_one(2, 1, in_, out_, 0, 2, 2) +
                         "910823/1200\n910824/0000\nTMPK\ntmpk\n1\n1\n0\n850\n-1\n-1\n-1\n");
   EXPECT_EQ(o.status, driver::kNotWrittenStatus);
-  EXPECT_EQ(o.err, "text2grid: 2 of 4 grids were not written\n");
+  EXPECT_EQ(o.err, "text2grid: 2 of 4 grids were not written to \"" + out_ + "\":\n" +
+                       "text2grid:   grid 2: time 910823/1200, level 850, vertical coordinate 1, "
+                       "parameter tmpk: [GD -10] A grid with this identifier is already in the "
+                       "file (not replaced): " +
+                       out_ +
+                       "\n"
+                       "text2grid:   grid 4: time 910824/0000, level 850, vertical coordinate 1, "
+                       "parameter tmpk: [GD -10] A grid with this identifier is already in the "
+                       "file (not replaced): " +
+                       out_ + "\n");
   const std::string t1 = "910823/1200         ";
   const std::string t2 = "910824/0000         ";
   EXPECT_EQ(conversion_part(o.out), kStart + grid_lines("0", "TMPK        ", "850", t1) +
@@ -271,7 +280,10 @@ TEST_F(ConvertTest, ExistingOutputFileFailsEveryGrid) {
   const Outcome o =
       run(stage_one(2, 1, in_, out_, 0, 2, 1) + "910823/1200\n910824/0000\nT\n1\n1\n0\n850\n");
   EXPECT_EQ(o.status, driver::kNotWrittenStatus);
-  EXPECT_EQ(o.err, "text2grid: the grid file \"^" + out_ + "\" could not be created\n");
+  EXPECT_EQ(o.err, "text2grid: the grid file \"" + out_ +
+                       "\" could not be created: a file of that name exists, and text2grid never "
+                       "replaces a file: remove or rename it, or answer another output file "
+                       "name\ntext2grid: none of the 2 grids was written\n");
   EXPECT_EQ(read_file(out_), "keep me");
   const std::string part = conversion_part(o.out);
   const std::size_t fl = part.find(" [FL ");

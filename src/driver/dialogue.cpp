@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/platform.h"
+#include "strings/field.h"
 
 namespace driver {
 namespace {
@@ -40,15 +41,31 @@ bool answer(std::string_view question, std::span<const ReadItem> items, std::str
   return false;
 }
 
-bool answer_integer(std::string_view question, int& value, DialogueStop& stop) {
-  const std::array items{ReadItem::integer(value)};
-  return answer(question, items, "an integer", stop);
+// The line of standard input an answer just read came from.
+AnswerSource read_from() {
+  return {platform::line_number(platform::kStdinUnit), {}};
 }
 
-// A whole-line answer into a fixed-width field.
-bool answer_line(std::string_view question, std::string& field, DialogueStop& stop) {
-  const int status = platform::read_field(platform::kStdinUnit, field);
-  if (status == platform::kOk) return true;
+bool answer_integer(std::string_view question, int& value, DialogueStop& stop,
+                    AnswerSource* source = nullptr) {
+  const std::array items{ReadItem::integer(value)};
+  if (!answer(question, items, "an integer", stop)) return false;
+  if (source != nullptr) *source = read_from();
+  return true;
+}
+
+// A whole-line answer into a fixed-width field; the line as typed goes to
+// `source`.
+bool answer_line(std::string_view question, std::string& field, DialogueStop& stop,
+                 AnswerSource& source) {
+  std::string line;
+  const int status = platform::read_line(platform::kStdinUnit, line);
+  if (status == platform::kOk) {
+    strings::copy_field(line, field);
+    source = read_from();
+    source.text = std::move(line);
+    return true;
+  }
   fail(stop, question,
        status == platform::kEndOfFile
            ? std::string("end of input before the answer")
@@ -101,7 +118,8 @@ bool ask_variable_block(RunPar& runpar, int v, DialogueStop& stop) {
   ask("0:none, 1:pres, 2:thta, 3:height, 4:sigma");
   ask(kSameAsPrevious);
   int c = 0;
-  if (!answer_integer(vcode_question, c, stop)) return false;
+  runpar.sources.vcodes.emplace_back();
+  if (!answer_integer(vcode_question, c, stop, &runpar.sources.vcodes.back())) return false;
   if (!check_previous(c, v, vcode_question, stop)) return false;
   runpar.vcodes.push_back(c == -1 ? runpar.vcodes[iv - 1] : c);
 
@@ -134,18 +152,18 @@ bool ask_variable_block(RunPar& runpar, int v, DialogueStop& stop) {
 bool ask_run_parameters(RunPar& runpar, DialogueStop& stop) {
   const std::string_view kNx = "number of points in X-dir (NX)";
   ask(kNx);
-  if (!answer_integer(kNx, runpar.NX, stop)) return false;
+  if (!answer_integer(kNx, runpar.NX, stop, &runpar.sources.NX)) return false;
   const std::string_view kNy = "number of points in Y-dir (NY)";
   ask(kNy);
-  if (!answer_integer(kNy, runpar.NY, stop)) return false;
+  if (!answer_integer(kNy, runpar.NY, stop, &runpar.sources.NY)) return false;
   if (!check_grid_size(runpar, kNy, stop)) return false;
 
   const std::string_view kInfile = "enter filename";
   ask(kInfile);
-  if (!answer_line(kInfile, runpar.infile, stop)) return false;
+  if (!answer_line(kInfile, runpar.infile, stop, runpar.sources.infile)) return false;
   const std::string_view kOutfile = "enter output1 filename";
   ask(kOutfile);
-  if (!answer_line(kOutfile, runpar.outfile1, stop)) return false;
+  if (!answer_line(kOutfile, runpar.outfile1, stop, runpar.sources.outfile1)) return false;
 
   const std::string_view kSkip = "enter the number of time periods we want to skip";
   ask(kSkip);
@@ -162,11 +180,13 @@ bool ask_run_parameters(RunPar& runpar, DialogueStop& stop) {
   const std::array area{ReadItem::real(runpar.lat1), ReadItem::real(runpar.lon1),
                         ReadItem::real(runpar.lat2), ReadItem::real(runpar.lon2)};
   if (!answer(kArea, area, "a real number", stop)) return false;
+  runpar.sources.area = read_from();
 
   const std::string_view kProj = "enter PROJ (CED, LCC)";
   ask(kProj);
   const std::array proj{ReadItem::chars(runpar.PROJ)};
   if (!answer(kProj, proj, "a projection name", stop)) return false;
+  runpar.sources.PROJ = read_from();
 
   const std::string_view kAngles = "enter projection angles (angl1 angl2 angl3)";
   ask(kAngles);
@@ -191,9 +211,11 @@ bool ask_variables(RunPar& runpar, DialogueStop& stop) {
   const std::string_view kDates = "enter the dates date/time, yymmdd/hhmm";
   ask(kDates);
   runpar.dates.clear();
+  runpar.sources.dates.clear();
   for (int t = 1; t <= runpar.ntimes; ++t) {
     std::string date(kDateWidth, ' ');
-    if (!answer_line(std::string(kDates) + " (time " + std::to_string(t) + ")", date, stop)) {
+    if (!answer_line(std::string(kDates) + " (time " + std::to_string(t) + ")", date, stop,
+                     runpar.sources.dates.emplace_back())) {
       return false;
     }
     runpar.dates.push_back(std::move(date));
@@ -202,13 +224,15 @@ bool ask_variables(RunPar& runpar, DialogueStop& stop) {
   const std::string_view kNames = "enter variable names";
   ask(kNames);
   runpar.varnames.clear();
+  runpar.sources.varnames.clear();
   if (runpar.nvar <= 0) {
     // The read still takes one line and stores nothing.
     if (!answer(kNames, {}, "", stop)) return false;
   }
   for (int v = 1; v <= runpar.nvar; ++v) {
     std::string name(kVarNameWidth, ' ');
-    if (!answer_line(std::string(kNames) + " (variable " + std::to_string(v) + ")", name, stop)) {
+    if (!answer_line(std::string(kNames) + " (variable " + std::to_string(v) + ")", name, stop,
+                     runpar.sources.varnames.emplace_back())) {
       return false;
     }
     runpar.varnames.push_back(std::move(name));
@@ -217,6 +241,7 @@ bool ask_variables(RunPar& runpar, DialogueStop& stop) {
   runpar.nlevels.clear();
   runpar.vcodes.clear();
   runpar.levels.clear();
+  runpar.sources.vcodes.clear();
   for (int v = 1; v <= runpar.nvar; ++v) {
     if (!ask_variable_block(runpar, v, stop)) return false;
   }

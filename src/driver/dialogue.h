@@ -27,6 +27,20 @@ inline constexpr std::int64_t kMaxGridValues = 2147483647;
 // Exit status of a run stopped by a bad answer.
 inline constexpr int kBadAnswerStatus = 2;
 
+// Where an answer came from: the line of standard input it was read from
+// (its last line; 0 when it was not read from standard input) and, for the
+// whole-line answers, the line as typed, before it was cut to its field.
+struct AnswerSource {
+  int line = 0;
+  std::string text;
+};
+
+// The sources of the answers that the checks after the dialogue look at.
+struct AnswerSources {
+  AnswerSource NX, NY, infile, outfile1, area, PROJ;
+  std::vector<AnswerSource> dates, varnames, vcodes;  // one per time or variable
+};
+
 // The run-parameter record runpar. Texts are blank-padded to their widths.
 struct RunPar {
   int NX = 0;
@@ -52,6 +66,8 @@ struct RunPar {
   std::vector<int> vcodes;
   // levels[v-1][k-1] is level k of variable v; entries never answered are 0.
   std::vector<std::array<int, kMaxLevels>> levels;
+
+  AnswerSources sources;
 };
 
 // Why the dialogue stopped: the question being answered and what went wrong.

@@ -1,12 +1,15 @@
 // text2grid: converts gridded values in a text file into a grid file, driven
 // by a dialogue on standard input. Exit status: 0 when every grid was
 // written, 1 when the grid file could not be created or a grid not written,
-// 2 when an answer or the input file could not be read.
+// 2 when the command line, an answer or the input file could not be used.
+#include <string>
+#include <vector>
+
 #include "driver/text2grid.h"
 #include "driver/vexo.h"
 #include "platform/platform.h"
 
-int main() {
+int main(int argc, char** argv) {
   // An operator's own MORERR wins; otherwise the installed message files, or
   // the source tree's when the program has not been installed.
   platform::set_env_default("MORERR",
@@ -14,5 +17,6 @@ int main() {
   // A grid file reaching the size limit is a failed write, reported and
   // survived like a full disk.
   platform::ignore_file_size_signal();
-  platform::exit_process(driver::run_text2grid());
+  const std::vector<std::string> args(argv, argv + argc);
+  platform::exit_process(driver::text2grid_main(args));
 }

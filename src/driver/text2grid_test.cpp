@@ -27,8 +27,11 @@ std::string slurp(const std::filesystem::path& path) {
   return text.str();
 }
 
-// Runs text2grid in an empty working folder with `input` on standard input.
-RunResult run_text2grid(const std::string& input) {
+// Runs text2grid in an empty working folder with `input` on standard input
+// and the command-line words `options`; standard output goes to `stdout_path`
+// when one is given.
+RunResult run_text2grid(const std::string& input, const std::string& options = "",
+                        const std::string& stdout_path = "") {
   std::string pattern = ::testing::TempDir() + "/text2grid_run_XXXXXX";
   const char* dir = ::mkdtemp(pattern.data());
   EXPECT_NE(dir, nullptr);
@@ -36,8 +39,9 @@ RunResult run_text2grid(const std::string& input) {
   const std::filesystem::path io = work.string() + "_io";
   std::filesystem::create_directory(io);
   std::ofstream(io / "stdin") << input;
-  const std::string command = "cd '" + work.string() + "' && '" TEXT2GRID_PATH "' < '" +
-                              (io / "stdin").string() + "' > '" + (io / "stdout").string() +
+  const std::string command = "cd '" + work.string() + "' && '" TEXT2GRID_PATH "' " + options +
+                              " < '" + (io / "stdin").string() + "' > '" +
+                              (stdout_path.empty() ? (io / "stdout").string() : stdout_path) +
                               "' 2> '" + (io / "stderr").string() + "'";
   const int raw = std::system(command.c_str());
   RunResult result;
@@ -84,6 +88,54 @@ TEST(Text2gridProgramTest, RefusedVariableAnswerAfterTheEcho) {
             "text2grid: stopped at the question \"enter numbers of vertical levels (variable "
             "1)\": read -1 (same as previous variable) for the first variable\n");
   EXPECT_EQ(r.files_created, 0);
+}
+
+// The command line: --help and --version on standard output with status 0;
+// an unknown option or a stray argument is refused with status 2 before any
+// question is asked.
+TEST(Text2gridProgramTest, CommandLine) {
+  const RunResult help = run_text2grid("", "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS]"))
+      << help.out;
+  EXPECT_NE(help.out.find("  --quiet "), std::string::npos);
+  EXPECT_NE(help.out.find("  --durable "), std::string::npos);
+  EXPECT_EQ(help.err, "");
+
+  const RunResult version = run_text2grid("", "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("text2grid 1.")) << version.out;
+
+  const RunResult unknown = run_text2grid("3\n", "--verbose");
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.out, "");
+  EXPECT_EQ(unknown.err, "text2grid: unknown option \"--verbose\" (see text2grid --help)\n");
+
+  const RunResult stray = run_text2grid("3\n", "answers.txt");
+  EXPECT_EQ(stray.status, 2);
+  EXPECT_EQ(stray.out, "");
+
+  const RunResult pack = run_text2grid("3\n", "--pack grib:40");
+  EXPECT_EQ(pack.status, 2);
+  EXPECT_EQ(pack.err,
+            "text2grid: --pack \"grib:40\": BITS must be a whole number from 2 to 31 (see "
+            "text2grid --help)\n");
+}
+
+// Standard output that cannot be written (a full disk) fails a run that
+// otherwise wrote every grid; the grid file is complete all the same.
+TEST(Text2gridProgramTest, FailedStandardOutputFailsTheRun) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::string values = ::testing::TempDir() + "/text2grid_full_values.txt";
+  std::ofstream(values) << "1\n2\n";
+  const RunResult r = run_text2grid("2\n1\n" + values +
+                                        "\nout.grd\n0\n1\n1\n1 2 3 4\nCED\n0 0 0\n"
+                                        "230101/0000\nT\n1\n1\n0\n850\n",
+                                    "", "/dev/full");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "text2grid: standard output could not be written: No space left on device\n");
+  EXPECT_EQ(r.files_created, 1) << "the grid file";
+  std::filesystem::remove(values);
 }
 
 }  // namespace

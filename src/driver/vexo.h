@@ -16,6 +16,14 @@ int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1
 
 namespace driver {
 
+struct RunPar;
+struct RunOptions;
+
+// The conversion routine on the run-parameter record: the dialogue's second
+// stage, the checks of its answers, then the conversion. vexo_main and the
+// text2grid main program both run it. Returns the run's exit status.
+int run_conversion(RunPar& runpar, const RunOptions& options);
+
 // The folder of the message files for a process whose MORERR is not set:
 // `installed` when it holds DM.ERR, else `built` (the source tree's copy).
 std::string message_directory(std::string_view installed, std::string_view built);

@@ -2,22 +2,14 @@
 // stage (driver/convert.cpp).
 #include "driver/vexo.h"
 
-#include <algorithm>
+#include <vector>
 
+#include "driver/answer_checks.h"
 #include "driver/convert.h"
 #include "driver/dialogue.h"
+#include "driver/options.h"
 #include "platform/platform.h"
-
-namespace {
-
-// `text` cut or blank-padded to `width` characters.
-std::string field(std::string_view text, int width) {
-  std::string out(static_cast<std::size_t>(width), ' ');
-  std::copy_n(text.begin(), std::min(text.size(), out.size()), out.begin());
-  return out;
-}
-
-}  // namespace
+#include "strings/field.h"
 
 int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
               int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
@@ -25,8 +17,8 @@ int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1
   driver::RunPar runpar;
   runpar.NX = NX;
   runpar.NY = NY;
-  runpar.infile = field(infile, driver::kFileNameWidth);
-  runpar.outfile1 = field(outfile1, driver::kFileNameWidth);
+  strings::copy_field(infile, runpar.infile);
+  strings::copy_field(outfile1, runpar.outfile1);
   runpar.nskip = nskip;
   runpar.ntimes = ntimes;
   runpar.nvar = nvar;
@@ -34,17 +26,28 @@ int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1
   runpar.lon1 = lon1;
   runpar.lat2 = lat2;
   runpar.lon2 = lon2;
-  runpar.PROJ = field(PROJ, driver::kProjWidth);
+  strings::copy_field(PROJ, runpar.PROJ);
   runpar.angl1 = angl1;
   runpar.angl2 = angl2;
   runpar.angl3 = angl3;
+  // The names as given, so that a name longer than its field is refused.
+  runpar.sources.infile.text = infile;
+  runpar.sources.outfile1.text = outfile1;
 
   driver::DialogueStop stop;
-  if (!driver::ask_variables(runpar, stop)) return driver::report_stop(stop);
-  return driver::convert(runpar);
+  if (!driver::check_run_parameters(runpar, stop)) return driver::report_stop(stop);
+  return driver::run_conversion(runpar, driver::RunOptions{});
 }
 
 namespace driver {
+
+int run_conversion(RunPar& runpar, const RunOptions& options) {
+  DialogueStop stop;
+  if (!ask_variables(runpar, stop)) return report_stop(stop);
+  std::vector<std::string> grid_times;
+  if (!check_variables(runpar, grid_times, stop)) return report_stop(stop);
+  return convert(runpar, grid_times, options);
+}
 
 std::string message_directory(std::string_view installed, std::string_view built) {
   if (platform::file_exists(std::string(installed) + "/DM.ERR")) return std::string(installed);

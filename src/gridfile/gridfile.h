@@ -25,6 +25,12 @@ struct Error {
   std::string text;
 };
 
+// Codes of the failures this interface finds itself, before any library
+// routine runs (the library's own codes lie between -100 and 0, or are
+// positive operating-system statuses of the file services).
+inline constexpr int kBadArgument = -101;  // a value the library would cut, misread or refuse late
+inline constexpr int kClosed = -102;       // the GridFile was closed or moved from
+
 // A value or an Error.
 template <class T>
 class [[nodiscard]] Result {
@@ -128,7 +134,8 @@ struct GridInfo {
   Packing packing;       // as stored (decimal packing is stored as GRIB)
   float reference = 0;   // packed grids: reference value
   float step = 0;        // packed grids: value of one packing step
-  std::size_t words = 0; // size of the data record in 4-byte words
+  float difmin = 0;      // difference packing: the smallest difference
+  std::size_t words = 0; // size of the data record in 4-byte words, its length word included
 };
 
 struct Grid {

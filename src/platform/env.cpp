@@ -16,6 +16,10 @@ void set_env_default(std::string_view name, std::string_view value) {
   ::setenv(std::string(name).c_str(), std::string(value).c_str(), 0);
 }
 
+void set_env(std::string_view name, std::string_view value) {
+  ::setenv(std::string(name).c_str(), std::string(value).c_str(), 1);
+}
+
 void exit_process(int status) {
   flush_stdout();
   std::exit(status);

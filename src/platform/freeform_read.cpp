@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -173,8 +174,14 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text) {
       ++k;
       i = skip_separators(line, i);
     }
+    u->more_items = i < line.size();
   }
   return kOk;
+}
+
+bool more_items_on_line(int lun) {
+  const detail::Unit* u = detail::find_unit(lun);
+  return u != nullptr && u->more_items;
 }
 
 namespace {
@@ -188,12 +195,19 @@ void find_whole_lines(detail::Unit& u) {
       lf == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(lf) - base) + 1;
 }
 
+// Whether p, within a whole line, is at the line's end (its LF, or a CR right
+// before it).
+bool at_line_end(const char* p) {
+  return *p == '\n' || (*p == '\r' && p[1] == '\n');
+}
+
 // Free-form reads of one real each from the whole lines in the buffer, each in
 // one pass from the start of its line to its LF: empty lines are passed over,
 // the first item is converted and the rest of its line skipped. Stops when the
-// values are full or at a line the general reader must take (none whole in the
-// buffer, an item scan_real does not convert, a CR not at the line's end);
-// that line is not consumed. Returns the number of values stored.
+// values are full, after a value whose line holds further items, or at a line
+// the general reader must take (none whole in the buffer, an item scan_real
+// does not convert, a CR not at the line's end), which is not consumed.
+// Returns the number of values stored.
 std::size_t take_reals(detail::Unit& u, std::span<float> values) {
   if (u.pos >= u.lines_end) {
     find_whole_lines(u);
@@ -205,12 +219,13 @@ std::size_t take_reals(detail::Unit& u, std::span<float> values) {
   const char* last_line = nullptr;
   int nlines = 0;
   std::size_t count = 0;
-  while (count < values.size() && line != lines_end) {
+  bool more_items = false;
+  while (count < values.size() && line != lines_end && !more_items) {
     // Every line here ends with an LF before lines_end, which stops each scan.
     const char* p = line;
     while (is_item_separator(*p)) ++p;
     const char* next;
-    if (*p == '\n' || (*p == '\r' && p[1] == '\n')) {  // no item on this line
+    if (at_line_end(p)) {  // no item on this line
       next = p + (*p == '\n' ? 1 : 2);
     } else {
       float v = 0.0f;
@@ -221,6 +236,8 @@ std::size_t take_reals(detail::Unit& u, std::span<float> values) {
       } else if (*stop == '\r' && stop[1] == '\n') {
         next = stop + 2;
       } else if (is_item_separator(*stop)) {  // the rest of the line is discarded
+        while (is_item_separator(*stop)) ++stop;
+        more_items = !at_line_end(stop);
         const auto* lf = static_cast<const char*>(
             std::memchr(stop, '\n', static_cast<std::size_t>(lines_end - stop)));
         next = lf + 1;
@@ -238,6 +255,7 @@ std::size_t take_reals(detail::Unit& u, std::span<float> values) {
     u.pos = static_cast<std::size_t>(line - base);
     u.line_no += nlines;
   }
+  if (count > 0) u.more_items = more_items;
   return count;
 }
 
@@ -252,7 +270,9 @@ int read_real_general(detail::Unit& u, float& value, std::string* bad_text) {
       continue;
     }
     const std::string_view tok = bare_token(line, i);
-    return parse_real(tok, value) ? kOk : bad_item(tok, bad_text);
+    if (!parse_real(tok, value)) return bad_item(tok, bad_text);
+    u.more_items = skip_separators(line, i) < line.size();
+    return kOk;
   }
 }
 
@@ -264,9 +284,10 @@ int read_reals(int lun, std::span<float> values, std::size_t& count, std::string
   if (const int status = detail::text_unit(lun, u)) return status;
   while (count < values.size()) {
     count += take_reals(*u, values.subspan(count));
-    if (count == values.size()) break;
+    if (count == values.size() || (count > 0 && u->more_items)) break;
     if (const int status = read_real_general(*u, values[count], bad_text)) return status;
     ++count;
+    if (u->more_items || !std::isfinite(values[count - 1])) break;  // worth a look
   }
   return kOk;
 }

@@ -13,6 +13,7 @@
 #include <random>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -207,9 +208,11 @@ TEST_F(FreeformReadTest, ValuesFromATextFileUnit) {
   EXPECT_EQ(platform::read_real(platform::kStdoutUnit, v), platform::kWrongAccess);
 }
 
-// read_reals is n reads of one real: the same values, statuses, bad texts and
-// line numbers as read_real, whatever the chunks and whatever mix of lines
-// the one-pass path takes and the general reader takes.
+// read_reals is n reads of one real: the same values, statuses, bad texts,
+// line numbers and further-items flags as read_real, whatever the chunks and
+// whatever mix of lines the one-pass path takes and the general reader takes;
+// it returns early after a value with further items or not finite, and only
+// then.
 TEST_F(FreeformReadTest, ReadRealsIsOneReadPerValue) {
   const std::vector<std::string> lines = {
       "1.5",    "",      "  2.5 , 9", "\t\r", "3e1\r", "-0",      "Inf",   "4,", "  ,7",
@@ -225,6 +228,7 @@ TEST_F(FreeformReadTest, ReadRealsIsOneReadPerValue) {
     std::uint32_t bits;
     std::string bad;
     int line;
+    bool more;
   };
   std::vector<Step> one_by_one;
   platform::testing::set_stdin(input);
@@ -232,8 +236,8 @@ TEST_F(FreeformReadTest, ReadRealsIsOneReadPerValue) {
     float v = -1.0f;
     std::string bad;
     const int status = platform::read_real(kIn, v, &bad);
-    one_by_one.push_back(
-        {status, std::bit_cast<std::uint32_t>(v), bad, platform::line_number(kIn)});
+    one_by_one.push_back({status, std::bit_cast<std::uint32_t>(v), bad, platform::line_number(kIn),
+                          platform::more_items_on_line(kIn)});
     if (status == platform::kEndOfFile) break;
   }
 
@@ -248,12 +252,16 @@ TEST_F(FreeformReadTest, ReadRealsIsOneReadPerValue) {
     for (std::size_t i = 0; i < count; ++i, ++k) {
       ASSERT_EQ(one_by_one[k].status, platform::kOk) << k;
       ASSERT_EQ(std::bit_cast<std::uint32_t>(values[i]), one_by_one[k].bits) << k;
+      const bool worth_a_look = one_by_one[k].more || !std::isfinite(values[i]);
+      if (i + 1 < count) {
+        ASSERT_FALSE(worth_a_look) << k;
+      } else if (status == platform::kOk) {
+        ASSERT_TRUE(worth_a_look || count == values.size()) << k;
+        EXPECT_EQ(platform::more_items_on_line(kIn), one_by_one[k].more) << k;
+        EXPECT_EQ(platform::line_number(kIn), one_by_one[k].line) << k;
+      }
     }
-    if (status == platform::kOk) {
-      ASSERT_EQ(count, values.size());
-      EXPECT_EQ(platform::line_number(kIn), one_by_one[k - 1].line) << k;
-      continue;
-    }
+    if (status == platform::kOk) continue;
     ASSERT_EQ(status, one_by_one[k].status) << k;
     EXPECT_EQ(platform::line_number(kIn), one_by_one[k].line) << k;
     if (status == platform::kBadItem) {
@@ -317,6 +325,30 @@ TEST_F(FreeformReadTest, ValuesAcrossBufferRefills) {
   EXPECT_EQ(platform::read_real(kLun, last), platform::kEndOfFile);
   platform::close_unit(kLun);
   std::remove(path.c_str());
+}
+
+// Whether the line a value came from held more items: the warning of the
+// converter about dropped values rests on it.
+TEST_F(FreeformReadTest, MoreItemsOnTheLineOfTheLastRead) {
+  platform::testing::set_stdin("1 99\n2\n1,5\n3  \t,\n-4e1 x\n7\n\n8 9\n");
+  float v = 0.0f;
+  const std::vector<std::pair<float, bool>> expected = {
+      {1.0f, true}, {2.0f, false}, {1.0f, true}, {3.0f, false}, {-40.0f, true}, {7.0f, false}};
+  for (const auto& [value, more] : expected) {
+    ASSERT_EQ(platform::read_real(kIn, v), platform::kOk);
+    EXPECT_EQ(v, value);
+    EXPECT_EQ(platform::more_items_on_line(kIn), more) << value;
+  }
+  int a = 0;
+  const std::array one{ReadItem::integer(a)};
+  ASSERT_EQ(platform::read_list(kIn, one), platform::kOk);
+  EXPECT_EQ(a, 8);
+  EXPECT_TRUE(platform::more_items_on_line(kIn));
+  platform::testing::set_stdin("4 5\n");
+  int b = 0;
+  const std::array two{ReadItem::integer(a), ReadItem::integer(b)};
+  ASSERT_EQ(platform::read_list(kIn, two), platform::kOk);
+  EXPECT_FALSE(platform::more_items_on_line(kIn));
 }
 
 }  // namespace

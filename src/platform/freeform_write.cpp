@@ -82,13 +82,18 @@ void append_real(std::string& out, float x) {
   pad_left(out, field, 16);
 }
 
+int first_stdout_error = 0;
+bool stdout_discarded = false;
+
 // Writes all of `data` to fd, retrying after interrupts and partial writes.
+// The first failure on standard output is kept for stdout_error().
 void write_all(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return;  // nowhere left to report a failing standard stream
+      if (fd == STDOUT_FILENO && first_stdout_error == 0) first_stdout_error = errno;
+      return;
     }
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -100,6 +105,7 @@ void write_all(int fd, const char* data, std::size_t size) {
 namespace detail {
 
 void emit_line(int fd, std::string_view line) {
+  if (fd == STDOUT_FILENO && stdout_discarded) return;
   HookState& h = hooks();
   std::string* capture =
       fd == STDOUT_FILENO ? (h.capture_out ? &h.out : nullptr) : (h.capture_err ? &h.err : nullptr);
@@ -150,6 +156,14 @@ void write_line(std::string_view text) {
 
 void write_error_line(std::string_view text) {
   detail::emit_line(STDERR_FILENO, text);
+}
+
+int stdout_error() {
+  return first_stdout_error;
+}
+
+void discard_stdout(bool on) {
+  stdout_discarded = on;
 }
 
 // Standard output is written unbuffered, a line at a time; nothing waits here.

@@ -60,7 +60,8 @@ int file_size(int lun, std::int64_t& bytes);
 
 // ---------------------------------------------------------------------------
 // Sequential text units (status "OLD", formatted). Lines end at LF; a CR
-// before the LF is dropped; a last line without LF still counts.
+// before the LF is dropped; a last line without LF still counts. A UTF-8
+// byte-order mark at the start of a file (or of standard input) is skipped.
 
 int open_sequential(int lun, std::string_view path);
 
@@ -109,12 +110,20 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text = 
 // call, the same rules as read_list with one kReal item.
 int read_real(int lun, float& value, std::string* bad_text = nullptr);
 
-// values.size() free-form reads of a single real, one after the other: the
-// same as that many read_real calls, without their per-call overhead. `count`
-// is the number of values stored; on a failure it is the index of the read
-// that failed, whose status is returned.
+// Free-form reads of a single real, one after the other, into values[0],
+// values[1], ...: the same as that many read_real calls, without their
+// per-call overhead. `count` is the number of values stored. Returns early,
+// with kOk, after a value worth a look (further items on its line, see
+// more_items_on_line, or a value that is not finite), so that every value but
+// the last one stored is finite and alone on its line. On a failure `count`
+// is the index of the read that failed, whose status is returned.
 int read_reals(int lun, std::span<float> values, std::size_t& count,
                std::string* bad_text = nullptr);
+
+// Whether the line that the last successful free-form read on `lun` ended on
+// held further items, which the read discarded (for example "1 99" or the
+// decimal comma of "1,5" read as one real).
+bool more_items_on_line(int lun);
 
 // ---------------------------------------------------------------------------
 // Any unit
@@ -151,6 +160,11 @@ std::string format_list(std::span<const OutItem> items);
 void write_line(std::string_view text);
 // One line on standard error (operator diagnostics outside the dialogue).
 void write_error_line(std::string_view text);
+// The error number of the first write to standard output that failed (a full
+// disk behind a redirect, /dev/full), or 0 while every write has succeeded.
+int stdout_error();
+// While on, lines for standard output are dropped unwritten.
+void discard_stdout(bool on);
 // Push buffered standard output to the operating system.
 void flush_stdout();
 
@@ -160,6 +174,8 @@ void flush_stdout();
 std::optional<std::string> get_env(std::string_view name);
 // Set `name` for this process only when it is not set yet.
 void set_env_default(std::string_view name, std::string_view value);
+// Set `name` for this process (and the processes it starts), replacing any value.
+void set_env(std::string_view name, std::string_view value);
 [[noreturn]] void exit_process(int status);
 // Process set-up: a write beyond the file size limit (ulimit -f) then fails
 // with EFBIG like any other refused write, instead of killing the process

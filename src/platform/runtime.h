@@ -38,7 +38,9 @@ struct Unit {
   std::size_t end = 0;
   std::size_t last_start = kNoLine;
   std::size_t lines_end = 0;
-  bool at_eof = false;  // the descriptor has delivered its last byte
+  bool at_eof = false;      // the descriptor has delivered its last byte
+  bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
+  bool more_items = false;  // the last free-form read left items on its line
   int line_no = 0;
 
   void reset_text() {
@@ -47,6 +49,8 @@ struct Unit {
     last_start = kNoLine;
     lines_end = 0;
     at_eof = false;
+    bom_pending = true;
+    more_items = false;
     line_no = 0;
   }
 };
@@ -60,6 +64,10 @@ inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 // Next line of a sequential unit (or standard input), without its line end.
 // The view stays valid until the next call on the same unit.
 int next_line(Unit& u, std::string_view& line);
+
+// Steps over a UTF-8 byte-order mark at the very start of the text, once the
+// first three bytes (or all there are) are in the buffer.
+void skip_byte_order_mark(Unit& u);
 
 // Resolves a unit for line or free-form reading: kNotOpen or kWrongAccess on failure.
 int text_unit(int lun, Unit*& u);

@@ -38,6 +38,7 @@ int refill(Unit& u) {
     }
     if (n == 0) u.at_eof = true;
     u.end += static_cast<std::size_t>(n);
+    if (u.bom_pending) skip_byte_order_mark(u);
     return kOk;
   }
 }
@@ -48,6 +49,23 @@ std::string_view without_cr(const char* p, std::size_t len) {
 }
 
 }  // namespace
+
+void skip_byte_order_mark(Unit& u) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  const std::size_t avail = u.end - u.pos;
+  if (u.line_no > 0 || u.pos > 0) {
+    u.bom_pending = false;  // past the start: nothing to skip
+    return;
+  }
+  if (avail < kBom.size() && !u.at_eof) {
+    // Too few bytes to tell; decide after the next read, unless a line end
+    // shows that the text does not start with a mark.
+    if (std::memchr(u.buf.data(), '\n', avail) != nullptr) u.bom_pending = false;
+    return;
+  }
+  u.bom_pending = false;
+  if (std::string_view(u.buf.data(), avail).starts_with(kBom)) u.pos = kBom.size();
+}
 
 int next_line(Unit& u, std::string_view& line) {
   for (;;) {

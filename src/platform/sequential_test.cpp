@@ -2,6 +2,7 @@
 // cross or exceed the reader's buffer.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -132,6 +133,38 @@ TEST_F(SequentialTest, OpenErrorsAndStandardInput) {
   EXPECT_TRUE(platform::is_open(platform::kStdinUnit));
   EXPECT_EQ(platform::close_unit(platform::kStdinUnit), platform::kOk);
   EXPECT_TRUE(platform::is_open(platform::kStdinUnit));
+}
+
+// A UTF-8 byte-order mark is skipped at the start of a file or of standard
+// input, and only there.
+TEST_F(SequentialTest, ByteOrderMarkAtTheStartIsSkipped) {
+  write_file(
+      "\xEF\xBB\xBF"
+      "1.5\n\xEF\xBB\xBF"
+      "2\n");
+  ASSERT_EQ(platform::open_sequential(kLun, path_), platform::kOk);
+  EXPECT_EQ(all_lines(kLun), (std::vector<std::string>{"1.5",
+                                                       "\xEF\xBB\xBF"
+                                                       "2"}));
+  platform::close_unit(kLun);
+
+  write_file("\xEF\xBB\xBF");
+  ASSERT_EQ(platform::open_sequential(kLun, path_), platform::kOk);
+  EXPECT_EQ(all_lines(kLun), std::vector<std::string>{});
+  platform::close_unit(kLun);
+
+  write_file("\xEF\xBB");  // not a whole mark: kept
+  ASSERT_EQ(platform::open_sequential(kLun, path_), platform::kOk);
+  EXPECT_EQ(all_lines(kLun), std::vector<std::string>{"\xEF\xBB"});
+
+  platform::testing::set_stdin(
+      "\xEF\xBB\xBF"
+      "3\n4\n");
+  int n = 0;
+  const std::array item{platform::ReadItem::integer(n)};
+  ASSERT_EQ(platform::read_list(platform::kStdinUnit, item), platform::kOk);
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(platform::line_number(platform::kStdinUnit), 1);
 }
 
 }  // namespace

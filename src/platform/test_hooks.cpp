@@ -39,6 +39,7 @@ void set_stdin(std::string text) {
   u.end = u.buf.size();
   u.at_eof = true;  // everything there is to read is in the buffer
   u.fd = -1;
+  detail::skip_byte_order_mark(u);
 }
 
 void reset_stdin() {

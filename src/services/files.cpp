@@ -56,10 +56,9 @@ int check_transfer(int irec, int nword, std::size_t capacity) {
 
 }  // namespace
 
-void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
-  fl_glun(lun, iret);
-  if (iret != 0) return;
+namespace services {
 
+std::string creation_name(std::string_view filnam) {
   int ier = 0;
   NameField given{};
   if (filnam.starts_with('^')) {
@@ -69,10 +68,20 @@ void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
   }
   NameField path{};
   ss_envr(strings::as_view(given), path, ier);  // used whether or not it expanded
+  return std::string(name_of(path));
+}
 
+}  // namespace services
+
+void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  fl_glun(lun, iret);
+  if (iret != 0) return;
+
+  int ier = 0;
+  const std::string path = services::creation_name(filnam);
   int status = EINVAL;  // a record length that is not a positive byte count
   if (lrecl >= 1 && lrecl <= INT_MAX / 4) {
-    status = platform::open_direct(lun, name_of(path), /*create_new=*/true, 4 * lrecl);
+    status = platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
   }
   iret = code_of(status);
   if (iret != 0) {

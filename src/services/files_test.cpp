@@ -104,6 +104,13 @@ TEST_F(FileServicesTest, CreateLowersNameUnlessLiteral) {
   ASSERT_EQ(iret, 0);
   EXPECT_EQ(lun, 12);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "Mixed.Case"));
+
+  // The name messages show is the one the file was created under.
+  EXPECT_EQ(services::creation_name("$T2G_TESTDIR/NewGrid.DAT   "),
+            dir_ / "newgrid.dat");
+  EXPECT_EQ(services::creation_name("^" + (dir_ / "Mixed.Case") + "  "),
+            dir_ / "Mixed.Case");
+  EXPECT_EQ(services::creation_name("Runs/T.GRD"), "runs/t.grd");
 }
 
 TEST_F(FileServicesTest, CreateRefusesExistingFileAndKeepsPool) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <span>
+#include <string>
 #include <string_view>
 
 // Return codes of the file services (besides the I/O statuses they pass on).
@@ -61,6 +62,10 @@ extern UnitPool lunpool;
 
 // Start condition of the unit pool (all ten units free); called by in_bdta.
 void reset_units();
+
+// The name under which fl_dcre creates filnam: lowered unless it starts with
+// "^" (which is dropped), a leading symbol expanded, trailing blanks removed.
+std::string creation_name(std::string_view filnam);
 }  // namespace services
 
 // --- Reopening existing files --------------------------------------------------

@@ -9,9 +9,11 @@
 
 #include <array>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 #include "services/fl.h"
+#include "services/message_sink.h"
 #include "strings/field.h"
 #include "strings/st.h"
 
@@ -81,7 +83,17 @@ void substitute(MessageField& msg, std::string_view msgstr) {
   }
 }
 
+// The caller's message sink; empty while messages go to standard output.
+services::MessageSink& sink_slot() {
+  static services::MessageSink sink;
+  return sink;
+}
+
 }  // namespace
+
+void services::set_message_sink(MessageSink sink) {
+  sink_slot() = std::move(sink);
+}
 
 void er_mmsg(std::string_view msggrp, int msgnum, std::string_view msgstr, std::span<char> outmsg,
              int& iret) {
@@ -141,7 +153,12 @@ void er_wmsg(std::string_view msggrp, int msgnum, std::string_view msgstr, int& 
   if (msgnum == 0) return;
   MessageField msg{};
   er_mmsg(msggrp, msgnum, msgstr, msg, iret);
+  const std::string_view text = strings::trim_right(strings::as_view(msg));
+  if (const services::MessageSink& sink = sink_slot()) {
+    sink(text);
+    return;
+  }
   std::string line = " ";
-  line += strings::trim_right(strings::as_view(msg));
+  line += text;
   platform::write_line(line);
 }

@@ -10,10 +10,12 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/platform_test.h"
 #include "services/fl.h"
+#include "services/message_sink.h"
 #include "services/test_env.h"
 
 namespace {
@@ -67,6 +69,21 @@ TEST_F(MessageTest, WorkedExampleWithAndWithoutFile) {
   // A blank context with no message leaves the prefix without its last blank.
   EXPECT_EQ(written("DM", -17, "    ", iret), " [DM -17]\n");
   EXPECT_EQ(iret, 3);
+}
+
+TEST_F(MessageTest, SinkTakesTheMessagesInsteadOfStandardOutput) {
+  write_file(msg_dir_ / "DM.ERR", "-16 ! Error in part !AS.\n");
+  std::vector<std::string> got;
+  services::set_message_sink([&](std::string_view m) { got.emplace_back(m); });
+  int iret = 99;
+  EXPECT_EQ(written("DM", -16, "GRID", iret), "");  // nothing on standard output
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(written("DM", 0, "GRID", iret), "");  // number 0 reaches nobody
+  EXPECT_EQ(written("DM", -17, "GRID", iret), "");
+  EXPECT_EQ(got, (std::vector<std::string>{"[DM -16]  Error in part GRID.", "[DM -17] GRID"}));
+  services::set_message_sink({});  // back to standard output
+  EXPECT_EQ(written("DM", -16, "GRID", iret), " [DM -16]  Error in part GRID.\n");
+  EXPECT_EQ(got.size(), 2u);
 }
 
 TEST_F(MessageTest, NumberZeroAndBlankGroup) {

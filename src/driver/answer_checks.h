@@ -1,0 +1,37 @@
+// Checks of the dialogue's answers before anything is opened or created.
+// Answers that would give a wrong file (an unreadable time, a cut file name,
+// an empty grid) are refused; answers the file format can hold but that are
+// likely mistakes are kept and get one warning line on standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/dialogue.h"
+#include "driver/options.h"
+
+namespace driver {
+
+// Stage 1. Refused: NX or NY below 1, a file name longer than its 70
+// characters. Warned: a latitude outside -90..90, an unknown projection name.
+bool check_run_parameters(const RunPar& runpar, DialogueStop& stop);
+
+// Stage 2. Refused: a time that does not convert. Warned: a vertical
+// coordinate code outside 0-4, a parameter name longer than 12 characters or
+// empty. `grid_times` receives the 20-character time text stored for each time.
+bool check_variables(const RunPar& runpar, std::vector<std::string>& grid_times,
+                     DialogueStop& stop);
+
+// Whether a grid of NX x NY values packed as --pack asks fits the DM engine's
+// packed-grid record (its work area of 97000 words); false, with `problem`
+// saying what fits, when it cannot. Decimal packing chooses its bit count
+// from the values, so it is tried grid by grid instead.
+bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem);
+
+// The 20-character grid time text stored for a time answer (the whole line as
+// typed): a blank answer is no time; a four-digit year is stored as its last
+// two digits. False, with `problem` saying why, when the answer is no grid time.
+bool stored_time(std::string_view answer, std::string& text, std::string& problem);
+
+}  // namespace driver

@@ -1,0 +1,140 @@
+// text2grid's command line.
+#include "driver/options.h"
+
+#include <charconv>
+#include <string>
+
+// The build passes the project's version; a bare compile (the fuzzers) says so.
+#ifndef T2G_VERSION
+#define T2G_VERSION "(version not set by the build)"
+#endif
+
+namespace driver {
+namespace {
+
+constexpr std::string_view kPackOption = "--pack";
+
+bool parse_int(std::string_view text, int& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  return first != last && ec == std::errc{} && ptr == last;
+}
+
+}  // namespace
+
+int Packing::ipktyp() const {
+  switch (kind) {
+    case Kind::kGrib:
+      return 1;
+    case Kind::kDifference:
+      return 3;
+    case Kind::kDecimal:
+      return 4;
+    case Kind::kNone:
+      break;
+  }
+  return 0;
+}
+
+std::string Packing::text() const {
+  switch (kind) {
+    case Kind::kGrib:
+      return "grib:" + std::to_string(value);
+    case Kind::kDifference:
+      return "diff:" + std::to_string(value);
+    case Kind::kDecimal:
+      return "dec:" + std::to_string(value);
+    case Kind::kNone:
+      break;
+  }
+  return "none";
+}
+
+bool parse_packing(std::string_view spec, Packing& packing, std::string& error) {
+  const std::size_t colon = spec.find(':');
+  const std::string_view kind = spec.substr(0, colon);
+  const std::string_view number =
+      colon == std::string_view::npos ? std::string_view() : spec.substr(colon + 1);
+  Packing p;
+  int lo = kMinPackBits;
+  int hi = kMaxPackBits;
+  std::string what = "BITS";
+  if (kind == "grib") {
+    p.kind = Packing::Kind::kGrib;
+  } else if (kind == "diff") {
+    p.kind = Packing::Kind::kDifference;
+  } else if (kind == "dec") {
+    p.kind = Packing::Kind::kDecimal;
+    lo = kMinDecimalDigits;
+    hi = kMaxDecimalDigits;
+    what = "DIGITS";
+  } else {
+    error = "--pack \"" + std::string(spec) + "\": use grib:BITS, diff:BITS or dec:DIGITS";
+    return false;
+  }
+  if (!parse_int(number, p.value) || p.value < lo || p.value > hi) {
+    error = "--pack \"" + std::string(spec) + "\": " + what + " must be a whole number from " +
+            std::to_string(lo) + " to " + std::to_string(hi);
+    return false;
+  }
+  packing = p;
+  return true;
+}
+
+CommandLine parse_command_line(std::span<const std::string> args) {
+  CommandLine cl;
+  for (std::size_t k = 1; k < args.size() && cl.error.empty(); ++k) {
+    const std::string_view arg = args[k];
+    if (arg == "--help" || arg == "-h") {
+      cl.help = true;
+    } else if (arg == "--version") {
+      cl.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+      cl.options.quiet = true;
+    } else if (arg == "--durable") {
+      cl.options.durable = true;
+    } else if (arg == kPackOption) {
+      if (k + 1 == args.size()) {
+        cl.error = "--pack needs a value: grib:BITS, diff:BITS or dec:DIGITS";
+      } else {
+        parse_packing(args[++k], cl.options.packing, cl.error);
+      }
+    } else if (arg.starts_with(std::string(kPackOption) + "=")) {
+      parse_packing(arg.substr(kPackOption.size() + 1), cl.options.packing, cl.error);
+    } else if (arg.starts_with("-")) {
+      cl.error = "unknown option \"" + std::string(arg) + "\"";
+    } else {
+      cl.error = "unexpected argument \"" + std::string(arg) +
+                 "\": the run parameters are answered on standard input";
+    }
+  }
+  return cl;
+}
+
+std::string usage_text() {
+  return "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--quiet] [--durable] "
+         "< answers\n"
+         "Converts gridded values from a text file into a new grid file. The run parameters\n"
+         "(grid size, files, times, variables, levels) are asked for and read on standard\n"
+         "input, one answer per line.\n"
+         "\n"
+         "  --pack grib:BITS    store every grid packed GRIB style, BITS (2-31) bits per value\n"
+         "  --pack diff:BITS    store every grid as packed differences, BITS (2-31) bits each\n"
+         "  --pack dec:DIGITS   store every grid packed to DIGITS (-10 to 10) decimal places\n"
+         "  --quiet             no dialogue echo or progress lines on standard output\n"
+         "  --durable           sync each grid to the medium before its progress line\n"
+         "                      (sets T2G_DURABLE=1 for the run)\n"
+         "  --help              this text\n"
+         "  --version           the program's version\n"
+         "\n"
+         "Exit status: 0 every grid written; 1 the grid file or a grid not written;\n"
+         "2 a bad command line, answer or input file.";
+}
+
+std::string version_text() {
+  return "text2grid " T2G_VERSION;
+}
+
+}  // namespace driver

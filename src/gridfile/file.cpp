@@ -1,0 +1,340 @@
+// GridFile: one grid file opened through gd_cref or gd_open, written with
+// gd_wpgd, read with gd_gidn, gd_gpck and gd_rgrd, closed with gd_clos. The
+// same inputs reach the routines as text2grid gives them, so the bytes on
+// disk are the same.
+#include "gridfile/gridfile.h"
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+#include "dm/dm.h"
+#include "grid/gd.h"
+#include "grid/gd_codes.h"
+#include "gridfile/internal.h"
+#include "strings/field.h"
+#include "strings/st.h"
+#include "time/tg.h"
+
+namespace gridfile {
+namespace {
+
+using detail::argument_error;
+using detail::library_error;
+
+constexpr int kIdentifierWords = 10;
+constexpr std::array<int, kIdentifierWords> kAllColumnKeys = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+constexpr int kMaxGrids = 9999;  // one row: rows + columns at most 10000
+// The grid header text2grid writes: its own length, then a zero word.
+constexpr int kGridHeaderWords = 2;
+constexpr std::array<int, kGridHeaderWords> kGridHeader = {kGridHeaderWords, 0};
+constexpr std::size_t kHeaderBufWords = 128;
+
+using TimeField = std::array<char, detail::kTimeChars>;
+using ParamField = std::array<char, detail::kParamChars>;
+
+std::string trimmed(std::span<const char> field) {
+  return std::string(strings::trim_right(strings::as_view(field)));
+}
+
+// The identifier's fields as the grid routines take them; an Error for a
+// value they would cut or misread.
+struct IdFields {
+  TimeField t1{}, t2{};
+  std::array<std::string_view, 2> timpair;
+  std::array<int, 2> levpair{};
+  ParamField param{};
+};
+
+Status fill_time(std::string_view path, std::string_view which, const std::string& text,
+                 TimeField& field) {
+  if (text.size() > detail::kTimeChars) {
+    return argument_error(path, std::string(which) + " '" + text + "' is longer than " +
+                                    std::to_string(detail::kTimeChars) + " characters");
+  }
+  strings::copy_field(text, field);
+  if (strings::trim_right(text).empty()) return {};
+  std::array<int, 3> intdtf{};
+  int iret = 0;
+  tg_ctoi(strings::as_view(field), intdtf, iret);
+  if (iret != 0) {
+    return argument_error(path, std::string(which) + " '" + text +
+                                    "' is not a grid time (yymmdd/hhmm, optionally F, A, G, "
+                                    "I or V and the forecast hours)");
+  }
+  return {};
+}
+
+Status fill_id(std::string_view path, const GridId& id, IdFields& f) {
+  if (Status s = fill_time(path, "time 1", id.time1, f.t1); !s) return s;
+  if (Status s = fill_time(path, "time 2", id.time2, f.t2); !s) return s;
+  if (id.param.size() > detail::kParamChars) {
+    return argument_error(path, "parameter name '" + id.param + "' is longer than " +
+                                    std::to_string(detail::kParamChars) + " characters");
+  }
+  f.timpair = {strings::as_view(f.t1), strings::as_view(f.t2)};
+  f.levpair = {id.level1, id.level2};
+  strings::copy_field(id.param, f.param);
+  return {};
+}
+
+PackingType stored_type(int ipktyp) {
+  switch (ipktyp) {
+    case 1:
+      return PackingType::kGrib;
+    case 3:
+      return PackingType::kDiff;
+    default:
+      return PackingType::kNone;
+  }
+}
+
+// Packs the grid as the data writer will, so that a packing that cannot be
+// done is refused before the grid routine claims a column for the grid (a
+// failure after that would leave a column header without data).
+Status trial_pack(std::string_view path, std::span<const float> values, int nx, int ny,
+                  const Packing& packing) {
+  int ier = 0;
+  dm_sgpk(nx, ny, static_cast<int>(packing.type), packing.bits, false, 0.0f, 0.0f, 0.0f, ier);
+  std::vector<int> work(dm::kPackedGridWords);
+  int kword = 0, ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
+  float ref = 0, scale = 0, difmin = 0;
+  dm_pkgd(values, work, kword, ipktyp, nbits, misflg, kxky, kx, ref, scale, difmin, ier);
+  if (ier != 0) return library_error("DM", ier, path);
+  return {};
+}
+
+}  // namespace
+
+struct GridFile::State {
+  std::string path;
+  Navigation nav;
+  Mode mode = Mode::kUpdate;
+  int gfnum = 0;  // 0 once closed
+};
+
+GridFile::GridFile(std::unique_ptr<State> state) : state_(std::move(state)) {}
+GridFile::GridFile(GridFile&& other) noexcept = default;
+GridFile& GridFile::operator=(GridFile&& other) noexcept {
+  if (this != &other) {
+    (void)close();
+    state_ = std::move(other.state_);
+  }
+  return *this;
+}
+GridFile::~GridFile() {
+  (void)close();
+}
+
+Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav, int max_grids) {
+  detail::ensure_started();
+  Result<std::string> name = detail::library_name(path);
+  if (!name) return name.error();
+  if (nav.projection.size() > detail::kProjChars) {
+    return argument_error(path, "projection name '" + nav.projection + "' is longer than " +
+                                    std::to_string(detail::kProjChars) + " characters");
+  }
+  if (max_grids < 1 || max_grids > kMaxGrids) {
+    return argument_error(path, "at most " + std::to_string(kMaxGrids) + " grids, at least 1 (" +
+                                    std::to_string(max_grids) + " asked)");
+  }
+  const std::array<float, detail::kNavWords> navblock = nav.to_block();
+  const std::array<float, detail::kAnlWords> anlblock{};  // as text2grid: 128 zero words
+  int gfnum = 0, iret = 0;
+  detail::MessageCapture capture;
+  gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, anlblock, kGridHeaderWords,
+          max_grids, gfnum, iret);
+  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  auto state = std::make_unique<State>();
+  state->path = path;
+  state->nav = Navigation::from_block(navblock);
+  state->gfnum = gfnum;
+  return GridFile(std::move(state));
+}
+
+Result<GridFile> GridFile::open(const std::string& path, Mode mode) {
+  detail::ensure_started();
+  Result<std::string> name = detail::library_name(path);
+  if (!name) return name.error();
+  int gfnum = 0, iret = 0;
+  detail::MessageCapture capture;
+  gd_open(*name, mode == Mode::kUpdate, gfnum, iret);
+  if (iret == grid::kGdCreateFailed) {
+    // gd_open's -1: the DM file did not open; its DM message says why.
+    Error e = library_error("DM", dm::kDmOpenFailed, path, capture.lines());
+    e.code = iret;
+    return e;
+  }
+  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  std::array<float, detail::kNavWords> navblock{};
+  int nnav = 0;
+  gd_gnav(gfnum, navblock, nnav, iret);
+  auto state = std::make_unique<State>();
+  state->path = path;
+  state->nav = Navigation::from_block(navblock);
+  state->mode = mode;
+  state->gfnum = gfnum;
+  return GridFile(std::move(state));
+}
+
+const std::string& GridFile::path() const {
+  static const std::string none;
+  return state_ ? state_->path : none;
+}
+
+const Navigation& GridFile::navigation() const {
+  static const Navigation none;
+  return state_ ? state_->nav : none;
+}
+
+int GridFile::count() const {
+  if (!state_ || state_->gfnum == 0) return 0;
+  int ngrid = 0, iret = 0;
+  gd_ngrd(state_->gfnum, ngrid, iret);
+  return ngrid;
+}
+
+Result<std::vector<GridInfo>> GridFile::grids() const {
+  std::vector<GridInfo> list;
+  const int n = count();
+  for (int igrid = 1; igrid <= n; ++igrid) {
+    Result<GridInfo> one = info(igrid);
+    if (!one) {
+      if (one.error().code == grid::kGdNoGrid) continue;  // an unused grid number
+      return one.error();
+    }
+    list.push_back(std::move(one).value());
+  }
+  return list;
+}
+
+Result<GridInfo> GridFile::info(int number) const {
+  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  const std::string& path = state_->path;
+  const int gfnum = state_->gfnum;
+  detail::MessageCapture capture;
+  TimeField t1{}, t2{};
+  std::array<int, 2> levpair{};
+  ParamField pname{};
+  GridInfo gi;
+  int iret = 0;
+  gd_gidn(gfnum, number, t1, t2, levpair, gi.id.vcoord, pname, iret);
+  if (iret == grid::kGdNoGrid) return library_error("GD", iret, path);
+  if (iret != 0) {
+    return Error{iret,
+                 path + ": grid " + std::to_string(number) + " has time words without a text form"};
+  }
+  gi.number = number;
+  gi.id.time1 = trimmed(t1);
+  gi.id.time2 = trimmed(t2);
+  gi.id.level1 = levpair[0];
+  gi.id.level2 = levpair[1];
+  gi.id.param = trimmed(pname);
+  int ipktyp = 0, nbits = 0;
+  gd_gpck(gfnum, number, ipktyp, nbits, iret);
+  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  detail::RecordHead head;
+  iret = detail::read_record_head(gfnum, number, head);
+  if (iret != 0) return library_error("DM", iret, path, capture.lines());
+  gi.nx = head.nx;
+  gi.ny = head.ny;
+  gi.packing.type = stored_type(head.ipktyp);
+  gi.packing.bits = head.nbits;
+  gi.reference = head.ref;
+  gi.step = head.scale;
+  gi.difmin = head.difmin;
+  gi.words = head.words;
+  return gi;
+}
+
+Result<Grid> GridFile::read(int number) const {
+  Result<GridInfo> gi = info(number);
+  if (!gi) return gi.error();
+  Grid g;
+  g.info = std::move(gi).value();
+  g.values.resize(static_cast<std::size_t>(g.info.nx) * static_cast<std::size_t>(g.info.ny));
+  std::array<int, kHeaderBufWords> grdhdr{};
+  int kx = 0, ky = 0, iret = 0;
+  detail::MessageCapture capture;
+  gd_rgrd(state_->gfnum, number, g.values, kx, ky, grdhdr, iret);
+  if (iret != 0) return library_error("GD", iret, state_->path, capture.lines());
+  if (kx != g.info.nx || ky != g.info.ny) {
+    return library_error("DM", dm::kDmDamaged, state_->path);
+  }
+  return g;
+}
+
+Result<Grid> GridFile::read(const GridId& id) const {
+  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  IdFields f;
+  if (Status s = fill_id(state_->path, id, f); !s) return s.error();
+  // The identifier's column, found as gd_rdat finds it.
+  ParamField prm{};
+  int ier = 0;
+  st_lcuc(strings::as_view(f.param), prm, ier);
+  std::array<int, kIdentifierWords> ihdarr{};
+  gd_itoh(f.timpair, f.levpair, id.vcoord, strings::as_view(prm), ihdarr, ier);
+  int icol = 0;
+  dm_srch(state_->gfnum, "COL", kIdentifierWords, kAllColumnKeys, ihdarr, icol, ier);
+  if (ier != 0) return library_error("GD", grid::kGdNoGrid, state_->path);
+  return read(icol);
+}
+
+Status GridFile::write(std::span<const float> values, int nx, int ny, const GridId& id,
+                       Packing packing, bool replace) {
+  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  const std::string& path = state_->path;
+  if (nx >= 1 && ny >= 1 &&
+      std::int64_t{nx} * std::int64_t{ny} != static_cast<std::int64_t>(values.size())) {
+    return argument_error(path, std::to_string(values.size()) + " values for a grid of " +
+                                    std::to_string(nx) + " x " + std::to_string(ny));
+  }
+  if (!detail::valid_packing(packing)) {
+    return argument_error(
+        path, "packing " + packing.text() + " (bits 2-31 for grib and diff, -38-38 for dec)");
+  }
+  IdFields f;
+  if (Status s = fill_id(path, id, f); !s) return s;
+  // A file open for reading is left to refuse the write itself (-5).
+  if (packing.type != PackingType::kNone && state_->mode == Mode::kUpdate && nx >= 1 && ny >= 1) {
+    if (Status s = trial_pack(path, values, nx, ny, packing); !s) return s;
+  }
+  detail::MessageCapture capture;
+  int iret = 0;
+  gd_wpgd(state_->gfnum, values, nx, ny, kGridHeader, f.timpair, f.levpair, id.vcoord,
+          strings::as_view(f.param), replace, static_cast<int>(packing.type),
+          packing.type == PackingType::kNone ? 0 : packing.bits, iret);
+  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  return {};
+}
+
+Status GridFile::close() {
+  if (!state_ || state_->gfnum == 0) return {};
+  const int gfnum = state_->gfnum;
+  state_->gfnum = 0;
+  detail::MessageCapture capture;
+  // gd_clos flushes too, but does not say whether the flush worked.
+  int iflush = 0, iret = 0;
+  dm_fwrt(gfnum, iflush);
+  gd_clos(gfnum, iret);
+  if (iflush != 0) return library_error("DM", iflush, state_->path, capture.lines());
+  if (iret != 0) return library_error("GD", iret, state_->path, capture.lines());
+  return {};
+}
+
+Status check(const std::string& path) {
+  detail::ensure_started();
+  Result<std::string> name = detail::library_name(path);
+  if (!name) return name.error();
+  std::array<char, 512> msgtxt{};
+  int iret = 0;
+  detail::MessageCapture capture;
+  dm_chck(*name, msgtxt, iret);
+  if (iret == 0) return {};
+  Error e = library_error("DM", iret, path, capture.lines());
+  const std::string detail_text = trimmed(msgtxt);
+  if (!detail_text.empty()) e.text += ": " + detail_text;
+  return e;
+}
+
+}  // namespace gridfile

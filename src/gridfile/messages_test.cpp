@@ -1,0 +1,89 @@
+// The library's message lines: standard output by default, the caller's sink
+// when one is set, and in the Error of the call that wrote them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gridfile/gridfile.h"
+#include "platform/platform_test.h"
+
+namespace gridfile {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MessageSinkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::path(::testing::TempDir()) / "gridfile_sink";
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    platform::testing::capture_stdout(true);
+    platform::testing::take_stdout();
+  }
+  void TearDown() override {
+    set_message_sink({});
+    platform::testing::capture_stdout(false);
+    fs::remove_all(dir_);
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Fails to create an existing file: the library writes FL, DM and GD lines.
+  Error failed_create() {
+    const std::string p = path("exists.grd");
+    if (!fs::exists(p)) {
+      EXPECT_TRUE(GridFile::create(p, Navigation{"CED", 2, 2, 0, 0, 1, 1, 0, 0, 0}));
+    }
+    Result<GridFile> f = GridFile::create(p, Navigation{"CED", 2, 2, 0, 0, 1, 1, 0, 0, 0});
+    EXPECT_FALSE(f);
+    return f ? Error{} : f.error();
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(MessageSinkTest, StandardOutputByDefault) {
+  const Error e = failed_create();
+  const std::string out = platform::testing::take_stdout();
+  // One line each, a blank first, as er_wmsg writes them for text2grid.
+  EXPECT_NE(out.find(" [FL 17]"), std::string::npos) << out;
+  EXPECT_NE(out.find("\n [DM -1]  Cannot create DM file ^" + path("exists.grd")), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\n [GD -1]"), std::string::npos) << out;
+  // The Error carries them too.
+  EXPECT_EQ(e.code, -1);
+  EXPECT_NE(e.text.find("[DM -1]"), std::string::npos) << e.text;
+  EXPECT_NE(e.text.find("[FL 17]"), std::string::npos) << e.text;
+}
+
+TEST_F(MessageSinkTest, SinkReceivesEveryLineAndNothingReachesStandardOutput) {
+  std::vector<std::string> lines;
+  set_message_sink([&](std::string_view line) { lines.emplace_back(line); });
+  (void)failed_create();
+  EXPECT_EQ(platform::testing::take_stdout(), "");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_TRUE(lines[0].starts_with("[FL 17]")) << lines[0];
+  EXPECT_TRUE(lines[1].starts_with("[DM -1]")) << lines[1];
+  EXPECT_TRUE(lines[2].starts_with("[GD -1]")) << lines[2];
+
+  set_message_sink({});  // standard output again
+  (void)failed_create();
+  EXPECT_NE(platform::testing::take_stdout().find(" [GD -1]"), std::string::npos);
+  EXPECT_EQ(lines.size(), 3u);
+}
+
+TEST_F(MessageSinkTest, ErrorsOfLaterCallsDoNotCarryEarlierLines) {
+  std::vector<std::string> lines;
+  set_message_sink([&](std::string_view line) { lines.emplace_back(line); });
+  (void)failed_create();
+  Result<GridFile> missing = GridFile::open(path("missing.grd"));
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().text.find("[GD -1]"), std::string::npos) << missing.error().text;
+  EXPECT_NE(missing.error().text.find("[FL 2]"), std::string::npos) << missing.error().text;
+  EXPECT_EQ(lines.size(), 5u);  // FL and DM of the failed open
+}
+
+}  // namespace
+}  // namespace gridfile
