@@ -1,6 +1,8 @@
 // Creating a DM file (claiming a file number, setting up its tables, laying
 // out and writing every section), finding a free file number, closing, and
-// filling a run of words with one value.
+// filling a run of words with one value. A new file is written under a
+// temporary name and given its own only when complete (publish_file), so a
+// creation that fails or is killed leaves no file of that name.
 #include "dm/dm.h"
 
 #include <algorithm>
@@ -60,6 +62,9 @@ std::int64_t sum_parameters(int nprt, std::span<const int> nparm) {
   return lenprt;
 }
 
+// Whether dm_cret names the file when it ends (see set_publish_on_create).
+bool publish_on_create = true;
+
 // The structural sections, in file order, then a flush. Stops at the first failure.
 int write_sections(int idmf, std::int64_t lenfil) {
   const DmLabelValues& l = dm::label(idmf);
@@ -104,7 +109,7 @@ void dm_cret(std::string_view filnam, int iftype, int ifsrce, int nfhdrs,
   }
 
   int lun = 0, ier = 0;
-  fl_dcre(filnam, dm::kRecordWords, lun, ier);
+  fl_dcrp(filnam, dm::kRecordWords, lun, ier);
   if (ier != 0) {
     dm::report_file_error(ier, filnam);
     iret = dm::kDmCreateFailed;
@@ -200,12 +205,36 @@ void dm_cret(std::string_view filnam, int iftype, int ifsrce, int nfhdrs,
   dmhdrs.klstcl[f] = 0;
 
   iret = write_sections(idmf, lenfil);
+  if (iret == 0 && publish_on_create) iret = dm::publish_file(idmf, filnam);
   if (iret != 0) {
-    dm_clos(idmf, ier);
+    dm_clos(idmf, ier);  // a file never named is removed
     return;
   }
   dmsrch.ksrch[f].fill(0);
 }
+
+namespace dm {
+
+void set_publish_on_create(bool on) {
+  publish_on_create = on;
+}
+
+int publish_file(int idmf, std::string_view filnam) {
+  int iret = 0;
+  dm_fwrt(idmf, iret);
+  if (iret != 0) return iret;
+  iret = sync_file(idmf);
+  if (iret != 0) return iret;
+  int ier = 0;
+  fl_dpub(iflun(idmf), ier);
+  if (ier != 0) {
+    report_file_error(ier, filnam);
+    return kDmCreateFailed;
+  }
+  return kDmOk;
+}
+
+}  // namespace dm
 
 void dm_getf(int& idmf, int& iret) {
   idmf = 0;

@@ -8,9 +8,12 @@
 //                                  1 reals as given; 4 packed records (dm_pack);
 //                                  5 a grid block (dm_pkgd, dm_wpkg)
 //
-// A record takes L + 1 words of the file. Rewriting it with the same length
-// reuses its words; another length gives them back and allocates anew. The
-// pointer is written last, so until then the table holds the old address.
+// A record takes L + 1 words of the file. A new record always goes to words
+// that no record in use holds (allocated before the old record, if any, is
+// given back), is written and flushed whole, and only then do the free-space
+// block and the pointer name it: see cache.cpp for the write order and why a
+// file stays sound at every instant. A failed write leaves the file as it was
+// before the call (roll_back_record).
 #include "dm/dm.h"
 
 #include <array>
@@ -19,6 +22,7 @@
 
 #include "dm/internal.h"
 #include "pack/dp.h"
+#include "services/fl.h"
 
 namespace {
 
@@ -58,27 +62,20 @@ int pack_data(int idmf, int iprt, std::span<const float> rdata, int nword, int& 
   }
 }
 
-// Where the record of length lennew goes: its old words when the length is
-// unchanged, else new words (the old ones given back first), the length
-// word written there.
-int place_record(int idmf, int ipoint, int lennew, int& istart) {
+// The record now at ipoint: its first word and length word (0 and 0 when none).
+int old_record(int idmf, int ipoint, int& istart, int& lenold) {
   int iret = 0;
   std::array<int, 1> word{};
   dm_rint(idmf, ipoint, 1, word, iret);
   if (iret != 0) return iret;
   istart = word[0];
-  int lenold = 0;
+  lenold = 0;
   if (istart != 0) {
     dm_rint(idmf, istart, 1, word, iret);
     if (iret != 0) return iret;
     lenold = word[0];
   }
-  if (lenold == lennew) return 0;
-  if (lenold > 0) dm_afre(idmf, lenold + 1, istart, iret);
-  dm_gspc(idmf, lennew + 1, istart, iret);
-  if (iret != 0) return iret;
-  dm_wint(idmf, istart, 1, std::array{lennew}, iret);
-  return iret;
+  return 0;
 }
 
 // The record's data words at isword, by the part's type.
@@ -133,19 +130,42 @@ void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<co
   if (iret != 0) return;
 
   const int ipoint = dm::data_pointer_word(lbl.datbeg, lbl.ncol, lbl.nprt, irow, icol, iprt);
-  int istart = 0;
-  iret = place_record(idmf, ipoint, kword + ilenhd, istart);
+  int iold = 0, lenold = 0;
+  iret = old_record(idmf, ipoint, iold, lenold);
   if (iret != 0) return;
 
-  int isword = istart + 1;
-  if (ilenhd > 0) {
-    dm_wint(idmf, isword, ilenhd, idthdr, iret);
-    if (iret != 0) return;
-    isword += ilenhd;
-  }
-  iret = write_data(idmf, iprt, rdata, isword, kword, grid);
+  // Words for the new record, in memory only; the file learns of them last.
+  const DmFreeSpace saved = dm::free_space(idmf);
+  int nword_before = 0, ier = 0;
+  fl_dsiz(dm::iflun(idmf), nword_before, ier);
+  const int lennew = kword + ilenhd;
+  int istart = 0;
+  iret = dm::allocate_words(idmf, lennew + 1, istart);
   if (iret != 0) return;
+
+  // 1. The record itself, flushed whole, where no listed record lies.
+  dm_wint(idmf, istart, 1, std::array{lennew}, iret);
+  if (iret == 0 && ilenhd > 0) dm_wint(idmf, istart + 1, ilenhd, idthdr, iret);
+  if (iret == 0) iret = write_data(idmf, iprt, rdata, istart + 1 + ilenhd, kword, grid);
+  if (iret == 0) dm_fwrt(idmf, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  // 2. The free-space block, which now covers the record.
+  if (iret == 0) dm_wdmg(idmf, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  if (iret != 0) {
+    dm::roll_back_record(idmf, saved, nword_before);
+    return;
+  }
+  // 3. The pointer: the record becomes that of (irow, icol, iprt). Should it
+  // fail, the record stays allocated and unnamed, as the file says.
   dm_wint(idmf, ipoint, 1, std::array{istart}, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  if (iret != 0) return;
+  // 4. The old record's words are free only once nothing points at them.
+  if (lenold > 0) {
+    dm_afre(idmf, lenold + 1, iold, ier);
+    dm_wdmg(idmf, iret);
+  }
 }
 
 void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& kword,

@@ -92,36 +92,38 @@ TEST_F(DataTest, DecimalPackedGridIsRecordedAsGrib) {
   EXPECT_EQ(words_at(kFirstFree + 12, 8), ints(7 + 4, 3, 2, 77, 88, 1, 2, -1));
 }
 
-TEST_F(DataTest, SameLengthReusesWordsOtherLengthMoves) {
+// A record in use is never written over: its replacement, of any length,
+// goes to words no record holds, and the old words are given back only after
+// the pointer has moved (a crash in between leaves the old grid whole).
+TEST_F(DataTest, ReplacedRecordMovesAndItsWordsAreFreedAfterThePointer) {
   ASSERT_EQ(write_grid(5, {1.0f, 2.0f, 3.0f, 4.0f}, 2, 2, 0, 0), 0);  // L = 9: 10 words
   flushed_file();
 
-  // Same length: rewritten in place, the free-space block untouched.
+  // Same length: 10 new words at the end, the old 10 given back.
   platform::testing::reset_io_counts();
   ASSERT_EQ(write_grid(5, {5.0f, 6.0f, 7.0f, 8.0f}, 2, 2, 0, 0), 0);
-  // Integer writes only: header, packing type word, pointer.
-  EXPECT_EQ(platform::testing::io_counts().record_writes, 3);
-  EXPECT_EQ(words_at(kDatbeg + 4, 1), ints(kFirstFree));
-  EXPECT_EQ(words_at(kFirstFree, 10), ints(9, 3, 2, 77, 88, 0, real_word(5.0f), real_word(6.0f),
-                                           real_word(7.0f), real_word(8.0f)));
-  EXPECT_EQ(words_at(129, 4), ints(kFirstFree + 10, 62, 0, 0));
-
-  // Longer: the old 10 words go to the free list and 12 new ones come from the
-  // end of the file; the block is written once, holding both changes.
-  platform::testing::reset_io_counts();
-  ASSERT_EQ(write_grid(5, {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f}, 3, 2, 0, 0), 0);
-  // Free-space block, length word, header, packing type word, pointer.
-  EXPECT_EQ(platform::testing::io_counts().record_writes, 5);
+  // The record (length word, header and packing type word written through,
+  // then the reals flushed), the free-space block, the pointer, and the
+  // free-space block again with the old words.
+  EXPECT_EQ(platform::testing::io_counts().record_writes, 7);
   EXPECT_EQ(words_at(kDatbeg + 4, 1), ints(kFirstFree + 10));
-  EXPECT_EQ(words_at(kFirstFree + 10, 6), ints(11, 3, 2, 77, 88, 0));
-  EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 22, 62, 1, 0, 10, kFirstFree));
+  EXPECT_EQ(words_at(kFirstFree + 10, 10), ints(9, 3, 2, 77, 88, 0, real_word(5.0f),
+                                                real_word(6.0f), real_word(7.0f), real_word(8.0f)));
+  EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 20, 62, 1, 0, 10, kFirstFree));
 
-  // Shorter: the 12 words merge with the free 10 before them; the 8 words
-  // needed come from the start of that run, the other 14 stay free.
+  // Longer: 12 words do not fit the free 10, so they come from the end; the
+  // old 10 then merge with the free 10 before them.
+  ASSERT_EQ(write_grid(5, {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f}, 3, 2, 0, 0), 0);
+  EXPECT_EQ(words_at(kDatbeg + 4, 1), ints(kFirstFree + 20));
+  EXPECT_EQ(words_at(kFirstFree + 20, 6), ints(11, 3, 2, 77, 88, 0));
+  EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 32, 62, 1, 0, 20, kFirstFree));
+
+  // Shorter: the 8 words come from the start of the free 20; the old 12 then
+  // merge with the 12 left after them.
   ASSERT_EQ(write_grid(5, {1.0f, 2.0f}, 2, 1, 0, 0), 0);
   EXPECT_EQ(words_at(kDatbeg + 4, 1), ints(kFirstFree));
   EXPECT_EQ(words_at(kFirstFree, 8), ints(7, 3, 2, 77, 88, 0, real_word(1.0f), real_word(2.0f)));
-  EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 22, 62, 1, 0, 14, kFirstFree + 8));
+  EXPECT_EQ(words_at(129, 6), ints(kFirstFree + 32, 62, 1, 0, 24, kFirstFree + 8));
 }
 
 TEST_F(DataTest, RefusalsLeaveTheFileUntouched) {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "dm/dm_blocks.h"
@@ -115,6 +116,25 @@ void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& k
 namespace dm {
 // Start condition: every file number free, the record cache empty; called by in_bdta.
 void reset_state();
+
+// --- Crash-consistent writing (the write order is set out in cache.cpp) ---------
+
+// First column of idmf whose header is unused; 0 when every one is in use.
+int first_free_column(int idmf);
+// Whether dm_cret gives a new file its name when it ends (the default), or
+// leaves it under its temporary name for publish_file (a caller that writes
+// more before the file is complete).
+void set_publish_on_create(bool on);
+// Flushes file idmf, syncs it in durable mode and gives a file still under
+// its temporary name its own (never replacing a file). 0; -6 when the flush
+// failed; -1 when the name could not be given ("FL" message with filnam).
+int publish_file(int idmf, std::string_view filnam);
+// What dm_open, reading, found wrong and got past in file idmf (a torn last
+// record, a next free word beyond the end of the file); empty when nothing.
+std::string& open_warning(int idmf);
+// Durable mode: forces every record written to idmf to the medium ("FL"
+// message and -6 on failure); 0 at once when the mode is off.
+int sync_file(int idmf);
 }  // namespace dm
 
 // --- Reading existing files ----------------------------------------------------

@@ -65,19 +65,49 @@ void write_header(int idmf, int inum, std::span<const int> values, std::string_v
   }
   ipos = num;
   dm::HeaderSlot& slot = dm::header_slot(idmf, slot0 + num);
+  const dm::HeaderSlot before = slot;
   std::copy_n(values.begin(), nkeys, slot.begin() + 1);
   slot[0] = dm::kHeaderInUse;
   const int istart =
       rows ? dm::row_header_word(l.rhdbeg, nkeys, num) : dm::col_header_word(l.chdbeg, nkeys, num);
   const bool swap = dm::swaps_integers(idmf);
   if (swap) swap_character_keys(idmf, type, slot);
-  dm_wint(idmf, istart, nkeys + 1, slot, iret);
+  int ifirst = 0, ilast = 0, jword = 0, ier = 0;
+  dm_word(istart, ifirst, jword, ier);
+  dm_word(istart + nkeys, ilast, jword, ier);
+  if (before[0] == dm::kHeaderInUse || ifirst == ilast) {
+    dm_wint(idmf, istart, nkeys + 1, slot, iret);  // one record: one write
+  } else {
+    // A header coming into use across two records: its keys first, then the
+    // flag, so that it is never in use with keys missing.
+    dm_wint(idmf, istart + 1, nkeys, std::span<const int>(slot).subspan(1), iret);
+    if (iret == 0) dm_wint(idmf, istart, 1, std::span<const int>(slot).first(1), iret);
+  }
   if (swap) swap_character_keys(idmf, type, slot);
+  if (iret != 0) {  // the file may not hold it: neither does the table
+    slot = before;
+    return;
+  }
   int& last = rows ? dmhdrs.klstrw[f] : dmhdrs.klstcl[f];
   last = std::max(last, num);
 }
 
 }  // namespace
+
+namespace dm {
+
+int first_free_column(int idmf) {
+  int iret = 0;
+  dm_chkf(idmf, iret);
+  if (iret != 0) return 0;
+  const DmLabelValues& l = label(idmf);
+  for (int i = 1; i <= l.ncol; ++i) {
+    if (header_slot(idmf, l.nrow + i)[0] == kHeaderUnused) return i;
+  }
+  return 0;
+}
+
+}  // namespace dm
 
 void dm_wrwh(int idmf, int irow, std::span<const int> irowhd, int& ipos, int& iret) {
   write_header(idmf, irow, irowhd, "ROW", ipos, iret);

@@ -57,7 +57,10 @@ Problem expect_range(int word, const char* what, int have, int lo, int hi) {
 // Reads the structure of the file open under idmf, nfword words long.
 class Loader {
  public:
-  Loader(int idmf, int nfword) : idmf_(idmf), nfword_(nfword) {}
+  // tolerant: a torn last record and a next free word past the end of the
+  // file are noted in warning() instead of refusing the file (reading only).
+  Loader(int idmf, int nfword, bool tolerant) : idmf_(idmf), nfword_(nfword), tolerant_(tolerant) {}
+  const std::string& warning() const { return warning_; }
 
   Problem load() {
     Problem p = label();
@@ -90,8 +93,18 @@ class Loader {
   Problem free_space();
   Problem packing();
 
+  // A damage a reader can live with: noted when tolerant, else the problem.
+  bool tolerate(const std::string& text) {
+    if (!tolerant_) return false;
+    if (!warning_.empty()) warning_ += "; ";
+    warning_ += text;
+    return true;
+  }
+
   int idmf_;
   std::int64_t nfword_;
+  bool tolerant_;
+  std::string warning_;
   DmLabelValues l_{};
   DmKeyNames keys_{};
   DmFileHeaderDefs fhd_{};
@@ -113,8 +126,9 @@ Problem Loader::label() {
     return {dm::kDmNotDmFile, "the label does not begin with \"MORLIX DATA MANAGEMENT FILE \"", 0};
   }
   if (nfword_ % dm::kRecordWords != 0) {
-    return damaged("the file holds " + num(nfword_) +
-                   " words, not a whole number of 128-word records");
+    const std::string torn =
+        "the file holds " + num(nfword_) + " words, not a whole number of 128-word records";
+    if (!tolerate(torn)) return damaged(torn);
   }
   auto at = [&w](int word) { return w[static_cast<std::size_t>(word - 1)]; };
   l_.lblver = at(dm::kLblverWord);
@@ -302,8 +316,9 @@ Problem Loader::free_space() {
                    ", inside the fixed sections, which end before word " + num(first_free_));
   }
   if (fs.ifnext - 1 > nfword_) {
-    return damaged("the next free word (free-space block word 1) is " + num(fs.ifnext) +
-                   ", but the file ends at word " + num(nfword_));
+    const std::string short_file = "the next free word (free-space block word 1) is " +
+                                   num(fs.ifnext) + ", but the file ends at word " + num(nfword_);
+    if (!tolerate(short_file)) return damaged(short_file);
   }
   if (fs.ifmaxf != dm::kMaxFreeBlocks) {
     return damaged("the free-list capacity (free-space block word 2) is " + num(fs.ifmaxf) +
@@ -367,11 +382,16 @@ Problem Loader::packing() {
   return {};
 }
 
+std::array<std::string, dm::kMaxFiles>& open_warnings() {
+  static std::array<std::string, dm::kMaxFiles> warnings;
+  return warnings;
+}
+
 }  // namespace
 
 namespace dm {
 
-Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf) {
+Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf, bool tolerant) {
   int iret = 0;
   dm_getf(idmf, iret);
   if (iret != 0) return {kDmNoFileNumber, "three DM files are already open", 0};
@@ -402,13 +422,19 @@ Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf) {
   dmhdrs.klstrw[f] = 0;
   dmhdrs.klstcl[f] = 0;
 
-  Problem p = Loader(idmf, nfword).load();
+  Loader loader(idmf, nfword, tolerant);
+  Problem p = loader.load();
   if (!p.ok()) {
     dm_clos(idmf, ier);
     return p;
   }
   dmfile.kwrite[f] = wrtflg ? 1 : 0;
+  open_warnings()[f] = loader.warning();
   return p;
+}
+
+std::string& open_warning(int idmf) {
+  return open_warnings()[file_index(idmf)];
 }
 
 std::int64_t data_area_start(int idmf) {
@@ -419,7 +445,8 @@ std::int64_t data_area_start(int idmf) {
 }  // namespace dm
 
 void dm_open(std::string_view filnam, bool wrtflg, int& idmf, int& iret) {
-  dm::Problem p = dm::open_existing(filnam, wrtflg, idmf);
+  // Reading may get past damage that only cuts the end of the file short.
+  dm::Problem p = dm::open_existing(filnam, wrtflg, idmf, !wrtflg);
   iret = p.code;
   if (p.code == dm::kDmOpenFailed) dm::report_file_error(p.flcode, filnam);
 }

@@ -12,6 +12,7 @@
 #include "dm/internal.h"
 #include "dm/structure.h"
 #include "pack/dp.h"
+#include "services/fl.h"
 
 namespace {
 
@@ -129,6 +130,15 @@ Problem record_extent(int idmf, std::int64_t istart, int ilenhd, int& length) {
   dm_rint(idmf, static_cast<int>(istart), 1, lw, ier);
   if (ier != 0) return {ier, "its length word cannot be read", 0};
   length = lw[0];
+  int nfword = 0;
+  fl_dsiz(iflun(idmf), nfword, ier);
+  if (ier == 0 && length >= ilenhd && istart + length < ifnext && istart + length > nfword) {
+    return {kDmDamaged,
+            "record at word " + std::to_string(istart) + " has the length word " +
+                std::to_string(length) + ", running past the end of the file at word " +
+                std::to_string(nfword),
+            0};
+  }
   if (length < ilenhd || istart + length >= ifnext) {
     return {kDmDamaged,
             "record at word " + std::to_string(istart) + " has the length word " +

@@ -39,13 +39,15 @@ void pre_extend(int idmf, int iend) {
 
 }  // namespace
 
-void dm_gspc(int idmf, int nwords, int& istart, int& iret) {
+namespace dm {
+
+int allocate_words(int idmf, int nwords, int& istart) {
   istart = 0;
+  int iret = 0;
   DmFreeSpace& fs = dm::free_space(idmf);
   // A run of no words, or one the 32-bit word addresses cannot reach, is refused.
   if (nwords < 1 || std::int64_t{fs.ifnext} + nwords + 49 * dm::kRecordWords > dm::kMaxWord) {
-    iret = dm::kDmBadArgument;
-    return;
+    return dm::kDmBadArgument;
   }
   bool newspc = false;
   for (int knt = fs.ifnfre; knt >= 1 && istart == 0; --knt) {
@@ -64,6 +66,14 @@ void dm_gspc(int idmf, int nwords, int& istart, int& iret) {
     newspc = true;
   }
   if (newspc && dmfile.kshare[dm::file_index(idmf)] != 0) pre_extend(idmf, istart + nwords);
+  return 0;
+}
+
+}  // namespace dm
+
+void dm_gspc(int idmf, int nwords, int& istart, int& iret) {
+  iret = dm::allocate_words(idmf, nwords, istart);
+  if (iret != 0) return;
   dm_wdmg(idmf, iret);
 }
 

@@ -24,7 +24,10 @@ struct Problem {
 // Opens the existing file filnam, claims a free file number for it (idmf) and
 // rebuilds every table of that number from the file. On any problem the number
 // is released again and the problem returned; nothing is written to the file.
-Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf);
+// tolerant (for reading): a torn last record or a next free word past the end
+// of the file do not refuse it; open_warning(idmf) then says what is wrong,
+// and records are read only where they lie wholly inside the file.
+Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf, bool tolerant = false);
 
 // First word of the data area of file idmf: the record start after the data
 // pointer table, where the first data record of a new file goes.

@@ -50,7 +50,7 @@ std::string quoted(std::string_view text) {
 
 // Operating-system text for a platform status.
 std::string reason(int status) {
-  return std::generic_category().message(status);
+  return platform::status_text(status);
 }
 
 // Closes what a run may leave open: the input unit and, once the library has

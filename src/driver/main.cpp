@@ -10,6 +10,9 @@
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
+  // Before any file is opened: a closed standard stream must not lend its
+  // descriptor to a grid or input file.
+  platform::ensure_standard_streams();
   // An operator's own MORERR wins; otherwise the installed message files, or
   // the source tree's when the program has not been installed.
   platform::set_env_default("MORERR",

@@ -19,6 +19,7 @@
 #include "driver/in.h"
 #include "driver/options.h"
 #include "driver/text2grid.h"
+#include "driver/vexo.h"
 #include "grid/gd.h"
 #include "platform/platform.h"
 #include "platform/platform_test.h"
@@ -394,7 +395,9 @@ TEST_F(RunChecksTest, PackedGridsReadBackWithinHalfAStep) {
     const convert_test::GridFileWords words(out_);
     const double step = words.real(words.pointer(1) + c.scale_word);
     ASSERT_GT(step, 0.0);
-    if (c.spec == "dec:2") EXPECT_NEAR(step, 0.01, 1e-6);
+    if (c.spec == "dec:2") {
+      EXPECT_NEAR(step, 0.01, 1e-6);
+    }
     double worst = 0.0;
     for (std::size_t k = 0; k < exact.size(); ++k) {
       if (exact[k] == -9999.0f) {
@@ -442,6 +445,40 @@ TEST_F(RunChecksTest, PackingFallbacksAndRefusals) {
             "words of packed data, and a packed grid holds at most 97000; use at most 3 bits, or "
             "no --pack\n");
   EXPECT_FALSE(platform::file_exists(out_));
+}
+
+// vexo_main, called with its fifteen arguments (latitudes first), checks them
+// as the program checks the answers, and hands the area on in the order
+// lat1, lon1, lat2, lon2.
+TEST_F(RunChecksTest, VexoMainChecksItsArgumentsAndKeepsTheAreaOrder) {
+  write_file(in_, "1\n2\n");
+  const std::string stage_two = "910823/1200\nT\n1\n1\n0\n850\n";
+  platform::testing::set_stdin(stage_two);
+  const std::string too_long(71, 'n');
+  EXPECT_EQ(vexo_main(2, 1, in_, too_long, 0, 1, 1, 30.0f, 37.5f, -100.0f, -86.0f, "CED", 0.0f,
+                      0.0f, 0.0f),
+            2);
+  EXPECT_EQ(platform::testing::take_stderr(),
+            "text2grid: stopped at the question \"enter output1 filename\": the file name has 71 "
+            "characters; at most 70 are kept, so another file would be used: choose a shorter "
+            "name or path\n");
+
+  platform::testing::set_stdin(stage_two);
+  ASSERT_EQ(vexo_main(2, 1, in_, "^" + out_, 0, 1, 1, 30.0f, 37.5f, -100.0f, -86.0f, "CED", 1.0f,
+                      2.0f, 3.0f),
+            0)
+      << platform::testing::take_stderr();
+  int gfnum = 0;
+  int iret = 0;
+  gd_open("^" + out_, false, gfnum, iret);
+  ASSERT_EQ(iret, 0);
+  std::array<float, 256> nav{};
+  int nnav = 0;
+  gd_gnav(gfnum, nav, nnav, iret);
+  gd_clos(gfnum, iret);
+  EXPECT_EQ((std::vector<float>(nav.begin() + 6, nav.begin() + 13)),
+            (std::vector<float>{30.0f, -100.0f, 37.5f, -86.0f, 1.0f, 2.0f, 3.0f}));
+  EXPECT_EQ(read_grid(out_, 1).values, (std::vector<float>{1.0f, 2.0f}));
 }
 
 // The command line: options, values and refusals.

@@ -62,10 +62,13 @@ void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock,
 
   const std::array<int, 1> idthdr = {hdrlen + 2};
   int ier = 0;
+  // The file gets its name only once the headers below are in it too.
+  dm::set_publish_on_create(false);
   dm_cret(filnam, kGridFileType, kGridFileSource, 2, kFileHeaderNames, kFileHeaderLengths,
           kFileHeaderTypes, 1, 1, kRowKeys, ngrid, 10, kColumnKeys, 1, kPartNames, idthdr,
           kPartTypes, kPartParameterCounts, 1, kParameterNames, kNoPacking, kNoPacking, kNoPacking,
           gfnum, ier);
+  dm::set_publish_on_create(true);
   if (ier != 0) {
     report_failure(ier, filnam);
     iret = grid::kGdCreateFailed;
@@ -84,6 +87,15 @@ void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock,
   if (ier != 0) {
     report_failure(ier, " ");
     gmgrid.gfmark[grid::file_index(f)] = -1;
+    dm_clos(f, ier);  // the unfinished file is removed
+    iret = grid::kGdCreateFailed;
+    return;
+  }
+  ier = dm::publish_file(f, filnam);
+  if (ier != 0) {
+    report_failure(ier, filnam);
+    gmgrid.gfmark[grid::file_index(f)] = -1;
+    dm_clos(f, ier);
     iret = grid::kGdCreateFailed;
     return;
   }

@@ -1,6 +1,9 @@
 // Grid writing: a grid goes into the column whose header is its identifier,
 // as the data record of (row 1, that column, part "GRID"); a new identifier
 // takes the first free column and enters its time into the file's time list.
+// The column header of a new grid is written last, once the grid's record is
+// whole on the file and pointed at (write order: dm/cache.cpp), so the file
+// lists a grid only when it holds all of it.
 #include "grid/gd.h"
 
 #include <algorithm>
@@ -76,11 +79,11 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
     return;
   }
   const bool is_new = !found;
-  if (is_new) {
-    dm_wclh(f, 0, ihdarr, icol, ier);
-    if (ier != 0) {
-      report_dm(ier);
-      iret = ier == dm::kDmNoFreeHeader ? grid::kGdNoColumn : grid::kGdWriteFailed;
+  if (is_new) {  // the first free column, claimed on the file only at the end
+    icol = dm::first_free_column(f);
+    if (icol == 0) {
+      report_dm(dm::kDmNoFreeHeader);
+      iret = grid::kGdNoColumn;
       return;
     }
   }
@@ -101,8 +104,17 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
     return;
   }
   dm_fwrt(f, iret);
+  if (iret != 0) return;
 
   if (is_new) {
+    int ipos = 0;
+    dm_wclh(f, icol, ihdarr, ipos, ier);
+    if (ier == 0) ier = dm::sync_file(f);
+    if (ier != 0) {
+      report_dm(ier);
+      iret = grid::kGdWriteFailed;
+      return;
+    }
     std::array<int, 3> intdft{};
     tg_ftoi(std::span<const int>(ihdarr).first(2), intdft, ier);
     gd_addt(f, intdft, ier);

@@ -109,7 +109,7 @@ TEST_F(GridWriteTest, ColumnHeadersAndUnpackedDataRecord) {
   EXPECT_EQ(ntime(f), 2);
 }
 
-TEST_F(GridWriteTest, DuplicateRefusedOrReplacedInPlace) {
+TEST_F(GridWriteTest, DuplicateRefusedOrReplacedElsewhere) {
   const int f = create("dup.grd");
   ASSERT_EQ(write(f, "910823/1200", "tmpk", kSix, 3, 2), 0);
   const auto before = grid_test::read_bytes(path("dup.grd"));
@@ -123,9 +123,13 @@ TEST_F(GridWriteTest, DuplicateRefusedOrReplacedInPlace) {
   const int rec = image("dup.grd").data_record(1);
   EXPECT_EQ(write(f, "910823/1200", "TMPK", other, 3, 2, true), 0);
   const auto img = image("dup.grd");
-  EXPECT_EQ(img.data_record(1), rec);  // same length: rewritten in place
+  // Never written over in place: a crash in the middle would leave neither
+  // grid. The new record follows the old one, whose words are then free.
+  const int moved = img.data_record(1);
+  EXPECT_EQ(moved, rec + 12);
   EXPECT_EQ(img.word(img.column_header(2)), -9999);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(img.real(rec + 6 + i), 42.0f);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(img.real(moved + 6 + i), 42.0f);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(img.real(rec + 6 + i), kSix[static_cast<std::size_t>(i)]);
   EXPECT_EQ(ngrids(f), 1);
   EXPECT_EQ(ntime(f), 1);
   EXPECT_EQ(grdcmn.gftgrid[grid::tgrid_index(1, f)], 1);
@@ -265,18 +269,21 @@ TEST_F(GridWriteTest, PackedGridsLandAsRequested) {
   EXPECT_EQ(static_cast<unsigned>(img.word(b4 + 6)), 0x067E0000u);
 }
 
-TEST_F(GridWriteTest, DataWriterFailureLeavesTheColumnAndReports) {
+// A grid whose data cannot be written is not listed: its column stays free
+// and the same identifier can be written next.
+TEST_F(GridWriteTest, DataWriterFailureLeavesNoColumnAndReports) {
   const int f = create("badpack.grd");
   // Packing type 2 does not exist: the data writer refuses it.
   EXPECT_EQ(write(f, "910823/1200", "X", kSix, 3, 2, false, 2, 8), grid::kGdWriteFailed);
   const std::string out = output();
   EXPECT_NE(out.find("[DM -31]"), std::string::npos) << out;
   const auto img = image("badpack.grd");
-  EXPECT_EQ(img.word(img.column_header(1)), 9999);
+  EXPECT_EQ(img.word(img.column_header(1)), -9999);
   EXPECT_EQ(img.data_record(1), 0);
   EXPECT_EQ(ngrids(f), 0);
-  // The identifier now exists, so a plain write is a duplicate.
-  EXPECT_EQ(write(f, "910823/1200", "X", kSix, 3, 2), grid::kGdDuplicate);
+  EXPECT_EQ(write(f, "910823/1200", "X", kSix, 3, 2), 0);
+  EXPECT_EQ(image("badpack.grd").word(img.column_header(1)), 9999);
+  EXPECT_EQ(ngrids(f), 1);
 }
 
 TEST_F(GridWriteTest, ShortGridHeaderIsPaddedWithZeros) {

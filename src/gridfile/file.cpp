@@ -187,6 +187,11 @@ const Navigation& GridFile::navigation() const {
   return state_ ? state_->nav : none;
 }
 
+std::string GridFile::damage() const {
+  if (!state_ || state_->gfnum == 0) return {};
+  return dm::open_warning(state_->gfnum);
+}
+
 int GridFile::count() const {
   if (!state_ || state_->gfnum == 0) return 0;
   int ngrid = 0, iret = 0;

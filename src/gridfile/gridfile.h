@@ -35,8 +35,8 @@ inline constexpr int kClosed = -102;       // the GridFile was closed or moved f
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : v_(std::move(value)) {}       // NOLINT: implicit by design
-  Result(Error error) : v_(std::move(error)) {}   // NOLINT: implicit by design
+  Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit by design
+  Result(Error error) : v_(std::move(error)) {}  // NOLINT: implicit by design
   bool ok() const { return v_.index() == 0; }
   explicit operator bool() const { return ok(); }
   T& value() & { return std::get<0>(v_); }
@@ -80,15 +80,19 @@ std::string vcoord_name(int vcode);
 std::optional<int> vcoord_code(std::string_view name);
 
 // A grid time text ("yymmdd/hhmm", optionally a forecast part such as "F012")
-// taken apart. Years are widened with the library's century rule.
+// taken apart as the library files it. Years are widened with the library's
+// century rule (00-20 are 2000-2020, 21-99 are 1921-1999). A valid time ("V")
+// comes back as the matching 'F' time, and a forecast part of zero ("A00")
+// as none, as the identifier stores them.
 struct GridTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
-  char forecast_type = ' ';  // ' ' none, else 'F', 'A', 'G', 'V', 'I'
+  char forecast_type = ' ';  // ' ' none, else 'F', 'A', 'G', 'I'
   int forecast_minutes = 0;  // forecast period
 };
-// nullopt for a blank or unconvertible text.
+// nullopt for a blank or unconvertible text, or one longer than 20 characters.
 std::optional<GridTime> parse_time(std::string_view text);
-// "2024-01-01T00:00Z" for the time text's reference time; empty when blank.
+// "2024-01-01T00:00Z" for the time text's reference time (hour 24 is the next
+// day's 00:00); empty when blank or unconvertible.
 std::string iso8601(std::string_view text);
 
 // The identifier a grid is filed under.
@@ -99,7 +103,10 @@ struct GridId {
   int level2 = -1;  // -1: not set
   int vcoord = kVcoordNone;
   std::string param;  // at most 12 characters, trailing blanks removed
-  // "240101/0000 850 PRES TMPK" (time 2 and level 2 only when set).
+  // "240101/0000 850 PRES TMPK"; time 2 and level 2 only when set, after a
+  // colon ("240101/0000:240101/1200 850:500 PRES TMPK"); "-" for no time 1.
+  // Identifiers read back hold the library's form of the times ("F12" reads
+  // back as "F012") and the parameter name in upper case.
   std::string text() const;
   friend bool operator==(const GridId&, const GridId&) = default;
 };
@@ -121,7 +128,8 @@ enum class PackingType { kNone = 0, kGrib = 1, kDecimal = 4, kDiff = 3 };
 struct Packing {
   PackingType type = PackingType::kNone;
   int bits = 0;  // bits per value (kDecimal: decimal digits kept)
-  // "none", "grib:12", "diff:12", "dec:2"; and back (nullopt when malformed).
+  // "none", "grib:12", "diff:12", "dec:2"; and back (nullopt when malformed
+  // or out of range: grib and diff take 2-31 bits, dec -38..38 digits).
   std::string text() const;
   static std::optional<Packing> parse(std::string_view text);
 };
@@ -131,16 +139,19 @@ struct GridInfo {
   int number = 0;  // 1-based grid number in the file
   GridId id;
   int nx = 0, ny = 0;
-  Packing packing;       // as stored (decimal packing is stored as GRIB)
-  float reference = 0;   // packed grids: reference value
-  float step = 0;        // packed grids: value of one packing step
-  float difmin = 0;      // difference packing: the smallest difference
-  std::size_t words = 0; // size of the data record in 4-byte words, its length word included
+  Packing packing;      // as stored (decimal packing is stored as GRIB)
+  float reference = 0;  // packed grids: reference value
+  // packed grids: value of one packing step. GRIB-style and decimal values
+  // read back within half a step; difference packing keeps each difference
+  // within half a step, so a value may be off by their sum from the first value.
+  float step = 0;
+  float difmin = 0;       // difference packing: the smallest difference
+  std::size_t words = 0;  // size of the data record in 4-byte words, its length word included
 };
 
 struct Grid {
   GridInfo info;
-  std::vector<float> values;  // nx * ny, bottom row first, each row west to east
+  std::vector<float> values;      // nx * ny, bottom row first, each row west to east
   float at(int i, int j) const {  // 1-based column i, row j
     return values[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(info.nx) +
                   static_cast<std::size_t>(i - 1)];
@@ -150,7 +161,10 @@ struct Grid {
 // --- Messages ------------------------------------------------------------------
 
 // Where the library's numbered message lines ("[DM -3] ...") go. An empty
-// function restores standard output, the default the converter needs.
+// function restores standard output, the default the converter needs. A line
+// reaches the sink without the leading blank it has on standard output. The
+// lines a failing call writes are also in its Error's text.
+// The sink must not throw: the line comes from inside a library routine.
 using MessageSink = std::function<void(std::string_view line)>;
 void set_message_sink(MessageSink sink);
 
@@ -159,13 +173,22 @@ void set_message_sink(MessageSink sink);
 enum class Mode { kRead, kUpdate };
 
 // One open grid file; closed (flushed) by its destructor. Movable, not copyable.
-// At most three DM files are open at a time in one process.
+// At most three DM files are open at a time in one process. The library's
+// state is process-wide: use grid files from one thread at a time, and do not
+// open one file twice for update.
 class GridFile {
  public:
-  // Creates a new file (never overwrites an existing one). The name is used
-  // exactly as given (no lower-casing or symbol expansion).
+  // Creates a new file (never overwrites an existing one) with room for
+  // max_grids grids (1..9999). The name is used exactly as given (no
+  // lower-casing or symbol expansion); kBadArgument for a name longer than
+  // the 132 characters the library keeps, a projection name longer than 4,
+  // or max_grids outside 1..9999. The file holds what text2grid writes for
+  // the same grids: 128 zero analysis words and the grid header (2, 0).
   static Result<GridFile> create(const std::string& path, const Navigation& nav,
                                  int max_grids = 9999);
+  // Opens an existing grid file. Failures: -1 the file did not open as a DM
+  // file (the library's DM and FL lines are in the Error's text), -14 not a
+  // grid file.
   static Result<GridFile> open(const std::string& path, Mode mode = Mode::kRead);
 
   GridFile(GridFile&& other) noexcept;
@@ -178,13 +201,28 @@ class GridFile {
   const Navigation& navigation() const;
   // Number of grid slots in use (grids are numbered 1..count()).
   int count() const;
-  // Every grid's identifier and packing, in file order.
+  // Empty for a sound file; for a damaged one (a torn last record, data said
+  // to lie past its end) what is wrong: its grids are read as far as they lie
+  // wholly inside the file.
+  std::string damage() const;
+  // Every grid's identifier and packing, in file order; numbers that hold
+  // no grid are skipped. The first grid that cannot be read fails the list
+  // (info() and read() still reach the others).
   Result<std::vector<GridInfo>> grids() const;
+  // -15 no grid under that number; -36 a data record whose words disagree.
   Result<GridInfo> info(int number) const;
   Result<Grid> read(int number) const;
+  // The grid filed under id (the parameter name in any case); -15 none.
   Result<Grid> read(const GridId& id) const;
   // Writes nx x ny values (bottom row first) under id; refuses an existing
-  // identifier unless replace. The grid is in the file when this returns ok.
+  // identifier unless replace (-10). The grid is in the file when this
+  // returns ok. Refused with kBadArgument before anything is written: a
+  // value count other than nx * ny, a time text that is not a grid time or
+  // longer than 20 characters, a parameter name longer than 12, a packing
+  // outside its range; a grid the packing cannot take (no value that is not
+  // missing: -11) is refused with the packer's code. Other codes are those
+  // of gd_wpgd (-5 a file opened for reading, -9 nx or ny below 1, -11 the
+  // file is full).
   Status write(std::span<const float> values, int nx, int ny, const GridId& id,
                Packing packing = {}, bool replace = false);
   // Flushes and closes now; the destructor then does nothing.
@@ -196,7 +234,8 @@ class GridFile {
   std::unique_ptr<State> state_;
 };
 
-// The structure check of a file: ok, or the first fault found.
+// The structure check of a file: ok, or the first fault found (its DM code,
+// mostly -36, with the check's own description of the fault).
 Status check(const std::string& path);
 
 }  // namespace gridfile

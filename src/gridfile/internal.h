@@ -38,7 +38,7 @@ Error argument_error(std::string_view path, std::string text);
 void ensure_started();
 
 // While alive, collects the library's message lines (they still reach the
-// caller's sink). Not nested.
+// caller's sink); an enclosing capture receives them too when this one ends.
 class MessageCapture {
  public:
   MessageCapture();
@@ -49,6 +49,7 @@ class MessageCapture {
 
  private:
   std::vector<std::string> lines_;
+  std::vector<std::string>* outer_;
 };
 
 // What a grid's data record says about it, read from the record's words.

@@ -49,13 +49,14 @@ void set_message_sink(MessageSink sink) {
 
 namespace detail {
 
-MessageCapture::MessageCapture() {
+MessageCapture::MessageCapture() : outer_(capture_target()) {
   capture_target() = &lines_;
   update_route();
 }
 
 MessageCapture::~MessageCapture() {
-  capture_target() = nullptr;
+  if (outer_ != nullptr) outer_->insert(outer_->end(), lines_.begin(), lines_.end());
+  capture_target() = outer_;
   update_route();
 }
 

@@ -17,7 +17,10 @@ namespace fs = std::filesystem;
 class MessageSinkTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) / "gridfile_sink";
+    // One folder per test: ctest runs the tests side by side.
+    dir_ = fs::path(::testing::TempDir()) /
+           ("gridfile_sink_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     platform::testing::capture_stdout(true);

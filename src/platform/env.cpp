@@ -1,8 +1,13 @@
 // Environment lookup, process set-up and exit.
 #include "platform/platform.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <system_error>
 
 namespace platform {
 
@@ -23,6 +28,18 @@ void set_env(std::string_view name, std::string_view value) {
 void exit_process(int status) {
   flush_stdout();
   std::exit(status);
+}
+
+void ensure_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // open returns the lowest free descriptor: this one.
+    const int got = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (got >= 0 && got != fd) {
+      ::dup2(got, fd);
+      ::close(got);
+    }
+  }
 }
 
 void ignore_file_size_signal() {

@@ -11,6 +11,7 @@
 //                or one of the status values below for conditions the OS does not name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -23,11 +24,12 @@ namespace platform {
 inline constexpr int kOk = 0;
 inline constexpr int kEndOfFile = -1;
 // Statuses of the runtime itself (above every errno value in use).
-inline constexpr int kBadItem = 5010;        // a free-form item could not be read as its type
-inline constexpr int kNotOpen = 5011;        // the unit number has no open file
-inline constexpr int kUnitInUse = 5012;      // open on a unit that is already open
-inline constexpr int kWrongAccess = 5013;    // record I/O on a sequential unit or the reverse
-inline constexpr int kNoEarlierLine = 5014;  // backspace twice in a row: only one line is kept
+inline constexpr int kBadItem = 5010;         // a free-form item could not be read as its type
+inline constexpr int kNotOpen = 5011;         // the unit number has no open file
+inline constexpr int kUnitInUse = 5012;       // open on a unit that is already open
+inline constexpr int kWrongAccess = 5013;     // record I/O on a sequential unit or the reverse
+inline constexpr int kNoEarlierLine = 5014;   // backspace twice in a row: only one line is kept
+inline constexpr int kNotRegularFile = 5015;  // a folder, FIFO or device where a file is wanted
 
 inline constexpr int kStdinUnit = 5;   // standard input, always connected
 inline constexpr int kStdoutUnit = 6;  // standard output, always connected
@@ -40,7 +42,37 @@ inline constexpr int kMaxUnit = 99;    // units are 0..kMaxUnit
 
 // Open `path` on unit `lun`. create_new: status "NEW" (fails with EEXIST when the
 // file exists); otherwise status "OLD" (fails with ENOENT when it does not).
+// Only regular files open: kNotRegularFile for a FIFO or device, EISDIR for a
+// folder.
 int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes);
+
+// Create a new file for `lun` that appears under `path` only when
+// publish_direct() gives it that name, so that a creation that fails or is
+// killed leaves no file of that name. Until then it is written under a
+// temporary name in the same folder, "<path>.incomplete.<pid>[.<n>]", which no
+// later run reuses. Fails with EEXIST when `path` exists (and with the same
+// statuses as open_direct otherwise); closing the unit before publishing
+// removes the temporary file.
+int create_direct_pending(int lun, std::string_view path, int recl_bytes);
+
+// Gives the pending file on `lun` its name without ever replacing a file of
+// that name (EEXIST then, and the temporary file stays the unit's). In
+// durable mode the file is synced before and its folder after. kOk, and
+// nothing done, for a unit that is not pending.
+int publish_direct(int lun);
+
+// Cut the file on `lun` back to `bytes` (for undoing a failed extension).
+int truncate_direct(int lun, std::int64_t bytes);
+
+// In durable mode, force every record written to `lun` to the medium; else kOk
+// at once.
+int sync_direct(int lun);
+
+// Durable mode: whether sync_direct and publish_direct force data to the
+// medium. Off unless the environment variable T2G_DURABLE is 1 when first
+// asked; set_durable overrides it.
+bool durable();
+void set_durable(bool on);
 
 // Open an existing file (status "OLD") for reading only: record writes on the
 // unit then fail with EBADF. Lets readers look into files they may not write.
@@ -55,6 +87,15 @@ int read_record(int lun, int irec, std::span<std::int32_t> words);
 // record length write only those words). The file grows as needed.
 int write_record(int lun, int irec, std::span<const std::int32_t> words);
 
+// Writes whole records irec, irec+1, ... from records[0], records[1], ...
+// (each exactly one record long): the same as write_record of each in turn,
+// up to the first that fails, in as few system calls as the run allows.
+// `nwritten` is the number of records written before the one that failed,
+// whose status is returned (EINVAL, with none written, for a record of
+// another length).
+int write_records(int lun, int irec, std::span<const std::span<const std::int32_t>> records,
+                  int& nwritten);
+
 // Size in bytes of the file open on `lun`.
 int file_size(int lun, std::int64_t& bytes);
 
@@ -62,6 +103,9 @@ int file_size(int lun, std::int64_t& bytes);
 // Sequential text units (status "OLD", formatted). Lines end at LF; a CR
 // before the LF is dropped; a last line without LF still counts. A UTF-8
 // byte-order mark at the start of a file (or of standard input) is skipped.
+// A line longer than kMaxLineBytes is cut there: its rest is skipped unread
+// into memory. Only regular files open (kNotRegularFile, EISDIR otherwise).
+inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 16;
 
 int open_sequential(int lun, std::string_view path);
 
@@ -134,6 +178,19 @@ bool is_open(int lun);
 int unit_name(int lun, std::string& name);
 // Whether a file of that name exists.
 bool file_exists(std::string_view path);
+// Whether `path` can be opened for reading: kOk, or the errno of the failed open.
+int probe_read(std::string_view path);
+// A status as an operator reads it: the operating system's text for an errno
+// value ("No such file or directory"), a description of the runtime's own.
+std::string status_text(int status);
+
+// ---------------------------------------------------------------------------
+// Whole files
+
+// Writes `bytes` as the file `path`, replacing any file of that name. The
+// bytes go to a new file beside it first, renamed over `path` once complete,
+// so a failed write leaves an earlier file as it was and no partial file.
+int write_whole_file(std::string_view path, std::span<const unsigned char> bytes);
 
 // ---------------------------------------------------------------------------
 // Standard output: one free-form write is one line, laid out exactly as the
@@ -177,6 +234,10 @@ void set_env_default(std::string_view name, std::string_view value);
 // Set `name` for this process (and the processes it starts), replacing any value.
 void set_env(std::string_view name, std::string_view value);
 [[noreturn]] void exit_process(int status);
+// Process set-up: descriptors 0, 1 and 2 that are closed are opened on
+// /dev/null, so that no file opened later takes their numbers and receives
+// what is meant for a standard stream.
+void ensure_standard_streams();
 // Process set-up: a write beyond the file size limit (ulimit -f) then fails
 // with EFBIG like any other refused write, instead of killing the process
 // with SIGXFSZ.

@@ -3,6 +3,7 @@
 // For tests and fuzzers only; none of it costs anything while unused.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -25,6 +26,7 @@ std::string take_stderr();
 struct IoCounts {
   std::int64_t record_reads = 0;
   std::int64_t record_writes = 0;
+  std::int64_t write_calls = 0;  // system calls that wrote records (a run is one)
 };
 IoCounts io_counts();
 void reset_io_counts();
@@ -34,6 +36,31 @@ void reset_io_counts();
 // (an errno value). One pending fault per kind; clear_faults() removes all.
 enum class Op { kOpen, kRecordRead, kRecordWrite, kClose };
 void fail_nth(Op op, int lun, int n, int error);
+// clear_faults() also ends a crash and a size limit (below).
 void clear_faults();
+
+// Changes made to files: record writes, file creations, truncations, and the
+// renames and removals of pending files, counted from the last reset.
+std::int64_t file_changes();
+void reset_file_changes();
+
+// Crash at change k (from 1, counted from this call): change k and every later
+// one never reach the file system, as when the process dies there, while the
+// run goes on and is told each succeeded. Reads still see the files as they
+// are.
+void crash_at_change(std::int64_t k);
+// Whether the crash has happened, and how much standard output had been
+// captured when it did (what the operator saw before the process died).
+bool crashed();
+std::size_t stdout_at_crash();
+
+// A full disk: no direct-access file may grow beyond `bytes`. A record write
+// that would pass the limit writes what fits and fails with ENOSPC. A
+// negative value lifts the limit.
+void limit_file_size(std::int64_t bytes);
+
+// Process-level test hook, read from the environment at the first file
+// change: T2G_TEST_KILL_AT_CHANGE=k raises SIGKILL just before change k.
+inline constexpr const char* kKillAtChangeVariable = "T2G_TEST_KILL_AT_CHANGE";
 
 }  // namespace platform::testing

@@ -32,6 +32,7 @@ struct Unit {
   std::string name;
   int recl = 0;
   std::int64_t size = 0;  // direct: file size in bytes, kept up to date by writes
+  std::string pending;    // direct, created pending: the temporary name until published
 
   std::vector<char> buf;
   std::size_t pos = 0;
@@ -84,7 +85,15 @@ struct Fault {
 };
 
 struct HookState {
+  HookState();
   bool any_fault = false;
+  bool watch_changes = false;  // a crash, a size limit or a kill is armed
+  std::int64_t changes = 0;
+  std::int64_t crash_at = 0;  // 0: none
+  bool crashed = false;
+  std::size_t out_at_crash = 0;
+  std::int64_t kill_at = 0;  // from the environment; 0: none
+  std::int64_t size_limit = -1;
   std::array<Fault, 4> faults{};
   testing::IoCounts counts{};
   bool capture_out = false;
@@ -97,6 +106,18 @@ HookState& hooks();
 // Counts one operation against the armed fault of its kind; the fault's error
 // number when this is the operation that is to fail, else 0.
 int check_injected(testing::Op op, int lun);
+
+// Looks at change number hooks().changes: false when it must not happen (the
+// simulated crash has come). May raise SIGKILL (the process-level hook).
+bool check_change();
+
+// Counts one change to the file system and tells whether it may go ahead:
+// always while no crash or kill is armed.
+inline bool change_allowed() {
+  ++hooks().changes;
+  if (!hooks().watch_changes) return true;
+  return check_change();
+}
 
 // The error number of an injected fault for this operation, or 0.
 inline int injected_fault(testing::Op op, int lun) {

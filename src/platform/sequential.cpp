@@ -4,9 +4,12 @@
 // at LF; a CR right before the LF (or at the very end of the input) is
 // dropped; a last line without LF still counts. When the buffer is refilled,
 // the line last read is kept in it, so that backspace can step back over it.
+// A line is kept to its first kMaxLineBytes bytes; the rest of it is read and
+// dropped piece by piece, so memory stays bounded whatever the input holds.
 #include "platform/runtime.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,6 +44,40 @@ int refill(Unit& u) {
     if (u.bom_pending) skip_byte_order_mark(u);
     return kOk;
   }
+}
+
+// The line starting at u.pos has no LF within kMaxLineBytes: keep its first
+// kMaxLineBytes bytes, read on and drop everything up to its LF (or the end of
+// the input), and end the kept part with an LF of its own.
+int cut_long_line(Unit& u) {
+  const std::size_t cut = u.pos + kMaxLineBytes;
+  std::size_t have = u.end;  // bytes [cut, have) are unread rest of the line
+  for (;;) {
+    const char* rest = u.buf.data() + cut;
+    const void* lf = have > cut ? std::memchr(rest, '\n', have - cut) : nullptr;
+    if (lf != nullptr) {  // keep what follows the line end
+      const char* after = static_cast<const char*>(lf) + 1;
+      const std::size_t tail = static_cast<std::size_t>(u.buf.data() + have - after);
+      std::memmove(u.buf.data() + cut + 1, after, tail);
+      u.end = cut + 1 + tail;
+      break;
+    }
+    if (u.at_eof) {
+      u.end = cut + 1;
+      break;
+    }
+    if (u.buf.size() < cut + 1 + kReadChunk) u.buf.resize(cut + 1 + kReadChunk);
+    const ssize_t n = ::read(u.fd, u.buf.data() + cut, kReadChunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) u.at_eof = true;
+    have = cut + static_cast<std::size_t>(n);
+  }
+  u.buf[cut] = '\n';
+  u.lines_end = 0;  // the buffer's bytes have moved
+  return kOk;
 }
 
 std::string_view without_cr(const char* p, std::size_t len) {
@@ -82,6 +119,10 @@ int next_line(Unit& u, std::string_view& line) {
         ++u.line_no;
         return kOk;
       }
+      if (avail >= kMaxLineBytes) {
+        if (const int status = cut_long_line(u)) return status;
+        continue;
+      }
     } else if (u.at_eof) {
       return kEndOfFile;
     }
@@ -99,10 +140,18 @@ int open_sequential(int lun, std::string_view path) {
   if (const int fault = detail::injected_fault(testing::Op::kOpen, lun)) return fault;
   const std::string name(path);
   int fd;
-  do {
-    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  do {  // O_NONBLOCK: a FIFO must not hang the open; it is refused below
+    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
+  struct stat st {};
+  int status = ::fstat(fd, &st) != 0 ? errno : kOk;
+  if (status == kOk && !S_ISREG(st.st_mode))
+    status = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+  if (status != kOk) {
+    ::close(fd);
+    return status;
+  }
   u->access = detail::Access::kSequential;
   u->fd = fd;
   u->name = name;

@@ -5,6 +5,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/runtime.h"
@@ -12,9 +15,36 @@
 namespace platform {
 namespace detail {
 
+HookState::HookState() {
+  // Test-only: a positive number makes that file change kill the process.
+  if (const char* text = std::getenv(testing::kKillAtChangeVariable)) {
+    char* end = nullptr;
+    const long long k = std::strtoll(text, &end, 10);
+    if (end != text && *end == '\0' && k > 0) {
+      kill_at = k;
+      watch_changes = true;
+    }
+  }
+}
+
 HookState& hooks() {
   static HookState state;
   return state;
+}
+
+bool check_change() {
+  HookState& h = hooks();
+  if (h.kill_at > 0 && h.changes == h.kill_at) {
+    flush_stdout();  // what the operator saw before the kill
+    std::raise(SIGKILL);
+  }
+  if (h.crashed) return false;
+  if (h.crash_at > 0 && h.changes >= h.crash_at) {
+    h.crashed = true;
+    h.out_at_crash = h.out.size();
+    return false;
+  }
+  return true;
 }
 
 int check_injected(testing::Op op, int lun) {
@@ -79,8 +109,41 @@ void fail_nth(Op op, int lun, int n, int error) {
 }
 
 void clear_faults() {
-  for (detail::Fault& f : detail::hooks().faults) f = {};
-  detail::hooks().any_fault = false;
+  detail::HookState& h = detail::hooks();
+  for (detail::Fault& f : h.faults) f = {};
+  h.any_fault = false;
+  h.crash_at = 0;
+  h.crashed = false;
+  h.out_at_crash = 0;
+  h.size_limit = -1;
+  h.watch_changes = h.kill_at > 0;
+}
+
+std::int64_t file_changes() {
+  return detail::hooks().changes;
+}
+
+void reset_file_changes() {
+  detail::hooks().changes = 0;
+}
+
+void crash_at_change(std::int64_t k) {
+  detail::HookState& h = detail::hooks();
+  h.crash_at = h.changes + std::max<std::int64_t>(k, 1);
+  h.crashed = false;
+  h.watch_changes = true;
+}
+
+bool crashed() {
+  return detail::hooks().crashed;
+}
+
+std::size_t stdout_at_crash() {
+  return detail::hooks().out_at_crash;
+}
+
+void limit_file_size(std::int64_t bytes) {
+  detail::hooks().size_limit = bytes;
 }
 
 }  // namespace testing

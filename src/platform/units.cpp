@@ -45,9 +45,12 @@ int close_unit(int lun) {
   // Standard input and output stay connected for the life of the process.
   if (lun == kStdinUnit || lun == kStdoutUnit) return kOk;
   int status = detail::injected_fault(testing::Op::kClose, lun);
+  // A file created pending and never published is not wanted under any name.
+  if (!u->pending.empty() && detail::change_allowed()) ::unlink(u->pending.c_str());
+  u->pending.clear();
   // The descriptor is released even when close reports an error (Linux
   // semantics), so the unit is free again in every case.
-  if (::close(u->fd) != 0 && status == 0) status = errno;
+  if (u->fd >= 0 && ::close(u->fd) != 0 && status == 0) status = errno;
   u->access = detail::Access::kClosed;
   u->fd = -1;
   u->name.clear();

@@ -277,4 +277,60 @@ std::string Projection::wkt() const {
   return text != nullptr ? std::string(text) : std::string();
 }
 
+struct Transform::State {
+  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
+  std::unique_ptr<PJ, PjDeleter> op;
+};
+
+Transform::Transform(std::unique_ptr<State> state) : state_(std::move(state)) {}
+Transform::Transform(Transform&&) noexcept = default;
+Transform& Transform::operator=(Transform&&) noexcept = default;
+Transform::~Transform() = default;
+
+gridfile::Result<Transform> Transform::create(const std::string& definition) {
+  auto s = std::make_unique<State>();
+  s->ctx.reset(proj_context_create());
+  if (!s->ctx) return bad("PROJ could not start");
+  proj_log_level(s->ctx.get(), PJ_LOG_NONE);
+  s->op.reset(proj_create(s->ctx.get(), definition.c_str()));
+  if (!s->op) {
+    const int err = proj_context_errno(s->ctx.get());
+    return bad("PROJ refuses the projection " + definition + ": " +
+               proj_context_errno_string(s->ctx.get(), err));
+  }
+  return Transform(std::move(s));
+}
+
+std::optional<LatLon> Transform::inverse(double x, double y) const {
+  PJ_COORD c = proj_trans(state_->op.get(), PJ_INV, proj_coord(x, y, 0, 0));
+  if (!std::isfinite(c.lp.lam) || !std::isfinite(c.lp.phi) || std::fabs(c.lp.lam) > 1e20) {
+    proj_errno_reset(state_->op.get());
+    return std::nullopt;
+  }
+  return LatLon{proj_todeg(c.lp.phi), proj_todeg(c.lp.lam)};
+}
+
+std::optional<std::pair<double, double>> Transform::forward(double lat, double lon) const {
+  PJ_COORD c =
+      proj_trans(state_->op.get(), PJ_FWD, proj_coord(proj_torad(lon), proj_torad(lat), 0, 0));
+  if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || std::fabs(c.xy.x) > 1e20 ||
+      std::fabs(c.xy.y) > 1e20) {
+    proj_errno_reset(state_->op.get());
+    return std::nullopt;
+  }
+  return std::pair{c.xy.x, c.xy.y};
+}
+
+double distance(const LatLon& a, const LatLon& b) {
+  PJ_COORD pa = proj_coord(proj_torad(a.lon), proj_torad(a.lat), 0, 0);
+  PJ_COORD pb = proj_coord(proj_torad(b.lon), proj_torad(b.lat), 0, 0);
+  // proj_lp_dist needs an operation for its ellipsoid: the sphere's longlat.
+  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx(proj_context_create());
+  proj_log_level(ctx.get(), PJ_LOG_NONE);
+  const std::string def = "+proj=longlat +R=" + number(kEarthRadius) + " +no_defs";
+  std::unique_ptr<PJ, PjDeleter> sphere(proj_create(ctx.get(), def.c_str()));
+  if (!sphere) return NAN;
+  return proj_lp_dist(sphere.get(), pa, pb);
+}
+
 }  // namespace mapproj

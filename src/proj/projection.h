@@ -22,6 +22,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gridfile/gridfile.h"
@@ -92,5 +93,27 @@ class Projection {
   explicit Projection(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
+
+// Any coordinate reference system PROJ reads ("+proj=lcc ..."), for
+// metadata that describes a grid in another projection's parameters or on
+// another earth: projection coordinates (metres) <-> latitude/longitude.
+class Transform {
+ public:
+  // kBadGeometry with PROJ's reason when PROJ cannot read the definition.
+  static gridfile::Result<Transform> create(const std::string& definition);
+  Transform(Transform&&) noexcept;
+  Transform& operator=(Transform&&) noexcept;
+  ~Transform();
+  std::optional<LatLon> inverse(double x, double y) const;
+  std::optional<std::pair<double, double>> forward(double lat, double lon) const;
+
+ private:
+  struct State;
+  explicit Transform(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+// Distance in metres between two points on the 6,371,200 m sphere.
+double distance(const LatLon& a, const LatLon& b);
 
 }  // namespace mapproj

@@ -233,3 +233,32 @@ TEST(Geometry, DefinitionsNameTheSphere) {
 
 }  // namespace
 }  // namespace mapproj
+
+namespace mapproj {
+namespace {
+
+// Transforms of other definitions, as imports meet them.
+
+TEST(Transform, ShiftedOriginDescribesTheSameGrid) {
+  // The same cone with the origin at 40N and a false easting: coordinates
+  // differ by a translation only, so the corners land on the same points.
+  const auto t = Transform::create(
+      "+proj=lcc +lat_1=25 +lat_2=25 +lat_0=40 +lon_0=-95 +x_0=500000 +R=6371200");
+  ASSERT_TRUE(t.ok()) << t.error().text;
+  const auto xy = t->forward(12.19, -133.459);
+  ASSERT_TRUE(xy.has_value());
+  const auto back = t->inverse(xy->first, xy->second);
+  EXPECT_NEAR(back->lat, 12.19, 1e-9);
+  EXPECT_NEAR(back->lon, -133.459, 1e-9);
+  EXPECT_FALSE(Transform::create("+proj=nonsense").ok());
+  EXPECT_EQ(Transform::create("+proj=nonsense").error().code, kBadGeometry);
+}
+
+TEST(Transform, DistanceOnTheSphere) {
+  // One degree of a great circle on the 6,371,200 m sphere: 111,198.8 m.
+  EXPECT_NEAR(distance({0, 0}, {0, 1}), 6371200.0 * M_PI / 180.0, 1e-3);
+  EXPECT_NEAR(distance({45, 10}, {45, 10}), 0.0, 1e-9);
+}
+
+}  // namespace
+}  // namespace mapproj

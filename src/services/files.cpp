@@ -73,7 +73,10 @@ std::string creation_name(std::string_view filnam) {
 
 }  // namespace services
 
-void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
+namespace {
+
+// Body of fl_dcre and fl_dcrp.
+void create_direct(std::string_view filnam, int lrecl, bool pending, int& lun, int& iret) {
   fl_glun(lun, iret);
   if (iret != 0) return;
 
@@ -81,13 +84,36 @@ void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
   const std::string path = services::creation_name(filnam);
   int status = EINVAL;  // a record length that is not a positive byte count
   if (lrecl >= 1 && lrecl <= INT_MAX / 4) {
-    status = platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
+    status = pending ? platform::create_direct_pending(lun, path, 4 * lrecl)
+                     : platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
   }
   iret = code_of(status);
   if (iret != 0) {
     fl_flun(lun, ier);
     lun = 0;
   }
+}
+
+}  // namespace
+
+void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  create_direct(filnam, lrecl, false, lun, iret);
+}
+
+void fl_dcrp(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  create_direct(filnam, lrecl, true, lun, iret);
+}
+
+void fl_dpub(int lun, int& iret) {
+  iret = code_of(platform::publish_direct(lun));
+}
+
+void fl_dtrc(int lun, std::int64_t nword, int& iret) {
+  iret = code_of(platform::truncate_direct(lun, 4 * nword));
+}
+
+void fl_dsyn(int lun, int& iret) {
+  iret = code_of(platform::sync_direct(lun));
 }
 
 void fl_inqr(std::string_view filnam, bool& exist, std::span<char> newfil, int& iret) {
@@ -165,6 +191,14 @@ void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret
   if (status == platform::kOk) {
     status = platform::write_record(lun, irec, idata.first(static_cast<std::size_t>(nword)));
   }
+  iret = code_of(status);
+}
+
+void fl_wrun(int lun, int irec, std::span<const std::span<const int>> records, int& nwritten,
+             int& iret) {
+  nwritten = 0;
+  int status = irec < 1 ? EINVAL : platform::kOk;
+  if (status == platform::kOk) status = platform::write_records(lun, irec, records, nwritten);
   iret = code_of(status);
 }
 

@@ -34,6 +34,12 @@ void fl_read(int lun, int irec, int nword, std::span<int> idata, int& iret);
 void fl_rshr(int lun, int irec, int nword, std::span<int> idata, int& iret);
 // Write nword words at the start of record irec; EINVAL as for fl_read.
 void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret);
+// Write whole records irec, irec+1, ... from records[0], records[1], ...: the
+// same as fl_writ of each in turn up to the first that fails, in as few system
+// calls as the run allows. nwritten = records written before the failing one,
+// iret = its code as fl_writ gives it.
+void fl_wrun(int lun, int irec, std::span<const std::span<const int>> records, int& nwritten,
+             int& iret);
 // Close the unit and return it to the pool.
 void fl_clos(int lun, int& iret);
 // Move a sequential unit back one record.
@@ -76,6 +82,21 @@ std::string creation_name(std::string_view filnam);
 // a name that exists in no form, EINVAL for lrecl < 1 or too large, -21
 // (lun = -1) when no unit is free.
 void fl_dopn(std::string_view filnam, int lrecl, bool wrtflg, int& lun, int& iret);
+// --- Crash-safe files ------------------------------------------------------------
+
+// fl_dcre, but the file appears under its name only at fl_dpub: until then it
+// is written under a temporary name beside it ("<name>.incomplete.<pid>"), and
+// closing the unit first removes it. Fails like fl_dcre (EEXIST for an
+// existing name).
+void fl_dcrp(std::string_view filnam, int lrecl, int& lun, int& iret);
+// Give a file created by fl_dcrp its name, never replacing a file (EEXIST).
+void fl_dpub(int lun, int& iret);
+// Cut the direct-access file on lun back to nword words.
+void fl_dtrc(int lun, std::int64_t nword, int& iret);
+// Durable mode (platform::durable): force what was written to lun to the
+// medium. 0 at once when the mode is off.
+void fl_dsyn(int lun, int& iret);
+
 // Size of the direct-access file open on lun in whole 32-bit words (at most
 // the largest int); a status code when lun has no direct file open.
 void fl_dsiz(int lun, int& nword, int& iret);

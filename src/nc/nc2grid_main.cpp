@@ -1,18 +1,16 @@
-// gridinfo: lists, dumps or checks a grid file; see driver/gridinfo.h.
+// nc2grid: imports netCDF-CF into a new grid file; see nc/nc2grid.h.
 #include <string>
 #include <vector>
 
-#include "driver/gridinfo.h"
 #include "driver/vexo.h"
+#include "nc/nc2grid.h"
 #include "platform/platform.h"
 
 int main(int argc, char** argv) {
-  // An operator's own MORERR wins; otherwise the installed message files, or
-  // the source tree's when the program has not been installed.
   platform::set_env_default("MORERR",
                             driver::message_directory(T2G_INSTALL_ERRDIR, T2G_BUILD_ERRDIR));
   std::vector<std::string> args(argv, argv + argc);
-  const int status = gridinfo::run(args);
+  const int status = nc::run_nc2grid(args, {T2G_INSTALL_TBLDIR, T2G_BUILD_TBLDIR});
   platform::flush_stdout();
   platform::exit_process(status);
 }

@@ -1,0 +1,181 @@
+// Grouping grids into variables and axes for the export.
+#include "nc/export_plan.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace nc {
+namespace {
+
+gridfile::Error refuse(std::string text) {
+  return gridfile::Error{-1, std::move(text)};
+}
+
+std::string axis_base(int vcoord) {
+  switch (vcoord) {
+    case gridfile::kVcoordPres:
+      return "pressure";
+    case gridfile::kVcoordThta:
+      return "theta";
+    case gridfile::kVcoordHght:
+      return "height";
+    case gridfile::kVcoordSgma:
+      return "sigma";
+    default:
+      return "level";
+  }
+}
+
+bool is_name_char(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+}  // namespace
+
+bool LevelAxis::has_level2() const {
+  return std::any_of(levels.begin(), levels.end(), [](const auto& l) { return l.second != -1; });
+}
+
+std::size_t ExportPlan::levels(const VariablePlan& v) const {
+  return v.level_axis < 0 ? 1 : level_axes[static_cast<std::size_t>(v.level_axis)].levels.size();
+}
+
+std::size_t ExportPlan::slots(const VariablePlan& v) const {
+  return (v.timed ? times.size() : 1) * levels(v);
+}
+
+std::string variable_name(std::string_view param) {
+  std::string name;
+  for (char c : param) name += is_name_char(c) ? c : '_';
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name.insert(0, "v");
+  return name;
+}
+
+gridfile::Result<ExportPlan> plan_export(const std::vector<gridfile::GridInfo>& grids,
+                                         int first_year) {
+  ExportPlan plan;
+
+  // Times: one slot per distinct pair of texts, in valid-time order.
+  std::map<std::pair<std::string, std::string>, int> first_grid_of_time;
+  for (const gridfile::GridInfo& g : grids) {
+    if (g.id.time1.empty()) {
+      if (!g.id.time2.empty()) {
+        return refuse("grid " + std::to_string(g.number) + " has a second time but no first time");
+      }
+      continue;
+    }
+    const auto key = std::pair{g.id.time1, g.id.time2};
+    if (first_grid_of_time.count(key) != 0) continue;
+    const std::optional<GridTimeMinutes> m = grid_time_minutes(g.id.time1, first_year);
+    if (!m) {
+      return refuse("grid " + std::to_string(g.number) + " has the time \"" + g.id.time1 +
+                    "\", which is not a date; leave it out with the selection options");
+    }
+    first_grid_of_time[key] = g.number;
+    plan.times.push_back(TimeSlot{g.id.time1, g.id.time2, *m});
+  }
+  std::sort(plan.times.begin(), plan.times.end(), [](const TimeSlot& a, const TimeSlot& b) {
+    return std::tie(a.minutes.valid, a.minutes.reference, a.time1, a.time2) <
+           std::tie(b.minutes.valid, b.minutes.reference, b.time1, b.time2);
+  });
+  for (std::size_t k = 1; k < plan.times.size(); ++k) {
+    if (plan.times[k].minutes.valid == plan.times[k - 1].minutes.valid) {
+      const TimeSlot& a = plan.times[k - 1];
+      const TimeSlot& b = plan.times[k];
+      return refuse("grids " + std::to_string(first_grid_of_time[{a.time1, a.time2}]) + " (" +
+                    a.time1 + (a.time2.empty() ? "" : " " + a.time2) + ") and " +
+                    std::to_string(first_grid_of_time[{b.time1, b.time2}]) + " (" + b.time1 +
+                    (b.time2.empty() ? "" : " " + b.time2) +
+                    ") are valid at the same time; export them separately (--time)");
+    }
+  }
+  std::map<std::pair<std::string, std::string>, std::size_t> time_index;
+  for (std::size_t k = 0; k < plan.times.size(); ++k) {
+    time_index[{plan.times[k].time1, plan.times[k].time2}] = k;
+    plan.any_forecast = plan.any_forecast || plan.times[k].minutes.forecast;
+    plan.any_time2 = plan.any_time2 || !plan.times[k].time2.empty();
+  }
+  if (!plan.times.empty()) plan.epoch_minutes = plan.times.front().minutes.valid;
+
+  // Variables: grids grouped by (parameter, vertical coordinate, timed), in
+  // the order of their first grid.
+  using VarKey = std::tuple<std::string, int, bool>;
+  std::vector<VarKey> var_order;
+  std::map<VarKey, std::set<std::pair<int, int>>> var_levels;
+  for (const gridfile::GridInfo& g : grids) {
+    const VarKey key{g.id.param, g.id.vcoord, !g.id.time1.empty()};
+    if (var_levels.count(key) == 0) var_order.push_back(key);
+    var_levels[key].insert({g.id.level1, g.id.level2});
+  }
+
+  // Level axes: one per distinct (vertical coordinate, set of levels).
+  std::map<std::pair<int, std::set<std::pair<int, int>>>, int> axis_of;
+  std::map<std::string, int> axis_names;
+  std::map<std::string, int> param_count;
+  for (const VarKey& key : var_order) ++param_count[std::get<0>(key)];
+  std::set<std::string> used_names;
+
+  for (const VarKey& key : var_order) {
+    const auto& [param, vcoord, timed] = key;
+    const std::set<std::pair<int, int>>& levels = var_levels[key];
+    VariablePlan v;
+    v.param = param;
+    v.vcoord = vcoord;
+    v.timed = timed;
+    const bool surface_only = vcoord == gridfile::kVcoordNone && levels.size() == 1 &&
+                              *levels.begin() == std::pair{0, -1};
+    if (!surface_only) {
+      auto [it, inserted] =
+          axis_of.try_emplace({vcoord, levels}, static_cast<int>(plan.level_axes.size()));
+      if (inserted) {
+        LevelAxis axis;
+        axis.vcoord = vcoord;
+        axis.levels.assign(levels.begin(), levels.end());
+        for (std::size_t k = 1; k < axis.levels.size(); ++k) {
+          if (axis.levels[k].first == axis.levels[k - 1].first) {
+            return refuse("parameter " + param + " has the level " +
+                          std::to_string(axis.levels[k].first) +
+                          " with two different second levels; export them separately (--level)");
+          }
+        }
+        const std::string base = axis_base(vcoord);
+        const int n = ++axis_names[base];
+        axis.name = n == 1 ? base : base + "_" + std::to_string(n);
+        plan.level_axes.push_back(std::move(axis));
+      }
+      v.level_axis = it->second;
+    }
+    std::string name = variable_name(param);
+    if (param_count[param] > 1) {
+      name += "_" + gridfile::vcoord_name(vcoord);
+      if (!timed) name += "_notime";
+    }
+    std::string unique = name;
+    for (int n = 2; used_names.count(unique) != 0; ++n) unique = name + "_" + std::to_string(n);
+    used_names.insert(unique);
+    v.name = unique;
+    plan.variables.push_back(std::move(v));
+  }
+
+  // Slots.
+  std::map<VarKey, std::size_t> var_index;
+  for (std::size_t k = 0; k < var_order.size(); ++k) var_index[var_order[k]] = k;
+  for (VariablePlan& v : plan.variables) v.grid_numbers.assign(plan.slots(v), 0);
+  for (const gridfile::GridInfo& g : grids) {
+    VariablePlan& v = plan.variables[var_index[{g.id.param, g.id.vcoord, !g.id.time1.empty()}]];
+    const std::size_t t = v.timed ? time_index[{g.id.time1, g.id.time2}] : 0;
+    std::size_t l = 0;
+    if (v.level_axis >= 0) {
+      const auto& levels = plan.level_axes[static_cast<std::size_t>(v.level_axis)].levels;
+      l = static_cast<std::size_t>(
+          std::lower_bound(levels.begin(), levels.end(), std::pair{g.id.level1, g.id.level2}) -
+          levels.begin());
+    }
+    v.grid_numbers[t * plan.levels(v) + l] = g.number;
+  }
+  return plan;
+}
+
+}  // namespace nc

@@ -1,0 +1,269 @@
+// Time and vertical coordinates read into time texts and integer levels.
+#include "nc/import_axes.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "nc/cf_time.h"
+
+namespace nc {
+namespace {
+
+gridfile::Error refuse(std::string text) {
+  return gridfile::Error{-1, std::move(text)};
+}
+
+std::string number(double v) {
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+  return std::string(buf, res.ptr);
+}
+
+bool one_of(const std::optional<std::string>& s, std::initializer_list<std::string_view> list) {
+  return s && std::find(list.begin(), list.end(), std::string_view(*s)) != list.end();
+}
+
+// A variable of the given standard_name that is scalar or lies along time_dim.
+int companion(const NcFile& f, const char* standard_name, int time_dim) {
+  for (int v = 0; v < f.nvars(); ++v) {
+    if (!one_of(f.text_att(v, "standard_name"), {standard_name})) continue;
+    const std::vector<int> dims = f.var_dims(v);
+    if (dims.empty() || (dims.size() == 1 && dims[0] == time_dim)) return v;
+  }
+  return -1;
+}
+
+// Values of a companion variable, one per time step (a scalar repeated).
+gridfile::Result<std::vector<double>> per_step(const NcFile& f, int v, std::size_t n) {
+  auto values = f.read_doubles(v);
+  if (!values) return values.error();
+  if (values->size() == 1 && n != 1) values->assign(n, (*values)[0]);
+  return values;
+}
+
+// The texts of a t2g_time variable (time, chars), blanks and NULs dropped.
+std::optional<std::vector<std::string>> kept_texts(const NcFile& f, const char* name,
+                                                   int time_dim) {
+  const int v = f.var_id(name);
+  if (v < 0 || f.var_type(v) != NC_CHAR) return std::nullopt;
+  const std::vector<int> dims = f.var_dims(v);
+  if (dims.size() != 2 || dims[0] != time_dim) return std::nullopt;
+  const std::size_t n = f.dim_len(dims[0]), width = f.dim_len(dims[1]);
+  std::string all(n * width, '\0');
+  if (!all.empty() && nc_get_var_text(f.id(), v, all.data()) != NC_NOERR) return std::nullopt;
+  std::vector<std::string> texts;
+  for (std::size_t k = 0; k < n; ++k) {
+    std::string t = all.substr(k * width, width);
+    while (!t.empty() && (t.back() == '\0' || t.back() == ' ')) t.pop_back();
+    texts.push_back(t);
+  }
+  return texts;
+}
+
+// Seconds in one unit of a duration's units ("hours", "minutes", ...).
+std::optional<double> duration_seconds(std::string units) {
+  std::string err;
+  const auto u = parse_time_units(units + " since 1970-01-01", err);
+  if (!u) return std::nullopt;
+  return u->unit_seconds;
+}
+
+}  // namespace
+
+bool is_time_coordinate(const NcFile& f, int v) {
+  if (one_of(f.text_att(v, "standard_name"), {"time"}) || one_of(f.text_att(v, "axis"), {"T"})) {
+    return true;
+  }
+  const auto units = f.text_att(v, "units");
+  return units && units->find(" since ") != std::string::npos;
+}
+
+bool is_vertical_coordinate(const NcFile& f, int v) {
+  if (f.number_att(v, "t2g_vcoord") || one_of(f.text_att(v, "axis"), {"Z"}) ||
+      one_of(f.text_att(v, "positive"), {"up", "down", "Up", "Down", "UP", "DOWN"})) {
+    return true;
+  }
+  return one_of(f.text_att(v, "standard_name"),
+                {"air_pressure", "height", "altitude", "air_potential_temperature",
+                 "atmosphere_sigma_coordinate", "model_level_number"}) ||
+         one_of(f.text_att(v, "units"), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"});
+}
+
+gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
+  TimeAxis axis;
+  const std::string name = f.var_name(time_var);
+  const std::vector<int> dims = f.var_dims(time_var);
+  const int time_dim = dims.empty() ? -1 : dims[0];
+  const auto calendar = f.text_att(time_var, "calendar");
+  if (calendar && !standard_calendar(*calendar)) {
+    return refuse("time coordinate " + name + ": the calendar \"" + *calendar +
+                  "\" is not supported (grid times use the standard calendar)");
+  }
+  const auto units_text = f.text_att(time_var, "units");
+  if (!units_text) return refuse("time coordinate " + name + " has no units");
+  std::string error;
+  const std::optional<TimeUnits> units = parse_time_units(*units_text, error);
+  if (!units) return refuse("time coordinate " + name + ": " + error);
+  auto values = f.read_doubles(time_var);
+  if (!values) return values.error();
+  const std::size_t n = values->size();
+
+  std::vector<std::int64_t> valid;
+  for (double v : *values) {
+    const auto m = value_minutes(*units, v);
+    if (!m) {
+      return refuse("time coordinate " + name + ": " + number(v) + " " + *units_text +
+                    " is not a whole minute in range");
+    }
+    valid.push_back(*m);
+  }
+
+  // Reference times and periods of forecasts.
+  std::vector<std::int64_t> reference = valid;
+  bool forecast = false;
+  const int ref_var = companion(f, "forecast_reference_time", time_dim);
+  if (ref_var >= 0) {
+    const auto ref_units_text = f.text_att(ref_var, "units");
+    const auto ref_units =
+        ref_units_text ? parse_time_units(*ref_units_text, error) : std::optional<TimeUnits>{};
+    if (!ref_units) {
+      return refuse("forecast_reference_time: " +
+                    (ref_units_text ? error : std::string("no units")));
+    }
+    auto refs = per_step(f, ref_var, n);
+    if (!refs) return refs.error();
+    if (refs->size() != n) return refuse("forecast_reference_time has the wrong length");
+    for (std::size_t k = 0; k < n; ++k) {
+      const auto m = value_minutes(*ref_units, (*refs)[k]);
+      if (!m)
+        return refuse("forecast_reference_time " + number((*refs)[k]) + " is not a whole minute");
+      reference[k] = *m;
+    }
+    forecast = true;
+    const int period_var = companion(f, "forecast_period", time_dim);
+    if (period_var >= 0) {
+      const auto pu = f.text_att(period_var, "units");
+      const auto seconds = pu ? duration_seconds(*pu) : std::optional<double>{};
+      if (!seconds) return refuse("forecast_period has unknown units");
+      auto periods = per_step(f, period_var, n);
+      if (!periods) return periods.error();
+      for (std::size_t k = 0; k < n && k < periods->size(); ++k) {
+        const double minutes = (*periods)[k] * *seconds / 60.0;
+        if (std::fabs(minutes - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
+          return refuse("forecast_period " + number((*periods)[k]) + " " + *pu +
+                        " contradicts the time and forecast_reference_time");
+        }
+      }
+    }
+  }
+
+  bool outside_window = false;
+  for (std::size_t k = 0; k < n; ++k) {
+    const CivilTime ref = from_minutes(reference[k]);
+    if (ref.year < kLibraryFirstYear || ref.year > kLibraryFirstYear + 99) outside_window = true;
+    const std::optional<std::string> text = grid_time_text(ref, forecast, valid[k] - reference[k]);
+    if (!text) {
+      return refuse("time " + iso_text(from_minutes(valid[k])) + " is " +
+                    number(static_cast<double>(valid[k] - reference[k]) / 60.0) +
+                    " hours from its reference time: a grid time holds 0 to 999 hours 59 minutes");
+    }
+    axis.time1.push_back(*text);
+  }
+  axis.time2.assign(n, "");
+
+  // The texts grid2nc kept, when they still name these times.
+  if (const auto kept = kept_texts(f, "t2g_time1", time_dim); kept && kept->size() == n) {
+    bool same = true;
+    for (std::size_t k = 0; k < n && same; ++k) {
+      const int near_year = from_minutes(valid[k]).year - 50;
+      const auto m = grid_time_minutes((*kept)[k], near_year);
+      same = m && m->valid == valid[k];
+    }
+    if (same) {
+      axis.time1 = *kept;
+      if (const auto kept2 = kept_texts(f, "t2g_time2", time_dim); kept2 && kept2->size() == n) {
+        axis.time2 = *kept2;
+      }
+      outside_window = false;  // the texts are the grid file's own
+    } else {
+      axis.warnings.push_back(
+          "the grid-file time texts kept in the file no longer match its "
+          "times; they are ignored");
+    }
+  }
+  if (outside_window) {
+    axis.warnings.push_back(
+        "times outside 1921-2020 are stored with two-digit years, which "
+        "the grid library reads in 1921-2020; grid2nc --first-year reads "
+        "them back in the right century");
+  }
+  return axis;
+}
+
+gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
+  LevelAxis1 axis;
+  const std::string name = f.var_name(level_var);
+  const auto sn = f.text_att(level_var, "standard_name");
+  const auto units = f.text_att(level_var, "units").value_or("");
+  double scale = 1;
+  if (const auto code = f.number_att1(level_var, "t2g_vcoord")) {
+    axis.vcoord = static_cast<int>(*code);
+  } else if (one_of(sn, {"air_pressure"}) ||
+             one_of(std::optional(units), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
+    axis.vcoord = gridfile::kVcoordPres;
+    if (units == "Pa") {
+      scale = 0.01;
+    } else if (units == "kPa") {
+      scale = 10;
+    } else if (!one_of(std::optional(units), {"hPa", "mbar", "millibar", "mb"})) {
+      return refuse("pressure coordinate " + name + " has the units \"" + units +
+                    "\" (expected Pa, hPa, mbar or kPa)");
+    }
+  } else if (one_of(sn, {"air_potential_temperature"})) {
+    axis.vcoord = gridfile::kVcoordThta;
+    if (units != "K") return refuse("potential temperature coordinate " + name + " is not in K");
+  } else if (one_of(sn, {"height", "altitude"}) ||
+             (one_of(std::optional(units), {"m", "km"}) &&
+              !one_of(f.text_att(level_var, "positive"), {"down"}))) {
+    axis.vcoord = gridfile::kVcoordHght;
+    if (units == "km") {
+      scale = 1000;
+    } else if (units != "m") {
+      return refuse("height coordinate " + name + " has the units \"" + units +
+                    "\" (expected m or km)");
+    }
+  } else if (one_of(sn, {"atmosphere_sigma_coordinate"})) {
+    axis.vcoord = gridfile::kVcoordSgma;
+  } else if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
+    return refuse("vertical coordinate " + name +
+                  " (depth or positive down, not pressure) has "
+                  "no grid-file vertical coordinate");
+  }
+  auto values = f.read_doubles(level_var);
+  if (!values) return values.error();
+  for (double v : *values) {
+    const double level = v * scale;
+    const double whole = std::round(level);
+    if (!std::isfinite(level) ||
+        std::fabs(level - whole) > 1e-6 * std::max(1.0, std::fabs(whole)) ||
+        std::fabs(whole) > std::numeric_limits<std::int32_t>::max()) {
+      return refuse("level " + number(v) + (units.empty() ? "" : " " + units) + " of " + name +
+                    " is not a whole number" +
+                    (axis.vcoord == gridfile::kVcoordPres ? " of hPa" : "") +
+                    ": grid levels are integers");
+    }
+    axis.level1.push_back(static_cast<int>(whole));
+  }
+  axis.level2.assign(axis.level1.size(), -1);
+  if (const auto kept = f.number_att(level_var, "t2g_level2");
+      kept && kept->size() == axis.level1.size()) {
+    for (std::size_t k = 0; k < kept->size(); ++k) axis.level2[k] = static_cast<int>((*kept)[k]);
+  }
+  return axis;
+}
+
+}  // namespace nc

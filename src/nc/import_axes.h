@@ -1,0 +1,37 @@
+// The time and vertical axes of netCDF variables in the grid file's terms:
+// time texts ("240101/0000", or a reference time with "F012") and integer
+// levels with a vertical coordinate code (pressure in hPa).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "gridfile/gridfile.h"
+#include "nc/ncfile.h"
+
+namespace nc {
+
+bool is_time_coordinate(const NcFile& f, int varid);
+bool is_vertical_coordinate(const NcFile& f, int varid);
+
+struct TimeAxis {
+  std::vector<std::string> time1, time2;  // one per step of the time dimension
+  std::vector<std::string> warnings;
+};
+// The time texts of a time coordinate variable (of dimension time_dim):
+// valid times, or reference times and forecast periods when the file has a
+// forecast_reference_time. Refuses unknown units and calendars, times that are
+// not whole minutes, and forecast periods that are negative, too long for a
+// time text or contradict forecast_period.
+gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var);
+
+struct LevelAxis1 {
+  int vcoord = gridfile::kVcoordNone;
+  std::vector<int> level1, level2;  // level2 -1 when not set
+};
+// The levels of a vertical coordinate variable (1-D or scalar). Pressure
+// becomes hPa. Refuses levels that are not whole numbers in the grid file's
+// units (it stores integers) or are out of range.
+gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var);
+
+}  // namespace nc

@@ -1,0 +1,326 @@
+// Reading a variable's horizontal grid into a navigation.
+#include "nc/import_grid.h"
+
+#include <netcdf.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "nc/cf_mapping.h"
+#include "proj/projection.h"
+
+namespace nc {
+namespace {
+
+constexpr double kDegreeSlack = 1e-5;         // degrees, single-precision coordinates
+constexpr double kMetreSlack = 1e-3;          // metres
+constexpr double kDisplacementWarning = 1.0;  // metres
+
+gridfile::Error refuse(std::string text) {
+  return gridfile::Error{-1, std::move(text)};
+}
+
+std::string number(double v) {
+  char buf[32];
+  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 8);
+  return std::string(buf, res.ptr);
+}
+
+bool one_of(const std::optional<std::string>& s, std::initializer_list<std::string_view> list) {
+  if (!s) return false;
+  return std::find(list.begin(), list.end(), std::string_view(*s)) != list.end();
+}
+
+bool is_longitude(const NcFile& f, int v) {
+  if (v < 0) return false;
+  return one_of(f.text_att(v, "standard_name"), {"longitude"}) ||
+         one_of(f.text_att(v, "units"),
+                {"degrees_east", "degree_east", "degree_E", "degrees_E", "degreeE", "degreesE"});
+}
+
+bool is_latitude(const NcFile& f, int v) {
+  if (v < 0) return false;
+  return one_of(f.text_att(v, "standard_name"), {"latitude"}) ||
+         one_of(f.text_att(v, "units"),
+                {"degrees_north", "degree_north", "degree_N", "degrees_N", "degreeN", "degreesN"});
+}
+
+bool is_projection_coordinate(const NcFile& f, int v, char axis) {
+  if (v < 0) return false;
+  const std::string sn = axis == 'X' ? "projection_x_coordinate" : "projection_y_coordinate";
+  return one_of(f.text_att(v, "standard_name"), {sn}) ||
+         one_of(f.text_att(v, "axis"), {std::string(1, axis)});
+}
+
+// The grid-mapping variable a data variable names: "crs", or the first name of
+// the extended form "crs: x y".
+std::optional<std::string> mapping_name(const NcFile& f, int varid) {
+  std::optional<std::string> gm = f.text_att(varid, "grid_mapping");
+  if (!gm) return std::nullopt;
+  std::string name = *gm;
+  const std::size_t start = name.find_first_not_of(" \t");
+  if (start == std::string::npos) return std::string();
+  name = name.substr(start);
+  const std::size_t end = name.find_first_of(" \t:");
+  return end == std::string::npos ? name : name.substr(0, end);
+}
+
+struct Axis {
+  std::vector<double> raw;     // as stored
+  std::vector<double> values;  // in increasing order
+  bool reversed = false;
+  double step = 0;
+};
+
+// Checks that coordinate values are monotonic and evenly spaced.
+gridfile::Result<Axis> even_axis(std::vector<double> v, const std::string& name, double slack) {
+  Axis a;
+  a.raw = v;
+  for (double x : v) {
+    if (!std::isfinite(x))
+      return refuse("coordinate " + name + " holds a value that is not a number");
+  }
+  if (v.size() >= 2) {
+    a.reversed = v[1] < v[0];
+    if (a.reversed) std::reverse(v.begin(), v.end());
+    for (std::size_t k = 1; k < v.size(); ++k) {
+      if (!(v[k] > v[k - 1])) {
+        return refuse("coordinate " + name + " is not monotonic (values " + number(v[k - 1]) +
+                      " and " + number(v[k]) + ")");
+      }
+    }
+    a.step = (v.back() - v.front()) / static_cast<double>(v.size() - 1);
+    const double tolerance = std::max(kSpacingTolerance * a.step, slack);
+    for (std::size_t k = 1; k < v.size(); ++k) {
+      const double step = v[k] - v[k - 1];
+      if (std::fabs(step - a.step) > tolerance) {
+        return refuse("coordinate " + name + " is not evenly spaced: step " + number(step) +
+                      " between " + number(v[k - 1]) + " and " + number(v[k]) + ", mean step " +
+                      number(a.step) + " (tolerance 0.1%)");
+      }
+    }
+  }
+  a.values = std::move(v);
+  return a;
+}
+
+// The navigation kept by grid2nc, when the file still holds it.
+std::optional<gridfile::Navigation> kept_navigation(const NcFile& f) {
+  const auto proj = f.text_att(NC_GLOBAL, "t2g_projection");
+  const auto size = f.number_att(NC_GLOBAL, "t2g_grid_size");
+  const auto corners = f.number_att(NC_GLOBAL, "t2g_corners");
+  const auto angles = f.number_att(NC_GLOBAL, "t2g_angles");
+  if (!proj || !size || !corners || !angles || size->size() != 2 || corners->size() != 4 ||
+      angles->size() != 3) {
+    return std::nullopt;
+  }
+  gridfile::Navigation n;
+  n.projection = *proj;
+  n.nx = static_cast<int>((*size)[0]);
+  n.ny = static_cast<int>((*size)[1]);
+  n.lat1 = static_cast<float>((*corners)[0]);
+  n.lon1 = static_cast<float>((*corners)[1]);
+  n.lat2 = static_cast<float>((*corners)[2]);
+  n.lon2 = static_cast<float>((*corners)[3]);
+  n.angle1 = static_cast<float>((*angles)[0]);
+  n.angle2 = static_cast<float>((*angles)[1]);
+  n.angle3 = static_cast<float>((*angles)[2]);
+  return n;
+}
+
+std::string family(const std::string& projection) {
+  return projection == "NPS" || projection == "SPS" ? "STR" : projection;
+}
+
+// Whether a projection's columns and rows fall on the coordinates as stored.
+bool same_points(const mapproj::Projection& p, const Axis& x, const Axis& y, double slack) {
+  const std::vector<double> xs = p.xs(), ys = p.ys();
+  if (xs.size() != x.raw.size() || ys.size() != y.raw.size()) return false;
+  const double tx = std::max(kSpacingTolerance * std::fabs(p.dx()), slack);
+  const double ty = std::max(kSpacingTolerance * std::fabs(p.dy()), slack);
+  for (std::size_t k = 0; k < xs.size(); ++k) {
+    if (std::fabs(xs[k] - x.raw[k]) > tx) return false;
+  }
+  for (std::size_t k = 0; k < ys.size(); ++k) {
+    if (std::fabs(ys[k] - y.raw[k]) > ty) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool looks_horizontal(const NcFile& f, int varid) {
+  const std::vector<int> dims = f.var_dims(varid);
+  if (dims.size() < 2) return false;
+  const int cy = coordinate_var(f, dims[dims.size() - 2]);
+  const int cx = coordinate_var(f, dims[dims.size() - 1]);
+  if (is_longitude(f, cx) && is_latitude(f, cy)) return true;
+  if (is_projection_coordinate(f, cx, 'X') && is_projection_coordinate(f, cy, 'Y')) return true;
+  return f.text_att(varid, "grid_mapping").has_value();
+}
+
+gridfile::Result<HorizontalGrid> read_horizontal_grid(const NcFile& f, int varid) {
+  HorizontalGrid g;
+  const std::string var = f.var_name(varid);
+  const std::vector<int> dims = f.var_dims(varid);
+  if (dims.size() < 2) return refuse(var + " has fewer than two dimensions: not a grid");
+  g.y_dim = dims[dims.size() - 2];
+  g.x_dim = dims[dims.size() - 1];
+  const auto ny = static_cast<long long>(f.dim_len(g.y_dim));
+  const auto nx = static_cast<long long>(f.dim_len(g.x_dim));
+  if (nx < 1 || ny < 1) return refuse(var + " has an empty dimension");
+  if (nx > kMaxGridSide || ny > kMaxGridSide || nx * ny > kMaxGridPoints) {
+    return refuse(var + ": " + std::to_string(nx) + " x " + std::to_string(ny) +
+                  " points are too many for a grid (at most 2^24 a side and 2^30 in all)");
+  }
+  const int cy = coordinate_var(f, g.y_dim);
+  const int cx = coordinate_var(f, g.x_dim);
+
+  // The grid mapping: named, or implied by latitude/longitude coordinates.
+  ImportedMapping m;
+  if (const std::optional<std::string> gm_name = mapping_name(f, varid)) {
+    const int gm = f.var_id(*gm_name);
+    if (gm < 0) {
+      return refuse(var + ": grid_mapping names \"" + *gm_name + "\", which is not in the file");
+    }
+    gridfile::Result<ImportedMapping> r =
+        read_grid_mapping([&](const char* a) { return f.number_att(gm, a); },
+                          [&](const char* a) { return f.text_att(gm, a); });
+    if (!r) return refuse(var + ": grid mapping " + *gm_name + ": " + r.error().text);
+    m = *r;
+  } else if (is_longitude(f, cx) && is_latitude(f, cy)) {
+    m.projection = "CED";
+  } else {
+    return refuse(var + ": no grid_mapping, and its last two dimensions (" + f.dim_name(g.y_dim) +
+                  ", " + f.dim_name(g.x_dim) + ") are not latitude and longitude");
+  }
+  g.mapping = m.projection == "CED" ? "latitude_longitude" : m.projection;
+
+  gridfile::Navigation nav;
+  nav.projection = m.projection;
+  nav.nx = static_cast<int>(nx);
+  nav.ny = static_cast<int>(ny);
+  nav.angle1 = m.angle1;
+  nav.angle2 = m.angle2;
+  nav.angle3 = m.angle3;
+  Axis xa, ya;
+  double slack = kDegreeSlack;
+
+  if (m.projection == "CED") {
+    if (!is_longitude(f, cx) || !is_latitude(f, cy)) {
+      return refuse(var +
+                    ": a latitude_longitude grid needs latitude and longitude coordinate "
+                    "variables for its last two dimensions");
+    }
+    auto lat = f.read_doubles(cy);
+    auto lon = f.read_doubles(cx);
+    if (!lat) return lat.error();
+    if (!lon) return lon.error();
+    auto y = even_axis(std::move(*lat), f.var_name(cy), kDegreeSlack);
+    if (!y) return y.error();
+    auto x = even_axis(std::move(*lon), f.var_name(cx), kDegreeSlack);
+    if (!x) return x.error();
+    ya = std::move(*y);
+    xa = std::move(*x);
+    if (std::fabs(ya.values.front()) > 90 || std::fabs(ya.values.back()) > 90) {
+      return refuse(var + ": latitudes beyond the poles");
+    }
+    if (xa.values.back() - xa.values.front() >= 360 + kDegreeSlack) {
+      return refuse(var + ": longitudes span more than 360 degrees");
+    }
+    nav.lat1 = static_cast<float>(ya.values.front());
+    nav.lon1 = static_cast<float>(xa.values.front());
+    nav.lat2 = static_cast<float>(ya.values.back());
+    nav.lon2 = static_cast<float>(xa.values.back());
+  } else {
+    if (!is_projection_coordinate(f, cx, 'X') || !is_projection_coordinate(f, cy, 'Y')) {
+      return refuse(
+          var + ": a " +
+          f.text_att(f.var_id(*mapping_name(f, varid)), "grid_mapping_name").value_or("projected") +
+          " grid needs projection_x_coordinate and projection_y_coordinate variables "
+          "for its last two dimensions");
+    }
+    double scale[2] = {1, 1};
+    const int cvars[2] = {cx, cy};
+    for (int k = 0; k < 2; ++k) {
+      const std::optional<std::string> units = f.text_att(cvars[k], "units");
+      if (!units) {
+        g.warnings.push_back("coordinate " + f.var_name(cvars[k]) +
+                             " has no units; read as metres");
+        continue;
+      }
+      const std::optional<double> s = length_units(*units);
+      if (!s) {
+        return refuse(var + ": coordinate " + f.var_name(cvars[k]) + " has the units \"" + *units +
+                      "\", not a length");
+      }
+      scale[k] = *s;
+    }
+    auto xs = f.read_doubles(cx);
+    auto ys = f.read_doubles(cy);
+    if (!xs) return xs.error();
+    if (!ys) return ys.error();
+    for (double& v : *xs) v *= scale[0];
+    for (double& v : *ys) v *= scale[1];
+    auto x = even_axis(std::move(*xs), f.var_name(cx), kMetreSlack);
+    if (!x) return x.error();
+    auto y = even_axis(std::move(*ys), f.var_name(cy), kMetreSlack);
+    if (!y) return y.error();
+    xa = std::move(*x);
+    ya = std::move(*y);
+    slack = kMetreSlack;
+
+    gridfile::Result<mapproj::Transform> t = mapproj::Transform::create(m.definition);
+    if (!t) return refuse(var + ": " + t.error().text);
+    const auto c1 = t->inverse(xa.values.front(), ya.values.front());
+    const auto c2 = t->inverse(xa.values.back(), ya.values.back());
+    if (!c1 || !c2) return refuse(var + ": the grid's corners lie outside its projection");
+    nav.lat1 = static_cast<float>(c1->lat);
+    nav.lon1 = static_cast<float>(c1->lon);
+    nav.lat2 = static_cast<float>(c2->lat);
+    nav.lon2 = static_cast<float>(c2->lon);
+
+    // How far our reading of the grid puts its points from the file's own.
+    gridfile::Result<mapproj::Projection> ours = mapproj::Projection::from(nav);
+    if (!ours) return refuse(var + ": " + ours.error().text);
+    double worst = 0;
+    const std::size_t stepx = std::max<std::size_t>(1, xa.values.size() / 10);
+    const std::size_t stepy = std::max<std::size_t>(1, ya.values.size() / 10);
+    for (std::size_t j = 0; j < ya.values.size(); j += stepy) {
+      for (std::size_t i = 0; i < xa.values.size(); i += stepx) {
+        const auto theirs = t->inverse(xa.values[i], ya.values[j]);
+        const auto mine = ours->latlon(static_cast<double>(i + 1), static_cast<double>(j + 1));
+        if (theirs && mine) worst = std::max(worst, mapproj::distance(*theirs, *mine));
+      }
+    }
+    if (worst > kDisplacementWarning) {
+      g.warnings.push_back(
+          (m.our_sphere ? std::string("the grid's points")
+                        : std::string("the file's earth is not the 6,371,200 m sphere; grid "
+                                      "points")) +
+          " move by up to " + number(worst / 1000.0) + " km (corners kept)");
+    }
+  }
+  g.flip_columns = xa.reversed;
+  g.flip_rows = ya.reversed;
+
+  // The navigation grid2nc kept, when it still describes these coordinates.
+  if (const std::optional<gridfile::Navigation> kept = kept_navigation(f)) {
+    gridfile::Result<mapproj::Projection> p = mapproj::Projection::from(*kept);
+    if (family(kept->projection) == family(nav.projection) && kept->nx == nav.nx &&
+        kept->ny == nav.ny && p && same_points(*p, xa, ya, slack)) {
+      nav = *kept;  // exact, and in its own row and column order
+      g.flip_columns = false;
+      g.flip_rows = false;
+    } else {
+      g.warnings.push_back(
+          "the grid-file navigation kept in the file no longer matches its "
+          "coordinates; it is ignored");
+    }
+  }
+  g.nav = nav;
+  return g;
+}
+
+}  // namespace nc

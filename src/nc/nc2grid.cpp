@@ -1,0 +1,576 @@
+// nc2grid: the gridded variables of a netCDF-CF file as a new grid file.
+//
+// Order of work: choose the variables, read their horizontal grid, time and
+// vertical axes and names, lay out every grid's identifier, and refuse the
+// import (too many grids, duplicate identifiers, a file too large) before the
+// grid file exists. Then create it and write one grid at a time: read one
+// horizontal slice, unpack and mask it, turn it bottom row first, write it,
+// and only then report it.
+#include "nc/nc2grid.h"
+
+#include <netcdf.h>
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <set>
+
+#include "nc/import_axes.h"
+#include "nc/import_grid.h"
+#include "nc/ncfile.h"
+#include "platform/platform.h"
+
+namespace nc {
+namespace {
+
+constexpr int kMaxGrids = 9999;
+constexpr long long kMaxFileWords = std::numeric_limits<std::int32_t>::max();
+constexpr long long kWordsPerGridOverhead = 64;  // record length, header, headers, slack
+
+void say(const std::string& line) {
+  platform::write_line(line);
+}
+void complain(const std::string& line) {
+  platform::write_error_line("nc2grid: " + line);
+}
+
+gridfile::Error refuse(std::string text) {
+  return gridfile::Error{-1, std::move(text)};
+}
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool numeric_type(int type) {
+  return type != NC_CHAR && type >= NC_BYTE && type <= NC_UINT64 && type != NC_STRING;
+}
+
+const char* type_name(int type) {
+  switch (type) {
+    case NC_CHAR:
+      return "char";
+    case NC_STRING:
+      return "string";
+    default:
+      return type > NC_MAX_ATOMIC_TYPE ? "user-defined (compound, vlen, enum or opaque)"
+                                       : "numeric";
+  }
+}
+
+// What turns a stored value into a grid value.
+struct Unpacking {
+  double scale = 1, offset = 0;
+  std::vector<double> missing;  // stored values that mean "missing"
+  double valid_min = -std::numeric_limits<double>::infinity();
+  double valid_max = std::numeric_limits<double>::infinity();
+
+  float value(double raw, bool& out_of_range) const {
+    if (std::isnan(raw) || raw < valid_min || raw > valid_max) return gridfile::kMissing;
+    for (double m : missing) {
+      if (raw == m) return gridfile::kMissing;
+    }
+    const double v = raw * scale + offset;
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
+      out_of_range = true;
+      return gridfile::kMissing;
+    }
+    return static_cast<float>(v);
+  }
+};
+
+gridfile::Result<Unpacking> read_unpacking(const NcFile& f, int v) {
+  Unpacking u;
+  const std::string name = f.var_name(v);
+  for (const char* att : {"scale_factor", "add_offset"}) {
+    const auto a = f.number_att(v, att);
+    if (!a) {
+      if (f.text_att(v, att)) return refuse(name + ": " + att + " is not a number");
+      continue;
+    }
+    if (a->size() != 1 || !std::isfinite((*a)[0]))
+      return refuse(name + ": " + att + " must be one number");
+    (std::string_view(att) == "scale_factor" ? u.scale : u.offset) = (*a)[0];
+  }
+  if (const auto fill = f.number_att(v, "_FillValue")) {
+    u.missing.insert(u.missing.end(), fill->begin(), fill->end());
+  } else {
+    switch (f.var_type(v)) {  // netCDF's default fill of unwritten values
+      case NC_SHORT:
+        u.missing.push_back(NC_FILL_SHORT);
+        break;
+      case NC_USHORT:
+        u.missing.push_back(NC_FILL_USHORT);
+        break;
+      case NC_INT:
+        u.missing.push_back(NC_FILL_INT);
+        break;
+      case NC_UINT:
+        u.missing.push_back(NC_FILL_UINT);
+        break;
+      case NC_FLOAT:
+        u.missing.push_back(static_cast<double>(NC_FILL_FLOAT));
+        break;
+      case NC_DOUBLE:
+        u.missing.push_back(NC_FILL_DOUBLE);
+        break;
+      default:
+        break;
+    }
+  }
+  if (const auto mv = f.number_att(v, "missing_value")) {
+    u.missing.insert(u.missing.end(), mv->begin(), mv->end());
+  }
+  if (const auto range = f.number_att(v, "valid_range")) {
+    if (range->size() != 2 || !((*range)[0] <= (*range)[1])) {
+      return refuse(name + ": valid_range must be two numbers, the smaller first");
+    }
+    u.valid_min = (*range)[0];
+    u.valid_max = (*range)[1];
+  }
+  if (const auto lo = f.number_att1(v, "valid_min")) u.valid_min = *lo;
+  if (const auto hi = f.number_att1(v, "valid_max")) u.valid_max = *hi;
+  return u;
+}
+
+// One variable to import.
+struct Source {
+  int varid = -1;
+  std::string name;
+  std::vector<int> dims;
+  int time_pos = -1, level_pos = -1;  // places of the time and level dimensions
+  const TimeAxis* times = nullptr;    // null: no time (texts blank)
+  std::vector<std::string> scalar_time1, scalar_time2;
+  LevelAxis1 levels;  // one level (0, none) when it has no level dimension
+  std::string param;
+  Unpacking unpack;
+  std::optional<std::vector<double>> grid_numbers;  // kept by grid2nc
+  std::size_t ntimes() const { return times != nullptr ? times->time1.size() : 1; }
+};
+
+struct Slot {
+  std::size_t source = 0, t = 0, l = 0;
+  int kept_number = 0;
+  gridfile::GridId id;
+};
+
+// Names of variables that other variables use as bounds or coordinates.
+std::set<std::string> auxiliary_names(const NcFile& f) {
+  std::set<std::string> names;
+  for (int v = 0; v < f.nvars(); ++v) {
+    for (const char* att : {"bounds", "coordinates", "climatology"}) {
+      const auto text = f.text_att(v, att);
+      if (!text) continue;
+      std::size_t k = 0;
+      while (k < text->size()) {
+        const std::size_t start = text->find_first_not_of(' ', k);
+        if (start == std::string::npos) break;
+        const std::size_t end = std::min(text->find(' ', start), text->size());
+        names.insert(text->substr(start, end - start));
+        k = end;
+      }
+    }
+  }
+  return names;
+}
+
+// The scalar coordinate variables a variable names in its coordinates attribute.
+std::vector<int> scalar_coordinates(const NcFile& f, int v) {
+  std::vector<int> out;
+  const auto text = f.text_att(v, "coordinates");
+  if (!text) return out;
+  std::size_t k = 0;
+  while (k < text->size()) {
+    const std::size_t start = text->find_first_not_of(' ', k);
+    if (start == std::string::npos) break;
+    const std::size_t end = std::min(text->find(' ', start), text->size());
+    const int c = f.var_id(text->substr(start, end - start));
+    if (c >= 0 && f.var_dims(c).empty()) out.push_back(c);
+    k = end;
+  }
+  return out;
+}
+
+struct Plan {
+  HorizontalGrid grid;
+  std::vector<Source> sources;
+  std::map<int, TimeAxis> time_axes;  // by coordinate variable
+  std::vector<Slot> slots;
+  std::vector<std::string> warnings;
+};
+
+std::string parameter_name(const NcFile& f, int v, const params::Table& table,
+                           std::vector<std::string>& warnings) {
+  const std::string name = f.var_name(v);
+  if (const auto kept = f.text_att(v, "t2g_parameter");
+      kept && !kept->empty() && kept->size() <= params::kMaxNameChars) {
+    return upper(*kept);
+  }
+  const auto sn = f.text_att(v, "standard_name");
+  const auto units = f.text_att(v, "units").value_or("");
+  if (sn) {
+    // A standard_name may carry modifiers ("air_temperature standard_error").
+    const std::string base = sn->substr(0, sn->find(' '));
+    if (base == *sn) {
+      if (const params::Parameter* p = table.find_standard_name(base, units)) return p->name;
+    }
+  }
+  std::string param = upper(name).substr(0, params::kMaxNameChars);
+  warnings.push_back("variable " + name +
+                     (sn ? " (standard_name " + *sn + (units.empty() ? "" : ", units " + units) +
+                               ") is not in the parameter table"
+                         : " has no standard_name") +
+                     "; its grids are named " + param);
+  return param;
+}
+
+gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
+                                     Plan& plan) {
+  Source s;
+  s.varid = v;
+  s.name = f.var_name(v);
+  s.dims = f.var_dims(v);
+  for (std::size_t k = 0; k + 2 < s.dims.size(); ++k) {
+    const int d = s.dims[k];
+    const int c = coordinate_var(f, d);
+    if (c >= 0 && is_time_coordinate(f, c)) {
+      if (s.time_pos >= 0) return refuse(s.name + " has two time dimensions");
+      s.time_pos = static_cast<int>(k);
+      if (plan.time_axes.count(c) == 0) {
+        auto axis = read_time_axis(f, c);
+        if (!axis) return refuse(s.name + ": " + axis.error().text);
+        for (const std::string& w : axis->warnings) plan.warnings.push_back(w);
+        plan.time_axes.emplace(c, std::move(*axis));
+      }
+      s.times = &plan.time_axes.at(c);
+    } else if (c >= 0 && is_vertical_coordinate(f, c)) {
+      if (s.level_pos >= 0) return refuse(s.name + " has two vertical dimensions");
+      s.level_pos = static_cast<int>(k);
+      auto levels = read_level_axis(f, c);
+      if (!levels) return refuse(s.name + ": " + levels.error().text);
+      s.levels = std::move(*levels);
+    } else if (f.dim_len(d) != 1) {
+      return refuse(s.name + ": its dimension " + f.dim_name(d) + " (" +
+                    std::to_string(f.dim_len(d)) +
+                    " steps) is neither time nor a vertical coordinate");
+    }
+  }
+  // Scalar time and vertical coordinates.
+  for (int c : scalar_coordinates(f, v)) {
+    if (s.time_pos < 0 && s.times == nullptr && s.scalar_time1.empty() &&
+        is_time_coordinate(f, c)) {
+      auto axis = read_time_axis(f, c);
+      if (!axis) return refuse(s.name + ": " + axis.error().text);
+      s.scalar_time1 = axis->time1;
+      s.scalar_time2 = axis->time2;
+    } else if (s.level_pos < 0 && s.levels.level1.empty() && is_vertical_coordinate(f, c)) {
+      auto levels = read_level_axis(f, c);
+      if (!levels) return refuse(s.name + ": " + levels.error().text);
+      s.levels = std::move(*levels);
+    }
+  }
+  if (s.levels.level1.empty()) {
+    s.levels.level1 = {0};
+    s.levels.level2 = {-1};
+  }
+  if (s.level_pos < 0 && s.levels.level1.size() != 1) {
+    return refuse(s.name + ": more than one scalar level");
+  }
+  if (const auto kept = f.number_att1(v, "t2g_vcoord")) s.levels.vcoord = static_cast<int>(*kept);
+  auto unpack = read_unpacking(f, v);
+  if (!unpack) return unpack.error();
+  s.unpack = *unpack;
+  s.param = parameter_name(f, v, table, plan.warnings);
+  s.grid_numbers = f.number_att(v, "t2g_grid_numbers");
+  return s;
+}
+
+bool same_navigation(const gridfile::Navigation& a, const gridfile::Navigation& b) {
+  return a == b;
+}
+
+gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
+                                   const params::Table& table) {
+  Plan plan;
+  std::vector<int> chosen;
+  std::vector<std::string> skipped;
+  if (!o.vars.empty()) {
+    for (const std::string& name : o.vars) {
+      const int v = f.var_id(name);
+      if (v < 0) return refuse("no variable " + name + " in " + f.path());
+      if (!numeric_type(f.var_type(v))) {
+        return refuse(name + " has the unsupported type " + type_name(f.var_type(v)));
+      }
+      if (std::find(chosen.begin(), chosen.end(), v) == chosen.end()) chosen.push_back(v);
+    }
+  } else {
+    const std::set<std::string> aux = auxiliary_names(f);
+    for (int v = 0; v < f.nvars(); ++v) {
+      const std::string name = f.var_name(v);
+      if (f.var_dims(v).size() < 2 || aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) continue;
+      if (!looks_horizontal(f, v)) continue;
+      const auto sn = f.text_att(v, "standard_name");
+      if (sn && (*sn == "latitude" || *sn == "longitude")) continue;
+      if (!numeric_type(f.var_type(v))) {
+        skipped.push_back(name + ": unsupported type " + type_name(f.var_type(v)));
+        continue;
+      }
+      chosen.push_back(v);
+    }
+  }
+
+  // One horizontal grid for all.
+  std::vector<int> kept_vars;
+  for (int v : chosen) {
+    auto g = read_horizontal_grid(f, v);
+    if (!g) {
+      if (!o.vars.empty()) return g.error();
+      skipped.push_back(g.error().text);
+      continue;
+    }
+    if (kept_vars.empty()) {
+      plan.grid = std::move(*g);
+      for (const std::string& w : plan.grid.warnings) plan.warnings.push_back(w);
+    } else if (g->y_dim != plan.grid.y_dim || g->x_dim != plan.grid.x_dim ||
+               !same_navigation(g->nav, plan.grid.nav)) {
+      return refuse("variables " + f.var_name(kept_vars.front()) + " and " + f.var_name(v) +
+                    " lie on different grids; a grid file holds one; choose with --var");
+    }
+    kept_vars.push_back(v);
+  }
+  for (const std::string& s : skipped) plan.warnings.push_back("skipped " + s);
+  if (kept_vars.empty()) {
+    std::string why = "no gridded variable to import in " + f.path();
+    if (!skipped.empty()) why += " (" + skipped.front() + ")";
+    return refuse(why);
+  }
+
+  for (int v : kept_vars) {
+    auto s = read_source(f, v, table, plan);
+    if (!s) return s.error();
+    plan.sources.push_back(std::move(*s));
+  }
+
+  // Every grid's identifier.
+  const bool exact = std::all_of(plan.sources.begin(), plan.sources.end(), [](const Source& s) {
+    return s.grid_numbers && s.grid_numbers->size() == s.ntimes() * s.levels.level1.size();
+  });
+  for (std::size_t k = 0; k < plan.sources.size(); ++k) {
+    const Source& s = plan.sources[k];
+    for (std::size_t t = 0; t < s.ntimes(); ++t) {
+      for (std::size_t l = 0; l < s.levels.level1.size(); ++l) {
+        Slot slot;
+        slot.source = k;
+        slot.t = t;
+        slot.l = l;
+        if (s.times != nullptr) {
+          slot.id.time1 = s.times->time1[t];
+          slot.id.time2 = s.times->time2[t];
+        } else if (!s.scalar_time1.empty()) {
+          slot.id.time1 = s.scalar_time1[0];
+          slot.id.time2 = s.scalar_time2[0];
+        }
+        slot.id.level1 = s.levels.level1[l];
+        slot.id.level2 = s.levels.level2[l];
+        slot.id.vcoord = s.levels.vcoord;
+        slot.id.param = s.param;
+        if (exact) {
+          slot.kept_number = static_cast<int>((*s.grid_numbers)[t * s.levels.level1.size() + l]);
+          if (slot.kept_number <= 0) continue;  // no grid was there
+        }
+        if (!o.times.empty() &&
+            std::find(o.times.begin(), o.times.end(), slot.id.time1) == o.times.end()) {
+          continue;
+        }
+        if (!o.levels.empty() &&
+            std::find(o.levels.begin(), o.levels.end(), slot.id.level1) == o.levels.end()) {
+          continue;
+        }
+        plan.slots.push_back(std::move(slot));
+      }
+    }
+  }
+  // The grid file's own order when grid2nc kept it; else times, variables, levels.
+  std::stable_sort(plan.slots.begin(), plan.slots.end(), [&](const Slot& a, const Slot& b) {
+    if (exact) return a.kept_number < b.kept_number;
+    return std::tie(a.t, a.source, a.l) < std::tie(b.t, b.source, b.l);
+  });
+  return plan;
+}
+
+// Refusals that need the whole layout: they come before the file exists.
+gridfile::Status check_plan(const Plan& plan) {
+  if (plan.slots.empty()) return refuse("no grid matches the selection");
+  if (plan.slots.size() > static_cast<std::size_t>(kMaxGrids)) {
+    return refuse(std::to_string(plan.slots.size()) +
+                  " grids to import: a grid file holds at most 9999; select fewer with --var, "
+                  "--time or --level");
+  }
+  std::map<std::string, const Slot*> seen;
+  for (const Slot& s : plan.slots) {
+    const std::string key = s.id.text() + "|" + s.id.time2;
+    const auto [it, inserted] = seen.emplace(key, &s);
+    if (!inserted) {
+      return refuse("variables " + plan.sources[it->second->source].name + " and " +
+                    plan.sources[s.source].name + " would both give the grid " + s.id.text() +
+                    "; import them separately (--var)");
+    }
+  }
+  const long long points =
+      static_cast<long long>(plan.grid.nav.nx) * static_cast<long long>(plan.grid.nav.ny);
+  const long long words =
+      static_cast<long long>(plan.slots.size()) * (points + kWordsPerGridOverhead);
+  if (words > kMaxFileWords) {
+    return refuse(std::to_string(plan.slots.size()) + " grids of " + std::to_string(points) +
+                  " points exceed the 2^31 words of a grid file; select fewer");
+  }
+  return {};
+}
+
+// Reads one grid of a source, bottom row first.
+gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
+                           std::vector<double>& raw, std::vector<float>& out, bool& clipped) {
+  const Source& s = plan.sources[slot.source];
+  const std::size_t nx = static_cast<std::size_t>(plan.grid.nav.nx);
+  const std::size_t ny = static_cast<std::size_t>(plan.grid.nav.ny);
+  std::vector<std::size_t> start(s.dims.size(), 0), count(s.dims.size(), 1);
+  if (s.time_pos >= 0) start[static_cast<std::size_t>(s.time_pos)] = slot.t;
+  if (s.level_pos >= 0) start[static_cast<std::size_t>(s.level_pos)] = slot.l;
+  count[s.dims.size() - 2] = ny;
+  count[s.dims.size() - 1] = nx;
+  raw.resize(nx * ny);
+  const int status = nc_get_vara_double(f.id(), s.varid, start.data(), count.data(), raw.data());
+  if (status != NC_NOERR && status != NC_ERANGE) {
+    return f.error(status, "reading " + s.name);
+  }
+  out.resize(nx * ny);
+  for (std::size_t j = 0; j < ny; ++j) {
+    const std::size_t jin = plan.grid.flip_rows ? ny - 1 - j : j;
+    for (std::size_t i = 0; i < nx; ++i) {
+      const std::size_t iin = plan.grid.flip_columns ? nx - 1 - i : i;
+      out[j * nx + i] = s.unpack.value(raw[jin * nx + iin], clipped);
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+int import_grids(const ImportOptions& o, const TableDirs& dirs) {
+  // Library messages reach the user inside the errors' texts.
+  gridfile::set_message_sink([](std::string_view) {});
+  const std::optional<params::Table> table = load_table(o.table_path, dirs, "nc2grid");
+  if (!table) return kExitFailed;
+  std::optional<gridfile::Packing> packing = gridfile::Packing{};
+  if (!o.pack.empty()) {
+    packing = gridfile::Packing::parse(o.pack);
+    if (!packing) {
+      complain("--pack " + o.pack + ": expected none, grib:BITS, diff:BITS or dec:DIGITS");
+      return kExitUsage;
+    }
+  }
+  gridfile::Result<NcFile> f = NcFile::open(o.nc_path);
+  if (!f) {
+    complain(f.error().text);
+    return kExitFailed;
+  }
+  gridfile::Result<Plan> plan = plan_import(*f, o, *table);
+  if (!plan) {
+    complain(plan.error().text);
+    complain(o.grid_path + " not created");
+    return kExitFailed;
+  }
+  for (const std::string& w : plan->warnings) complain("warning: " + w);
+  if (const gridfile::Status ok = check_plan(*plan); !ok.ok()) {
+    complain(ok.error().text);
+    complain(o.grid_path + " not created");
+    return kExitFailed;
+  }
+
+  gridfile::Result<gridfile::GridFile> out =
+      gridfile::GridFile::create(o.grid_path, plan->grid.nav);
+  if (!out) {
+    complain(out.error().text);
+    return kExitFailed;
+  }
+  std::vector<double> raw;
+  std::vector<float> values;
+  int written = 0;
+  bool clipped = false;
+  for (const Slot& slot : plan->slots) {
+    const Source& s = plan->sources[slot.source];
+    gridfile::Status st = read_grid(*f, *plan, slot, raw, values, clipped);
+    if (st.ok()) {
+      st = out->write(values, plan->grid.nav.nx, plan->grid.nav.ny, slot.id, *packing);
+    }
+    if (!st.ok()) {
+      complain(st.error().text);
+      complain("grid " + slot.id.text() + " from " + s.name + " not written; " + o.grid_path +
+               " holds the " + std::to_string(written) + " grids reported written");
+      return kExitFailed;
+    }
+    ++written;
+    std::string where = s.name;
+    if (s.time_pos >= 0 || s.level_pos >= 0) {
+      where += "[";
+      if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
+      if (s.level_pos >= 0)
+        where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
+      where += "]";
+    }
+    say("grid " + std::to_string(written) + " written: " + slot.id.text() + " <- " + where);
+  }
+  if (clipped) complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  if (const gridfile::Status st = out->close(); !st.ok()) {
+    complain(st.error().text);
+    return kExitFailed;
+  }
+  say(o.grid_path + ": " + std::to_string(written) + " grids from " + o.nc_path);
+  return kExitOk;
+}
+
+int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
+  CLI::App app{"nc2grid: import the gridded variables of a netCDF-CF file into a new grid file",
+               "nc2grid"};
+  ImportOptions o;
+  app.add_option("IN", o.nc_path, "the netCDF file to read")->required();
+  app.add_option("OUT", o.grid_path, "the grid file to create (never overwritten)")->required();
+  app.add_option("--var", o.vars,
+                 "import the variable NAME (repeatable; default: every gridded "
+                 "variable)")
+      ->type_name("NAME")
+      ->allow_extra_args(false);
+  app.add_option("--time", o.times,
+                 "import the grids of time TEXT as they will be filed, e.g. "
+                 "240101/0000F012 (repeatable)")
+      ->type_name("TEXT")
+      ->allow_extra_args(false);
+  app.add_option("--level", o.levels,
+                 "import the grids of level L, in hPa for pressure "
+                 "(repeatable)")
+      ->type_name("L")
+      ->allow_extra_args(false);
+  app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
+      ->type_name("PACKING");
+  app.add_option("--table", o.table_path,
+                 "the parameter table (default: parameters.tbl in "
+                 "$MORTBL or the installed tables)");
+  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+  std::reverse(rest.begin(), rest.end());
+  try {
+    app.parse(rest);
+  } catch (const CLI::CallForHelp&) {
+    platform::write_line(app.help());
+    return kExitOk;
+  } catch (const CLI::ParseError& e) {
+    complain(e.what());
+    platform::write_error_line("Run nc2grid --help for the usage.");
+    return kExitUsage;
+  }
+  return import_grids(o, dirs);
+}
+
+}  // namespace nc

@@ -1,0 +1,29 @@
+// nc2grid: imports the gridded variables of a netCDF-CF file into a new grid
+// file. The logic lives here so that tests run it in-process.
+#pragma once
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "nc/grid2nc.h"
+
+namespace nc {
+
+struct ImportOptions {
+  std::string nc_path;
+  std::string grid_path;
+  std::vector<std::string> vars;   // netCDF variable names; empty: every gridded variable
+  std::vector<std::string> times;  // time texts to import (as the grids will be filed)
+  std::vector<int> levels;         // first levels to import (hPa for pressure)
+  std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
+  std::string table_path;          // parameter table; empty: the usual search
+};
+
+// Imports. Every check that can refuse the import runs before the grid file
+// is created; a grid is reported on standard output only once it is written.
+int import_grids(const ImportOptions& options, const TableDirs& dirs);
+
+int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs);
+
+}  // namespace nc
