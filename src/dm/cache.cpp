@@ -19,7 +19,10 @@
 // dm_nxtc, which writes the chosen slot back first when it is dirty; dm_wflt
 // marks a slot dirty; dm_fwrt and dm_nxtc make slots clean; dm_clos unbinds the
 // slots of a closed file; roll_back_record unbinds the slots of a failed
-// record write.
+// record write. A write-back takes with it the dirty slots of the same file
+// holding the records that follow (dm_nxtc) or every dirty slot of the file
+// in record order (dm_fwrt), in runs of consecutive records, one system call
+// per run; each record is still written once, as it would be on its own.
 //
 // Write order. A file on disk must be sound at every instant a process can
 // die (it passes dm_chck and lists only whole grids), so what names a record
@@ -51,8 +54,10 @@
 #include "dm/dm.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstdint>
+#include <span>
 #include <utility>
 
 #include "dm/internal.h"
@@ -61,17 +66,41 @@
 
 namespace dm {
 
-int write_slot(int isl) {
-  std::size_t s = slot_index(isl);
-  int idmf = gmdm.icfile[s];
-  int ier = 0;
-  fl_writ(iflun(idmf), gmdm.icrec[s], kRecordWords, slot_words(isl), ier);
-  gmdm.icdrty[s] = 0;
-  if (ier != 0) {
-    report_file_error(ier, " ");
-    return kDmWriteFailed;
+// The slot holding record irec of file idmf, or 0.
+int slot_of(int idmf, int irec) {
+  for (int isl = 1; isl <= kCacheSlots; ++isl) {
+    if (slot_holds(isl, idmf, irec)) return isl;
   }
-  return kDmOk;
+  return 0;
+}
+
+// The dirty slot holding record irec of file idmf, or 0.
+int dirty_slot_of(int idmf, int irec) {
+  for (int isl = 1; isl <= kCacheSlots; ++isl) {
+    const std::size_t s = slot_index(isl);
+    if (gmdm.icdrty[s] != 0 && gmdm.icfile[s] == idmf && gmdm.icrec[s] == irec) return isl;
+  }
+  return 0;
+}
+
+// Writes back slots `isls` (dirty, of file idmf, holding consecutive records
+// from the first one's) as one run and marks them clean. Stops at a record
+// that fails: its slot is marked clean too, its "FL" message written, and
+// failed set; the slots after it stay dirty. Returns the number of slots
+// marked clean.
+std::size_t write_run(int idmf, std::span<const int> isls, bool& failed) {
+  std::array<std::span<const int>, kCacheSlots> records{};
+  for (std::size_t k = 0; k < isls.size(); ++k) records[k] = slot_words(isls[k]);
+  int nwritten = 0;
+  int ier = 0;
+  fl_wrun(iflun(idmf), gmdm.icrec[slot_index(isls[0])], std::span(records).first(isls.size()),
+          nwritten, ier);
+  auto done = static_cast<std::size_t>(nwritten);
+  failed = ier != 0;
+  if (failed) ++done;  // the record that failed is clean, its words lost
+  for (std::size_t k = 0; k < done; ++k) gmdm.icdrty[slot_index(isls[k])] = 0;
+  if (failed) report_file_error(ier, " ");
+  return done;
 }
 
 void report_file_error(int ier, std::string_view text) {
@@ -229,6 +258,30 @@ void dm_rrec(int idmf, int irec, int& ircpnt, int& iflerr, int& iret) {
   dm::check_cache();
 }
 
+namespace dm {
+
+void fetch_for_write(int idmf, int irec, int& ircpnt, int& iflerr) {
+  iflerr = 0;
+  int nword = 0;
+  int ier = 0;
+  fl_dsiz(iflun(idmf), nword, ier);
+  const bool beyond_end = ier == 0 && std::int64_t{irec - 1} * kRecordWords >= nword;
+  if (!beyond_end || slot_of(idmf, irec) != 0) {
+    dm_rrec(idmf, irec, ircpnt, iflerr, ier);
+    return;
+  }
+  // As dm_rrec would leave it after its read found the end of the file, with
+  // no read: zeros bound to the record.
+  dm_nxtc(ircpnt, ier);
+  slot_words(ircpnt).fill(0);
+  const std::size_t s = slot_index(ircpnt);
+  gmdm.icfile[s] = idmf;
+  gmdm.icrec[s] = irec;
+  check_cache();
+}
+
+}  // namespace dm
+
 void dm_nxtc(int& ircpnt, int& iret) {
   iret = 0;
   gmdm.icnext = gmdm.icnext + 1;
@@ -236,10 +289,22 @@ void dm_nxtc(int& ircpnt, int& iret) {
   const std::size_t s = dm::slot_index(gmdm.icnext);
   if (gmdm.icdrty[s] != 0) {
     const int idmf = gmdm.icfile[s];
-    iret = dm::write_slot(gmdm.icnext);
-    // dm_rrec does not pass this on, and the slot's words are now gone: keep
-    // the loss for the file's next flush, so it cannot end as a success.
-    if (iret != 0) gmdm.iclost[dm::file_index(idmf)] = 1;
+    // The slot, and the dirty slots of the records that follow it.
+    std::array<int, dm::kCacheSlots> isls{gmdm.icnext};
+    std::size_t n = 1;
+    while (n < isls.size()) {
+      const int next = dm::dirty_slot_of(idmf, gmdm.icrec[s] + static_cast<int>(n));
+      if (next == 0) break;
+      isls[n++] = next;
+    }
+    bool failed = false;
+    dm::write_run(idmf, std::span(isls).first(n), failed);
+    // dm_rrec does not pass this on, and the words are now gone: keep the
+    // loss for the file's next flush, so it cannot end as a success.
+    if (failed) {
+      iret = dm::kDmWriteFailed;
+      gmdm.iclost[dm::file_index(idmf)] = 1;
+    }
   }
   ircpnt = gmdm.icnext;
   dm::check_cache();
@@ -250,11 +315,31 @@ void dm_fwrt(int idmf, int& iret) {
   if (iret != 0) return;
   // Modified words of this file lost since its last flush (see dm_nxtc).
   if (std::exchange(gmdm.iclost[dm::file_index(idmf)], 0) != 0) iret = dm::kDmWriteFailed;
+  // The file's dirty slots in record order, written in runs of consecutive
+  // records; a record that fails does not stop the others.
+  std::array<int, dm::kCacheSlots> isls{};
+  std::size_t n = 0;
   for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {
-    std::size_t s = dm::slot_index(isl);
-    if (gmdm.icdrty[s] != 0 && gmdm.icfile[s] == idmf) {
-      if (dm::write_slot(isl) != 0) iret = dm::kDmWriteFailed;
+    const std::size_t s = dm::slot_index(isl);
+    if (gmdm.icdrty[s] != 0 && gmdm.icfile[s] == idmf) isls[n++] = isl;
+  }
+  const auto record_of = [](int isl) { return gmdm.icrec[dm::slot_index(isl)]; };
+  for (std::size_t k = 1; k < n; ++k) {  // insertion sort of at most eight slots
+    for (std::size_t j = k; j > 0 && record_of(isls[j]) < record_of(isls[j - 1]); --j) {
+      std::swap(isls[j], isls[j - 1]);
     }
+  }
+  std::size_t first = 0;
+  while (first < n) {
+    std::size_t last = first + 1;
+    while (last < n && record_of(isls[last]) == record_of(isls[last - 1]) + 1) ++last;
+    std::span<const int> run = std::span(isls).subspan(first, last - first);
+    while (!run.empty()) {
+      bool failed = false;
+      run = run.subspan(dm::write_run(idmf, run, failed));
+      if (failed) iret = dm::kDmWriteFailed;
+    }
+    first = last;
   }
 #ifndef NDEBUG
   for (int isl = 1; isl <= dm::kCacheSlots; ++isl) {

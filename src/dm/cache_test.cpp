@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dm/dm_test_support.h"
+#include "dm/internal.h"
 
 namespace dm::testing {
 namespace {
@@ -137,9 +138,12 @@ TEST_F(CacheTest, NinthRecordReusesSlotOneAfterWritingItBack) {
   dm_wflt(idmf_, 108 * 128 + 1, 1, r, iret);  // record 109
   EXPECT_EQ(gmdm.icnext, 1);
   EXPECT_EQ(gmdm.icrec[0], 109);
-  EXPECT_EQ(io_counts().record_writes, 1);  // record 101 went out first
-  EXPECT_EQ(word_on_disk(100 * 128 + 1), real_word(3.0f));
-  EXPECT_EQ(word_on_disk(101 * 128 + 1), 0);  // record 102 still waits in slot 2
+  // Record 101 went out first, and the dirty records 102..108 that follow it
+  // went with it, in one system call; every slot is clean now.
+  EXPECT_EQ(io_counts().record_writes, 8);
+  EXPECT_EQ(io_counts().write_calls, 1);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(word_on_disk((100 + k) * 128 + 1), real_word(3.0f)) << k;
+  for (std::size_t s = 1; s < gmdm.icdrty.size(); ++s) EXPECT_EQ(gmdm.icdrty[s], 0) << s;
 
   // A clean slot is reused without a write.
   dm_fwrt(idmf_, iret);
@@ -347,4 +351,79 @@ TEST_F(CacheTest, BrokenInvariantsAreCaughtInDebugBuilds) {
 }
 
 }  // namespace
+
+// Dirty records go out in runs of consecutive records, one system call each,
+// and each record is still written or failed on its own: a failure stops the
+// run at that record (one message), the records after it wait for their turn.
+TEST_F(CacheTest, DirtyRecordsGoOutInRunsAndAFailureStopsTheRun) {
+  platform::testing::capture_stdout(true);
+  std::vector<float> values(8 * 128, 2.5f);
+  int iret = 0;
+  dm_wflt(idmf_, 200 * 128 + 1, 8 * 128, values, iret);  // records 201..208, all dirty
+  ASSERT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes, 0);
+  platform::testing::fail_nth(platform::testing::Op::kRecordWrite, iflun(idmf_), 3, ENOSPC);
+  int islot = 0, iflerr = 0;
+  dm_rrec(idmf_, 1, islot, iflerr, iret);  // reuses slot 1 (record 201): a run from 201
+  EXPECT_EQ(islot, 1);
+  EXPECT_EQ(io_counts().record_writes, 2);  // 201 and 202; 203 failed
+  EXPECT_EQ(io_counts().write_calls, 1);
+  const std::string out = platform::testing::take_stdout();
+  EXPECT_EQ(out.rfind(" [FL 28]", 0), 0u);
+  EXPECT_EQ(out.find("[FL", 2), std::string::npos);  // one message, for 203
+  EXPECT_EQ(word_on_disk(200 * 128 + 1), real_word(2.5f));
+  EXPECT_EQ(word_on_disk(201 * 128 + 128), real_word(2.5f));
+  for (int irec = 203; irec <= 208; ++irec) {
+    EXPECT_EQ(dm::dirty_slot_of(idmf_, irec) != 0, irec > 203) << irec;
+  }
+
+  // The flush: the lost record fails it; 204..208 go out in one call.
+  reset_io_counts();
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, kDmWriteFailed);
+  EXPECT_EQ(io_counts().record_writes, 5);
+  EXPECT_EQ(io_counts().write_calls, 1);
+  EXPECT_EQ(word_on_disk(202 * 128 + 1), 0);  // 203's words were lost
+  for (int irec = 204; irec <= 208; ++irec) {
+    EXPECT_EQ(word_on_disk((irec - 1) * 128 + 77), real_word(2.5f)) << irec;
+  }
+
+  // Records not next to each other: one call per run, in record order.
+  reset_io_counts();
+  const std::array<float, 1> r{4.0f};
+  for (const int irec : {305, 301, 302}) dm_wflt(idmf_, (irec - 1) * 128 + 1, 1, r, iret);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_writes, 3);
+  EXPECT_EQ(io_counts().write_calls, 2);
+  for (const int irec : {301, 302, 305})
+    EXPECT_EQ(word_on_disk((irec - 1) * 128 + 1), real_word(4.0f));
+  platform::testing::capture_stdout(false);
+}
+
+// Records beyond the end of the file are never read: a writer gets them as
+// zeros without a read, and a record inside the file is read as before.
+TEST_F(CacheTest, WritersDoNotReadRecordsBeyondTheEnd) {
+  empty_cache();
+  reset_io_counts();
+  platform::testing::fail_nth(platform::testing::Op::kRecordRead, iflun(idmf_), 1, EIO);
+  const std::array<float, 2> r{1.0f, 2.0f};
+  int iret = 0;
+  dm_wflt(idmf_, 900 * 128 + 127, 2, r, iret);  // records 900 and 901, beyond the end
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(io_counts().record_reads, 0);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(iret, 0);  // the armed read failure was never met
+  EXPECT_EQ(word_on_disk(900 * 128 + 127), real_word(1.0f));
+  EXPECT_EQ(word_on_disk(900 * 128 + 128), real_word(2.0f));
+  EXPECT_EQ(word_on_disk(900 * 128 + 1), 0);
+  platform::testing::clear_faults();
+  empty_cache();
+  dm_wflt(idmf_, 899 * 128 + 5, 1, r, iret);  // record 900 is in the file now: read
+  EXPECT_EQ(io_counts().record_reads, 1);
+  dm_fwrt(idmf_, iret);
+  EXPECT_EQ(word_on_disk(899 * 128 + 5), real_word(1.0f));
+  EXPECT_EQ(word_on_disk(900 * 128 + 127), real_word(1.0f));
+}
+
 }  // namespace dm::testing

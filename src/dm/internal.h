@@ -1,6 +1,8 @@
 // Helpers shared by the DM engine's own files; not part of the layer's interface.
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <string_view>
 
 #include "dm/dm_blocks.h"
@@ -18,10 +20,22 @@ int allocate_words(int idmf, int nwords, int& istart);
 // and no cache slot keeps a word of the failed record.
 void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before, int istart);
 
-// Write cache slot isl back as record icrec of file icfile and mark it clean,
-// whatever the outcome. On failure the "FL" message with the file-service code
-// is written and -6 returned; else 0.
-int write_slot(int isl);
+// The cache slot holding record irec of file idmf (0: none), and the dirty one.
+int slot_of(int idmf, int irec);
+int dirty_slot_of(int idmf, int irec);
+
+// dm_rrec for the word writers, which need only the slot and, for a record
+// left unbound, the read's code iflerr: a record that starts at or beyond the
+// end of the file is bound as zeros, as dm_rrec binds it, without asking the
+// file services for a read that must fail.
+void fetch_for_write(int idmf, int irec, int& ircpnt, int& iflerr);
+
+// Write cache slots isls back as one run: dirty slots of file idmf holding
+// consecutive records, the first one's first. Each written slot is marked
+// clean; at a record that fails, its slot is marked clean too, the "FL"
+// message written and `failed` set, and the slots after it stay dirty.
+// Returns the number of slots marked clean.
+std::size_t write_run(int idmf, std::span<const int> isls, bool& failed);
 
 // Checks the record cache's invariants (see cache.cpp) and stops the program
 // when one is broken. Compiled in when NDEBUG is not defined (the sanitizer

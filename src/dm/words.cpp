@@ -68,7 +68,7 @@ void write_records(int idmf, int isword, int nword, OnStretch on_stretch,
   std::size_t knt = 0;
   while (ileft > 0) {
     int ircpnt = 0, iflerr = 0;
-    dm_rrec(idmf, irec, ircpnt, iflerr, ier);  // a record not yet in the file arrives as zeros
+    dm::fetch_for_write(idmf, irec, ircpnt, iflerr);  // a record not yet in the file: zeros
     const int jend = std::min(jword + ileft - 1, dm::kRecordWords);
     if (dm::slot_holds(ircpnt, idmf, irec)) {
       on_stretch(ircpnt, irec, stretch(dm::slot_words(ircpnt), jword, jend), knt);

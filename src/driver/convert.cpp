@@ -128,20 +128,25 @@ class InputValues {
   bool read_grid(int NX, int NY, std::span<float> grid, int igrid) {
     // With NX of 0 or less a row holds no value (and there is no buffer).
     const auto nx = static_cast<std::size_t>(std::max(NX, 0));
-    std::int64_t ivalue = 0;
+    std::int64_t nread = 0;
     for (int j = NY; j >= 1; --j) {
-      float* row = grid.data() + static_cast<std::size_t>(j - 1) * nx;
-      for (std::size_t i = 0; i < nx; ++i) {
-        ++ivalue;
-        const int status = platform::read_real(kInputUnit, row[i], &bad_);
+      const std::span<float> row = grid.subspan(static_cast<std::size_t>(j - 1) * nx, nx);
+      // read_reals stops early after a value worth a look, so only the last
+      // value of each call needs the checks below.
+      for (std::size_t i = 0; i < nx;) {
+        std::size_t count = 0;
+        const int status = platform::read_reals(kInputUnit, row.subspan(i), count, &bad_);
+        nread += static_cast<std::int64_t>(count);
+        i += count;
         if (status != platform::kOk) {
-          report(status, ivalue, igrid);
+          report(status, nread + 1, igrid);
           return false;
         }
+        float& last = row[i - 1];
         // Readers of grid files cannot contour NaN or infinity (a value
         // beyond the float range reads as infinity): store them as missing.
-        if (!std::isfinite(row[i])) {
-          row[i] = kMissing;
+        if (!std::isfinite(last)) {
+          last = kMissing;
           not_finite_.add(platform::line_number(kInputUnit));
         }
         if (platform::more_items_on_line(kInputUnit)) {

@@ -1,4 +1,5 @@
-// Direct-access units: files of fixed-length records moved with pread/pwrite.
+// Direct-access units: files of fixed-length records moved with pread/pwrite,
+// and runs of consecutive records written with one pwritev.
 // The file size is cached in the unit and kept current by writes, so a read
 // of a record wholly beyond the end is answered without a system call.
 //
@@ -9,9 +10,11 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -228,6 +231,88 @@ int read_record(int lun, int irec, std::span<std::int32_t> words) {
   return kOk;
 }
 
+namespace {
+
+// The pwrite loop of one record whose test hooks have been passed, from byte
+// `done` on: `want` of its nbytes bytes may go out (fewer than nbytes under a
+// simulated size limit, which then fails with ENOSPC). Keeps the unit's size.
+int put_record(Unit& u, const std::byte* src, std::int64_t offset, std::int64_t nbytes,
+               std::int64_t want, std::int64_t done) {
+  while (done < nbytes) {
+    if (done >= want) {  // the simulated full disk
+      u.size = std::max(u.size, offset + done);
+      return ENOSPC;
+    }
+    ++detail::hooks().counts.write_calls;
+    const ssize_t n = ::pwrite(u.fd, src + done, static_cast<std::size_t>(want - done),
+                               static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      u.size = std::max(u.size, offset + done);
+      return errno;
+    }
+    if (n == 0) {  // no progress: give up rather than spin
+      u.size = std::max(u.size, offset + done);
+      return EIO;
+    }
+    done += n;
+  }
+  u.size = std::max(u.size, offset + done);
+  return kOk;
+}
+
+// Bytes of a record at `offset` that may go out under a simulated size limit.
+std::int64_t allowed_bytes(std::int64_t offset, std::int64_t nbytes) {
+  const std::int64_t limit = detail::hooks().size_limit;
+  if (limit >= 0 && offset + nbytes > limit) {
+    return std::clamp<std::int64_t>(limit - offset, 0, nbytes);
+  }
+  return nbytes;
+}
+
+// Writes records [0, n) of a run whose hooks have been passed, from byte
+// offset `offset`, with pwritev (the rest of a short write one record at a
+// time). `nwritten` counts the records that went out whole.
+int put_run(Unit& u, std::span<const std::span<const std::int32_t>> records, std::int64_t offset,
+            int& nwritten) {
+  constexpr std::size_t kMaxRun = 64;  // well below IOV_MAX
+  const auto recl = static_cast<std::int64_t>(u.recl);
+  while (!records.empty()) {
+    const std::size_t n = std::min(records.size(), kMaxRun);
+    std::array<iovec, kMaxRun> iov{};
+    for (std::size_t k = 0; k < n; ++k) {
+      // iovec takes a non-const pointer; pwritev only reads through it.
+      iov[k].iov_base = const_cast<std::int32_t*>(records[k].data());
+      iov[k].iov_len = records[k].size_bytes();
+    }
+    ssize_t got;
+    do {
+      ++detail::hooks().counts.write_calls;
+      got = ::pwritev(u.fd, iov.data(), static_cast<int>(n), static_cast<off_t>(offset));
+    } while (got < 0 && errno == EINTR);
+    const std::int64_t whole = got < 0 ? 0 : got / recl;
+    u.size = std::max(u.size, offset + std::max<std::int64_t>(got, 0));
+    if (whole < static_cast<std::int64_t>(n)) {
+      // A short write or a failure: the record it stopped in, and the ones
+      // after it, one at a time from where the run stopped.
+      for (auto k = static_cast<std::size_t>(whole); k < n; ++k) {
+        const std::int64_t at = offset + static_cast<std::int64_t>(k) * recl;
+        const std::int64_t done = k == static_cast<std::size_t>(whole) && got > 0 ? got % recl : 0;
+        const auto* src = reinterpret_cast<const std::byte*>(records[k].data());
+        if (const int status = put_record(u, src, at, recl, recl, done)) return status;
+        ++nwritten;
+      }
+    } else {
+      nwritten += static_cast<int>(n);
+    }
+    records = records.subspan(n);
+    offset += static_cast<std::int64_t>(n) * recl;
+  }
+  return kOk;
+}
+
+}  // namespace
+
 int write_record(int lun, int irec, std::span<const std::int32_t> words) {
   Unit* u = nullptr;
   if (const int status = direct_unit(lun, u)) return status;
@@ -237,31 +322,55 @@ int write_record(int lun, int irec, std::span<const std::int32_t> words) {
   if (const int fault = detail::injected_fault(testing::Op::kRecordWrite, lun)) return fault;
   if (!detail::change_allowed()) return kOk;
   ++detail::hooks().counts.record_writes;
-  const std::byte* src = std::as_bytes(words).data();
-  std::int64_t done = 0;
-  std::int64_t want = nbytes;
-  const std::int64_t limit = detail::hooks().size_limit;
-  if (limit >= 0 && offset + nbytes > limit)
-    want = std::clamp<std::int64_t>(limit - offset, 0, nbytes);
-  while (done < nbytes) {
-    if (done >= want) {  // the simulated full disk
-      u->size = std::max(u->size, offset + done);
-      return ENOSPC;
-    }
-    const ssize_t n = ::pwrite(u->fd, src + done, static_cast<std::size_t>(want - done),
-                               static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      u->size = std::max(u->size, offset + done);
-      return errno;
-    }
-    if (n == 0) {  // no progress: give up rather than spin
-      u->size = std::max(u->size, offset + done);
-      return EIO;
-    }
-    done += n;
+  return put_record(*u, std::as_bytes(words).data(), offset, nbytes, allowed_bytes(offset, nbytes),
+                    0);
+}
+
+int write_records(int lun, int irec, std::span<const std::span<const std::int32_t>> records,
+                  int& nwritten) {
+  nwritten = 0;
+  Unit* u = nullptr;
+  if (const int status = direct_unit(lun, u)) return status;
+  const std::int64_t first = record_offset(*u, irec);
+  if (first < 0) return EINVAL;
+  for (const auto& words : records) {
+    if (static_cast<std::int64_t>(words.size_bytes()) != u->recl) return EINVAL;
   }
-  u->size = std::max(u->size, offset + done);
+  const auto recl = static_cast<std::int64_t>(u->recl);
+  // Each record passes the test hooks in turn, as write_record would; the
+  // records that pass go out together, up to one that a hook stops or cuts.
+  std::size_t start = 0;  // first record not yet written
+  for (std::size_t k = 0; k <= records.size(); ++k) {
+    const std::int64_t offset = first + static_cast<std::int64_t>(k) * recl;
+    int fault = kOk;
+    bool skipped = false;  // a simulated crash has come: the write is not made
+    bool cut = false;      // the record meets a simulated size limit
+    if (k < records.size()) {
+      fault = detail::injected_fault(testing::Op::kRecordWrite, lun);
+      if (fault == kOk) {
+        skipped = !detail::change_allowed();
+        if (!skipped) {
+          ++detail::hooks().counts.record_writes;
+          cut = allowed_bytes(offset, recl) < recl;
+        }
+      }
+      if (fault == kOk && !skipped && !cut) continue;
+    }
+    const std::int64_t run_offset = first + static_cast<std::int64_t>(start) * recl;
+    if (const int status = put_run(*u, records.subspan(start, k - start), run_offset, nwritten)) {
+      return status;
+    }
+    if (k == records.size()) break;
+    if (fault != kOk) return fault;
+    if (cut) {
+      const auto* src = reinterpret_cast<const std::byte*>(records[k].data());
+      if (const int status = put_record(*u, src, offset, recl, allowed_bytes(offset, recl), 0)) {
+        return status;
+      }
+    }
+    ++nwritten;  // written, or not made because of the simulated crash
+    start = k + 1;
+  }
   return kOk;
 }
 

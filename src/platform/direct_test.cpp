@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,64 @@ TEST_F(DirectTest, InjectedFaultsHitTheChosenOperationOnly) {
   platform::testing::fail_nth(Op::kClose, kLun, 1, EIO);
   EXPECT_EQ(platform::close_unit(kLun), EIO);
   EXPECT_FALSE(platform::is_open(kLun));
+}
+
+// A run of records goes out in one system call and lands byte for byte where
+// the records written one at a time would; each record passes the test hooks
+// in turn, so a fault, a size limit or a crash stops the run at its record.
+TEST_F(DirectTest, RunsOfRecordsInOneCallStopAtTheFailingRecord) {
+  std::vector<std::array<std::int32_t, 128>> words;
+  for (int k = 0; k < 6; ++k) words.push_back(pattern(1000 * (k + 1)));
+  std::vector<std::span<const std::int32_t>> run(words.begin(), words.end());
+  int nwritten = -1;
+
+  ASSERT_EQ(platform::open_direct(kLun, path_, true, kRecl), platform::kOk);
+  EXPECT_EQ(platform::write_records(kLun, 2, run, nwritten), platform::kOk);
+  EXPECT_EQ(nwritten, 6);
+  EXPECT_EQ(platform::testing::io_counts().record_writes, 6);
+  EXPECT_EQ(platform::testing::io_counts().write_calls, 1);
+  std::int64_t size = 0;
+  ASSERT_EQ(platform::file_size(kLun, size), platform::kOk);
+  EXPECT_EQ(size, 7 * 512);
+  std::array<std::int32_t, 128> got{};
+  for (int k = 0; k < 6; ++k) {
+    ASSERT_EQ(platform::read_record(kLun, 2 + k, got), platform::kOk);
+    EXPECT_EQ(got, words[static_cast<std::size_t>(k)]) << k;
+  }
+
+  // The third record's write fails: two are written (one call), none after.
+  platform::testing::reset_io_counts();
+  platform::testing::fail_nth(Op::kRecordWrite, kLun, 3, EIO);
+  EXPECT_EQ(platform::write_records(kLun, 11, run, nwritten), EIO);
+  EXPECT_EQ(nwritten, 2);
+  EXPECT_EQ(platform::testing::io_counts().write_calls, 1);
+  ASSERT_EQ(platform::file_size(kLun, size), platform::kOk);
+  EXPECT_EQ(size, 12 * 512);
+
+  // A full disk inside the fifth record (record 24): four whole records and
+  // the 100 bytes of the fifth that fit, then ENOSPC.
+  platform::testing::limit_file_size(23 * 512 + 100);
+  EXPECT_EQ(platform::write_records(kLun, 20, run, nwritten), ENOSPC);
+  EXPECT_EQ(nwritten, 4);
+  ASSERT_EQ(platform::file_size(kLun, size), platform::kOk);
+  EXPECT_EQ(size, 23 * 512 + 100);
+  EXPECT_EQ(file_bytes().size(), 23u * 512 + 100);
+  platform::testing::clear_faults();
+
+  // A crash at the second record's change: the first is written, the rest are
+  // not, and the caller is told every one succeeded.
+  platform::testing::crash_at_change(2);
+  EXPECT_EQ(platform::write_records(kLun, 30, run, nwritten), platform::kOk);
+  EXPECT_EQ(nwritten, 6);
+  EXPECT_TRUE(platform::testing::crashed());
+  EXPECT_EQ(file_bytes().size(), 30u * 512);
+  platform::testing::clear_faults();
+
+  // Only whole records make a run.
+  const std::array<std::int32_t, 3> short_record{1, 2, 3};
+  const std::array<std::span<const std::int32_t>, 1> bad{short_record};
+  EXPECT_EQ(platform::write_records(kLun, 1, bad, nwritten), EINVAL);
+  EXPECT_EQ(nwritten, 0);
 }
 
 }  // namespace

@@ -1,21 +1,28 @@
 // Free-form (list-directed) reads: integers, reals and text items separated by
 // blanks, tabs or commas, spread over as many lines as needed; the rest of the
-// last line used is discarded. read_real is the value reader's hot path: it
-// converts straight from the line buffer with std::from_chars and allocates
-// nothing.
+// last line used is discarded. read_real and read_reals are the value
+// reader's hot path: while whole lines are in the buffer they take each value
+// in one pass over its line's characters, straight from the buffer, and
+// allocate nothing; any other line goes through the general line reader.
 #include "platform/runtime.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+
+#include "platform/real_text.h"
 
 namespace platform {
 namespace {
 
+using detail::is_item_separator;
+
 bool is_separator(char c) {
-  return c == ' ' || c == '\t' || c == ',';
+  return is_item_separator(c);
 }
 
 // Index of the first character at or after i that is not a separator.
@@ -65,52 +72,18 @@ long magnitude(const char* first, const char* last) {
   return negative ? mag - exponent : mag + exponent;
 }
 
-// Plain decimals ([sign] digits with an optional point) whose digits form an
-// integer m <= 2^24 and that have at most 10 decimals: m and 10^k are both
-// exact floats, so the one division m / 10^k is correctly rounded. Scans from
-// `first` and returns where the number stops, or nullptr when the text is not
-// such a number (every other form goes to std::from_chars).
-const char* scan_plain_decimal(const char* first, const char* last, float& v) {
-  static constexpr std::array<float, 11> kPowers = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                                    1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-  constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
-  const char* p = first;
-  const bool negative = p != last && *p == '-';
-  if (p != last && (*p == '-' || *p == '+')) ++p;
-  std::uint32_t m = 0;
-  int ndigits = 0;
-  const char* point = nullptr;
-  for (; p != last; ++p) {
-    const auto digit = static_cast<std::uint32_t>(static_cast<unsigned char>(*p) - '0');
-    if (digit < 10) {
-      m = m * 10 + digit;
-      if (m > kExactLimit) return nullptr;
-      ++ndigits;
-    } else if (*p == '.' && point == nullptr) {
-      point = p;
-    } else {
-      break;
-    }
-  }
-  const long decimals = point == nullptr ? 0 : p - point - 1;
-  if (ndigits == 0 || decimals > 10) return nullptr;
-  v = static_cast<float>(m) / kPowers[static_cast<std::size_t>(decimals)];
-  if (negative) v = -v;
-  return p;
-}
-
 bool parse_real(std::string_view tok, float& value) {
   const char* first = tok.data();
   const char* last = first + tok.size();
+  float v = 0.0f;
+  if (detail::scan_real(first, last, v) == last) {
+    value = v;
+    return true;
+  }
+
   bool negative = false;
   if (first != last && (*first == '+' || *first == '-')) negative = *first++ == '-';
   if (first == last || *first == '+' || *first == '-') return false;
-
-  float v = 0.0f;
-  if (scan_plain_decimal(first, last, v) == last) {
-    value = negative ? -v : v;
-    return true;
-  }
 
   // The D exponent letter is written as E for the conversion.
   const char* exponent_d = first;
@@ -211,29 +184,117 @@ bool more_items_on_line(int lun) {
   return u != nullptr && u->more_items;
 }
 
-int read_real(int lun, float& value, std::string* bad_text) {
-  detail::Unit* u = nullptr;
-  if (const int status = detail::text_unit(lun, u)) return status;
+namespace {
+
+// Marks buf[pos, lines_end) as the whole lines of the buffer: everything up to
+// its last LF. Needed once per buffer refill, which sets lines_end to 0.
+void find_whole_lines(detail::Unit& u) {
+  const char* base = u.buf.data();
+  const void* lf = u.pos < u.end ? ::memrchr(base + u.pos, '\n', u.end - u.pos) : nullptr;
+  u.lines_end =
+      lf == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(lf) - base) + 1;
+}
+
+// Whether p, within a whole line, is at the line's end (its LF, or a CR right
+// before it).
+bool at_line_end(const char* p) {
+  return *p == '\n' || (*p == '\r' && p[1] == '\n');
+}
+
+// Free-form reads of one real each from the whole lines in the buffer, each in
+// one pass from the start of its line to its LF: empty lines are passed over,
+// the first item is converted and the rest of its line skipped. Stops when the
+// values are full, after a value whose line holds further items, or at a line
+// the general reader must take (none whole in the buffer, an item scan_real
+// does not convert, a CR not at the line's end), which is not consumed.
+// Returns the number of values stored.
+std::size_t take_reals(detail::Unit& u, std::span<float> values) {
+  if (u.pos >= u.lines_end) {
+    find_whole_lines(u);
+    if (u.pos >= u.lines_end) return 0;
+  }
+  const char* const base = u.buf.data();
+  const char* const lines_end = base + u.lines_end;
+  const char* line = base + u.pos;
+  const char* last_line = nullptr;
+  int nlines = 0;
+  std::size_t count = 0;
+  bool more_items = false;
+  while (count < values.size() && line != lines_end && !more_items) {
+    // Every line here ends with an LF before lines_end, which stops each scan.
+    const char* p = line;
+    while (is_item_separator(*p)) ++p;
+    const char* next;
+    if (at_line_end(p)) {  // no item on this line
+      next = p + (*p == '\n' ? 1 : 2);
+    } else {
+      float v = 0.0f;
+      const char* stop = detail::scan_real(p, lines_end, v);
+      if (stop == nullptr) break;
+      if (*stop == '\n') {
+        next = stop + 1;
+      } else if (*stop == '\r' && stop[1] == '\n') {
+        next = stop + 2;
+      } else if (is_item_separator(*stop)) {  // the rest of the line is discarded
+        while (is_item_separator(*stop)) ++stop;
+        more_items = !at_line_end(stop);
+        const auto* lf = static_cast<const char*>(
+            std::memchr(stop, '\n', static_cast<std::size_t>(lines_end - stop)));
+        next = lf + 1;
+      } else {
+        break;
+      }
+      values[count++] = v;
+    }
+    last_line = line;
+    ++nlines;
+    line = next;
+  }
+  if (nlines > 0) {
+    u.last_start = static_cast<std::size_t>(last_line - base);
+    u.pos = static_cast<std::size_t>(line - base);
+    u.line_no += nlines;
+  }
+  if (count > 0) u.more_items = more_items;
+  return count;
+}
+
+// One free-form read of a real through the general line reader.
+int read_real_general(detail::Unit& u, float& value, std::string* bad_text) {
   for (;;) {
     std::string_view line;
-    if (const int status = detail::next_line_fast(*u, line)) return status;
+    if (const int status = detail::next_line(u, line)) return status;
     std::size_t i = skip_separators(line, 0);
-    if (i == line.size()) continue;  // an empty line holds no item
-    const char* end = line.data() + line.size();
-    float v = 0.0f;
-    const char* stop = scan_plain_decimal(line.data() + i, end, v);
-    if (stop != nullptr && (stop == end || is_separator(*stop))) {
-      value = v;
-      u->more_items =
-          stop != end &&
-          skip_separators(line, static_cast<std::size_t>(stop - line.data())) < line.size();
-      return kOk;
+    if (i == line.size()) {  // an empty line holds no item
+      if (take_reals(u, std::span<float>(&value, 1)) == 1) return kOk;
+      continue;
     }
     const std::string_view tok = bare_token(line, i);
     if (!parse_real(tok, value)) return bad_item(tok, bad_text);
-    u->more_items = skip_separators(line, i) < line.size();
+    u.more_items = skip_separators(line, i) < line.size();
     return kOk;
   }
+}
+
+}  // namespace
+
+int read_reals(int lun, std::span<float> values, std::size_t& count, std::string* bad_text) {
+  count = 0;
+  detail::Unit* u = nullptr;
+  if (const int status = detail::text_unit(lun, u)) return status;
+  while (count < values.size()) {
+    count += take_reals(*u, values.subspan(count));
+    if (count == values.size() || (count > 0 && u->more_items)) break;
+    if (const int status = read_real_general(*u, values[count], bad_text)) return status;
+    ++count;
+    if (u->more_items || !std::isfinite(values[count - 1])) break;  // worth a look
+  }
+  return kOk;
+}
+
+int read_real(int lun, float& value, std::string* bad_text) {
+  std::size_t count = 0;
+  return read_reals(lun, std::span<float>(&value, 1), count, bad_text);
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <limits>
 #include <random>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -207,6 +208,125 @@ TEST_F(FreeformReadTest, ValuesFromATextFileUnit) {
 
   EXPECT_EQ(platform::read_real(kLun, v), platform::kNotOpen);
   EXPECT_EQ(platform::read_real(platform::kStdoutUnit, v), platform::kWrongAccess);
+}
+
+// read_reals is n reads of one real: the same values, statuses, bad texts,
+// line numbers and further-items flags as read_real, whatever the chunks and
+// whatever mix of lines the one-pass path takes and the general reader takes;
+// it returns early after a value with further items or not finite, and only
+// then.
+TEST_F(FreeformReadTest, ReadRealsIsOneReadPerValue) {
+  const std::vector<std::string> lines = {
+      "1.5",    "",      "  2.5 , 9", "\t\r", "3e1\r", "-0",      "Inf",   "4,", "  ,7",
+      "1d-3 x", "5\r\r", "+.25",      "12x",  "6\t7",  "\r",      "nan",   "8",  "1e400",
+      "9e-50",  "x y",   "-1E+2",     "\r\r", "0.1",   "  10   ", "1.2.3", "11", "12 \r"};
+  std::mt19937 gen(5);
+  std::string input;
+  for (int k = 0; k < 3000; ++k) input += lines[gen() % lines.size()] + "\n";
+  input += "13";  // a last line without LF
+
+  struct Step {
+    int status;
+    std::uint32_t bits;
+    std::string bad;
+    int line;
+    bool more;
+  };
+  std::vector<Step> one_by_one;
+  platform::testing::set_stdin(input);
+  for (;;) {
+    float v = -1.0f;
+    std::string bad;
+    const int status = platform::read_real(kIn, v, &bad);
+    one_by_one.push_back({status, std::bit_cast<std::uint32_t>(v), bad, platform::line_number(kIn),
+                          platform::more_items_on_line(kIn)});
+    if (status == platform::kEndOfFile) break;
+  }
+
+  platform::testing::set_stdin(input);
+  std::size_t k = 0;
+  while (k < one_by_one.size()) {
+    std::vector<float> values(gen() % 40 + 1, -1.0f);
+    std::size_t count = 99;
+    std::string bad;
+    const int status = platform::read_reals(kIn, values, count, &bad);
+    ASSERT_LE(count, values.size());
+    for (std::size_t i = 0; i < count; ++i, ++k) {
+      ASSERT_EQ(one_by_one[k].status, platform::kOk) << k;
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(values[i]), one_by_one[k].bits) << k;
+      const bool worth_a_look = one_by_one[k].more || !std::isfinite(values[i]);
+      if (i + 1 < count) {
+        ASSERT_FALSE(worth_a_look) << k;
+      } else if (status == platform::kOk) {
+        ASSERT_TRUE(worth_a_look || count == values.size()) << k;
+        EXPECT_EQ(platform::more_items_on_line(kIn), one_by_one[k].more) << k;
+        EXPECT_EQ(platform::line_number(kIn), one_by_one[k].line) << k;
+      }
+    }
+    if (status == platform::kOk) continue;
+    ASSERT_EQ(status, one_by_one[k].status) << k;
+    EXPECT_EQ(platform::line_number(kIn), one_by_one[k].line) << k;
+    if (status == platform::kBadItem) {
+      EXPECT_EQ(bad, one_by_one[k].bad) << k;
+    }
+    ++k;
+  }
+  EXPECT_EQ(one_by_one.back().line, 3001);
+}
+
+TEST_F(FreeformReadTest, ReadRealsStopsAtTheReadThatFails) {
+  platform::testing::set_stdin("1\n\n2\nx1\n4\n5");
+  std::array<float, 4> values{};
+  std::size_t count = 0;
+  std::string bad;
+  EXPECT_EQ(platform::read_reals(kIn, values, count, &bad), platform::kBadItem);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(values[0], 1.0f);
+  EXPECT_EQ(values[1], 2.0f);
+  EXPECT_EQ(bad, "x1");
+  EXPECT_EQ(platform::line_number(kIn), 4);
+  EXPECT_EQ(platform::read_reals(kIn, values, count, &bad), platform::kEndOfFile);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(values[1], 5.0f);
+  EXPECT_EQ(platform::line_number(kIn), 6);
+  EXPECT_EQ(platform::read_reals(kIn, std::span<float>(), count), platform::kOk);
+  EXPECT_EQ(count, 0u);
+}
+
+// Values read from a file of several buffers: lines that cross a refill go
+// through the general reader, the line numbers stay exact, and backspace
+// steps back over the line of the value last read.
+TEST_F(FreeformReadTest, ValuesAcrossBufferRefills) {
+  const std::string path = ::testing::TempDir() + "freeform_read_refills.txt";
+  std::vector<float> expected;
+  std::string text;
+  for (int k = 0; text.size() < (5u << 19); ++k) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6f", 200.0 + k * 0.000119);
+    expected.push_back(std::strtof(buf, nullptr));
+    text += std::string(static_cast<std::size_t>(k % 5), ' ') + buf + (k % 3 == 0 ? "\r\n" : "\n");
+    if (k % 1000 == 0) text += "\n";
+  }
+  std::ofstream(path, std::ios::binary) << text;
+  constexpr int kLun = 9;
+  ASSERT_EQ(platform::open_sequential(kLun, path), platform::kOk);
+  std::vector<float> got(expected.size() - 1);
+  std::size_t count = 0;
+  ASSERT_EQ(platform::read_reals(kLun, got, count), platform::kOk);
+  ASSERT_EQ(count, got.size());
+  for (std::size_t k = 0; k < got.size(); ++k) ASSERT_EQ(got[k], expected[k]) << k;
+  const int lines_before_last = platform::line_number(kLun);
+  EXPECT_EQ(lines_before_last, static_cast<int>(got.size() + (got.size() - 1) / 1000 + 1));
+  ASSERT_EQ(platform::backspace(kLun), platform::kOk);
+  std::string line;
+  ASSERT_EQ(platform::read_line(kLun, line), platform::kOk);
+  EXPECT_EQ(std::strtof(line.c_str(), nullptr), expected[got.size() - 1]);
+  float last = 0.0f;
+  ASSERT_EQ(platform::read_real(kLun, last), platform::kOk);
+  EXPECT_EQ(last, expected.back());
+  EXPECT_EQ(platform::read_real(kLun, last), platform::kEndOfFile);
+  platform::close_unit(kLun);
+  std::remove(path.c_str());
 }
 
 // Whether the line a value came from held more items: the warning of the

@@ -24,11 +24,11 @@ namespace platform {
 inline constexpr int kOk = 0;
 inline constexpr int kEndOfFile = -1;
 // Statuses of the runtime itself (above every errno value in use).
-inline constexpr int kBadItem = 5010;        // a free-form item could not be read as its type
-inline constexpr int kNotOpen = 5011;        // the unit number has no open file
-inline constexpr int kUnitInUse = 5012;      // open on a unit that is already open
-inline constexpr int kWrongAccess = 5013;    // record I/O on a sequential unit or the reverse
-inline constexpr int kNoEarlierLine = 5014;  // backspace twice in a row: only one line is kept
+inline constexpr int kBadItem = 5010;         // a free-form item could not be read as its type
+inline constexpr int kNotOpen = 5011;         // the unit number has no open file
+inline constexpr int kUnitInUse = 5012;       // open on a unit that is already open
+inline constexpr int kWrongAccess = 5013;     // record I/O on a sequential unit or the reverse
+inline constexpr int kNoEarlierLine = 5014;   // backspace twice in a row: only one line is kept
 inline constexpr int kNotRegularFile = 5015;  // a folder, FIFO or device where a file is wanted
 
 inline constexpr int kStdinUnit = 5;   // standard input, always connected
@@ -87,6 +87,15 @@ int read_record(int lun, int irec, std::span<std::int32_t> words);
 // record length write only those words). The file grows as needed.
 int write_record(int lun, int irec, std::span<const std::int32_t> words);
 
+// Writes whole records irec, irec+1, ... from records[0], records[1], ...
+// (each exactly one record long): the same as write_record of each in turn,
+// up to the first that fails, in as few system calls as the run allows.
+// `nwritten` is the number of records written before the one that failed,
+// whose status is returned (EINVAL, with none written, for a record of
+// another length).
+int write_records(int lun, int irec, std::span<const std::span<const std::int32_t>> records,
+                  int& nwritten);
+
 // Size in bytes of the file open on `lun`.
 int file_size(int lun, std::int64_t& bytes);
 
@@ -144,6 +153,16 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text = 
 // Fast path for the value reader: one free-form read of a single real per
 // call, the same rules as read_list with one kReal item.
 int read_real(int lun, float& value, std::string* bad_text = nullptr);
+
+// Free-form reads of a single real, one after the other, into values[0],
+// values[1], ...: the same as that many read_real calls, without their
+// per-call overhead. `count` is the number of values stored. Returns early,
+// with kOk, after a value worth a look (further items on its line, see
+// more_items_on_line, or a value that is not finite), so that every value but
+// the last one stored is finite and alone on its line. On a failure `count`
+// is the index of the read that failed, whose status is returned.
+int read_reals(int lun, std::span<float> values, std::size_t& count,
+               std::string* bad_text = nullptr);
 
 // Whether the line that the last successful free-form read on `lun` ended on
 // held further items, which the read discarded (for example "1 99" or the

@@ -26,6 +26,7 @@ std::string take_stderr();
 struct IoCounts {
   std::int64_t record_reads = 0;
   std::int64_t record_writes = 0;
+  std::int64_t write_calls = 0;  // system calls that wrote records (a run is one)
 };
 IoCounts io_counts();
 void reset_io_counts();

@@ -21,7 +21,9 @@ enum class Access { kClosed, kDirect, kSequential, kOutput };
 // One logical unit. Direct units use fd, recl and size; sequential units (and
 // standard input) use the text buffer: unread bytes are buf[pos, end), and
 // last_start is where the line last read began (kNoLine when backspace has
-// nothing to go back to).
+// nothing to go back to); buf[pos, lines_end) holds only whole lines, each
+// ending with an LF (lines_end is 0 until the free-form reader looks for them
+// after a refill).
 struct Unit {
   static constexpr std::size_t kNoLine = static_cast<std::size_t>(-1);
 
@@ -36,6 +38,7 @@ struct Unit {
   std::size_t pos = 0;
   std::size_t end = 0;
   std::size_t last_start = kNoLine;
+  std::size_t lines_end = 0;
   bool at_eof = false;      // the descriptor has delivered its last byte
   bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
   bool more_items = false;  // the last free-form read left items on its line
@@ -45,6 +48,7 @@ struct Unit {
     buf.clear();
     pos = end = 0;
     last_start = kNoLine;
+    lines_end = 0;
     at_eof = false;
     bom_pending = true;
     more_items = false;
@@ -61,21 +65,6 @@ inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
 // Next line of a sequential unit (or standard input), without its line end.
 // The view stays valid until the next call on the same unit.
 int next_line(Unit& u, std::string_view& line);
-
-// The same, inline for the common case of a whole line already in the buffer.
-inline int next_line_fast(Unit& u, std::string_view& line) {
-  const char* start = u.buf.data() + u.pos;
-  const std::size_t avail = u.end - u.pos;
-  const void* lf = avail > 0 ? std::memchr(start, '\n', avail) : nullptr;
-  if (lf == nullptr) return next_line(u, line);
-  std::size_t len = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
-  u.last_start = u.pos;
-  u.pos += len + 1;
-  ++u.line_no;
-  if (len > 0 && start[len - 1] == '\r') --len;
-  line = {start, len};
-  return kOk;
-}
 
 // Steps over a UTF-8 byte-order mark at the very start of the text, once the
 // first three bytes (or all there are) are in the buffer.

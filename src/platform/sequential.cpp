@@ -31,6 +31,7 @@ int refill(Unit& u) {
     u.pos -= keep;
     if (u.last_start != Unit::kNoLine) u.last_start -= keep;
   }
+  u.lines_end = 0;  // the free-form reader looks for whole lines again
   if (u.buf.size() - u.end < kReadChunk) u.buf.resize(u.end + kReadChunk);
   for (;;) {
     const ssize_t n = ::read(u.fd, u.buf.data() + u.end, u.buf.size() - u.end);
@@ -75,6 +76,7 @@ int cut_long_line(Unit& u) {
     have = cut + static_cast<std::size_t>(n);
   }
   u.buf[cut] = '\n';
+  u.lines_end = 0;  // the buffer's bytes have moved
   return kOk;
 }
 

@@ -195,6 +195,14 @@ void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret
   iret = code_of(status);
 }
 
+void fl_wrun(int lun, int irec, std::span<const std::span<const int>> records, int& nwritten,
+             int& iret) {
+  nwritten = 0;
+  int status = irec < 1 ? EINVAL : platform::kOk;
+  if (status == platform::kOk) status = platform::write_records(lun, irec, records, nwritten);
+  iret = code_of(status);
+}
+
 void fl_clos(int lun, int& iret) {
   iret = code_of(platform::close_unit(lun));
   int ier = 0;

@@ -33,6 +33,12 @@ void fl_read(int lun, int irec, int nword, std::span<int> idata, int& iret);
 void fl_rshr(int lun, int irec, int nword, std::span<int> idata, int& iret);
 // Write nword words at the start of record irec; EINVAL as for fl_read.
 void fl_writ(int lun, int irec, int nword, std::span<const int> idata, int& iret);
+// Write whole records irec, irec+1, ... from records[0], records[1], ...: the
+// same as fl_writ of each in turn up to the first that fails, in as few system
+// calls as the run allows. nwritten = records written before the failing one,
+// iret = its code as fl_writ gives it.
+void fl_wrun(int lun, int irec, std::span<const std::span<const int>> records, int& nwritten,
+             int& iret);
 // Close the unit and return it to the pool.
 void fl_clos(int lun, int& iret);
 // Move a sequential unit back one record.
