@@ -164,7 +164,9 @@ void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before, int 
     dm_rrec(idmf, irec, isl, iflerr, ier);
     if (iflerr == 0 && slot_holds(isl, idmf, irec)) {
       std::fill(slot_words(isl).begin() + (jword - 1), slot_words(isl).end(), 0);
-      write_slot(isl);
+      const std::array<int, 1> slot{isl};
+      bool failed = false;
+      write_run(idmf, slot, failed);
     }
   }
   check_cache();

@@ -16,7 +16,8 @@ int probe_read(std::string_view path) {
   const std::string name(path);
   int fd;
   do {
-    fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a FIFO without a writer must not hang the probe.
+    fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return errno;
   ::close(fd);
