@@ -25,6 +25,7 @@
 #include "driver/in.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
+#include "pack/missing.h"
 #include "platform/platform.h"
 #include "services/er.h"
 #include "services/fl.h"
@@ -38,7 +39,7 @@ constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
 constexpr int kGridHeaderWords = 2;           // grid header length given at creation
 constexpr int kMaxGrids = 9999;               // columns of the grid file
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = -9999.0f;          // the real missing value of the format
+constexpr float kMissing = pack::kMissing;  // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
