@@ -91,6 +91,7 @@ for b in $builds; do
         "${launcher[@]}"
       cmake --build build-san -j "$jobs"
       ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
         ctest --test-dir build-san --output-on-failure -j "$jobs"
       ;;
     rel)
