@@ -16,7 +16,7 @@ status=0
 if ((status == 0)); then
   echo "examples/example.grd written ($(stat -c %s examples/example.grd) bytes)"
   echo
-  "$build/src/inspect/gridinfo" examples/example.grd
+  "$build/src/gridtools/gridinfo" examples/example.grd
 else
   echo "text2grid ended with status $status" >&2
 fi

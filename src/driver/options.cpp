@@ -52,11 +52,11 @@ std::string Packing::text() const {
   return "none";
 }
 
-bool parse_packing(std::string_view spec, Packing& packing, std::string& error) {
-  const std::size_t colon = spec.find(':');
-  const std::string_view kind = spec.substr(0, colon);
+bool parse_packing(std::string_view choice, Packing& packing, std::string& error) {
+  const std::size_t colon = choice.find(':');
+  const std::string_view kind = choice.substr(0, colon);
   const std::string_view number =
-      colon == std::string_view::npos ? std::string_view() : spec.substr(colon + 1);
+      colon == std::string_view::npos ? std::string_view() : choice.substr(colon + 1);
   Packing p;
   int lo = kMinPackBits;
   int hi = kMaxPackBits;
@@ -71,11 +71,11 @@ bool parse_packing(std::string_view spec, Packing& packing, std::string& error) 
     hi = kMaxDecimalDigits;
     what = "DIGITS";
   } else {
-    error = "--pack \"" + std::string(spec) + "\": use grib:BITS, diff:BITS or dec:DIGITS";
+    error = "--pack \"" + std::string(choice) + "\": use grib:BITS, diff:BITS or dec:DIGITS";
     return false;
   }
   if (!parse_int(number, p.value) || p.value < lo || p.value > hi) {
-    error = "--pack \"" + std::string(spec) + "\": " + what + " must be a whole number from " +
+    error = "--pack \"" + std::string(choice) + "\": " + what + " must be a whole number from " +
             std::to_string(lo) + " to " + std::to_string(hi);
     return false;
   }

@@ -50,7 +50,7 @@ CommandLine parse_command_line(std::span<const std::string> args);
 
 // "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false, with
 // `error` saying why, for anything else.
-bool parse_packing(std::string_view spec, Packing& packing, std::string& error);
+bool parse_packing(std::string_view choice, Packing& packing, std::string& error);
 
 // The text of --help and of --version (lines joined by line feeds, no final one).
 std::string usage_text();

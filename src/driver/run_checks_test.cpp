@@ -208,7 +208,7 @@ TEST_F(RunChecksTest, EmptyGridsAndCutFileNamesAreRefused) {
 
 // Answers kept as given get one warning line each; standard output is the
 // same as without them, and the exit status 0.
-TEST_F(RunChecksTest, SuspectAnswersAreKeptWithAWarning) {
+TEST_F(RunChecksTest, QuestionableAnswersAreKeptWithAWarning) {
   write_file(in_, "1\n2\n3\n4\n5\n6\n7\n8\n9\n");
   const std::string answers2 = "3\n1\n" + in_ + "\n^" + out_ +
                                "\n0\n1\n3\n95.0 -100.0 -91.5 -86.0\nXYZ\n0 0 0\n910823/1200\n"
@@ -365,7 +365,7 @@ TEST_F(RunChecksTest, PackedGridsReadBackWithinHalfAStep) {
   // record (after the length, the 4 header words, type, bits, flag, points
   // and, for differences, the row length; then the reference).
   struct Case {
-    std::string spec;
+    std::string choice;
     int ipktyp;
     int scale_word;     // offset of the step from the record's first word
     int steps_allowed;  // half steps of error allowed
@@ -380,11 +380,11 @@ TEST_F(RunChecksTest, PackedGridsReadBackWithinHalfAStep) {
       {"diff:16", 3, 11, kNx + kNy},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.spec);
+    SCOPED_TRACE(c.choice);
     std::filesystem::remove(out_);
     driver::RunOptions options;
     std::string error;
-    ASSERT_TRUE(driver::parse_packing(c.spec, options.packing, error)) << error;
+    ASSERT_TRUE(driver::parse_packing(c.choice, options.packing, error)) << error;
     const Outcome o = run(answers(kNx, kNy, "910823/1200\nT\n1\n1\n0\n850\n"), options);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
@@ -395,7 +395,7 @@ TEST_F(RunChecksTest, PackedGridsReadBackWithinHalfAStep) {
     const convert_test::GridFileWords words(out_);
     const double step = words.real(words.pointer(1) + c.scale_word);
     ASSERT_GT(step, 0.0);
-    if (c.spec == "dec:2") {
+    if (c.choice == "dec:2") {
       EXPECT_NEAR(step, 0.01, 1e-6);
     }
     double worst = 0.0;
