@@ -22,7 +22,7 @@ set(T2G_PUBLIC_HEADERS
   grid/gr.h grid/gd.h grid/gd_blocks.h grid/gd_codes.h
   driver/in.h)
 if(TARGET t2g_gridfile)
-  list(APPEND T2G_PUBLIC_HEADERS gridfile/gridfile.h)
+  list(APPEND T2G_PUBLIC_HEADERS gridfile/gridfile.h gridfile/selection.h)
 endif()
 
 set(T2G_INSTALL_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}/text2grid")

@@ -1,31 +1,18 @@
-// Which grids a command looks at: by parameter, time, level and vertical
-// coordinate. An unset criterion matches every grid.
+// Which grids gridinfo and griddiff look at: the identifier criteria of the
+// grid-file layer, worded for their messages.
 #pragma once
 
-#include <optional>
 #include <string>
-#include <string_view>
 
-#include "gridfile/gridfile.h"
+#include "gridfile/selection.h"
 
 namespace gridtools {
 
-struct Selection {
-  std::optional<std::string> param;  // compared without regard to case
-  // A grid time text ("910823/1200F012"), or a reference time in ISO 8601
-  // ("1991-08-23T12:00Z", any forecast hour); matches time 1 or time 2.
-  std::optional<std::string> time;
-  std::optional<int> level;   // matches level 1 or level 2
-  std::optional<int> vcoord;  // a vertical coordinate code
-
-  bool empty() const { return !param && !time && !level && !vcoord; }
-  bool matches(const gridfile::GridId& id) const;
-  // "PARAM=TMPK TIME=... LEVEL=500 VCOORD=PRES", for messages.
+struct Selection : gridfile::GridFilter {
+  // "param=TMPK time=... level=500 vcoord=PRES", for messages.
   std::string text() const;
 };
 
-// A vertical coordinate given by name (NONE, PRES, THTA, HGHT, SGMA, any case)
-// or code; nullopt when it is neither.
-std::optional<int> parse_vcoord(std::string_view text);
+using gridfile::parse_vcoord;
 
 }  // namespace gridtools

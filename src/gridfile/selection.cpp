@@ -1,0 +1,39 @@
+#include "gridfile/selection.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace gridfile {
+namespace {
+
+bool same_text(std::string_view a, std::string_view b) {
+  return std::ranges::equal(a, b, [](char x, char y) {
+    return std::toupper(static_cast<unsigned char>(x)) ==
+           std::toupper(static_cast<unsigned char>(y));
+  });
+}
+
+bool time_matches(std::string_view wanted, const std::string& time) {
+  return !time.empty() && (same_text(wanted, time) || same_text(wanted, iso8601(time)));
+}
+
+}  // namespace
+
+bool GridFilter::matches(const GridId& id) const {
+  if (param && !same_text(*param, id.param)) return false;
+  if (time && !time_matches(*time, id.time1) && !time_matches(*time, id.time2)) return false;
+  if (level && *level != id.level1 && !(id.level2 != -1 && *level == id.level2)) return false;
+  if (vcoord && *vcoord != id.vcoord) return false;
+  return true;
+}
+
+std::optional<int> parse_vcoord(std::string_view text) {
+  if (auto code = vcoord_code(text)) return code;
+  int code = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), code);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return code;
+}
+
+}  // namespace gridfile
