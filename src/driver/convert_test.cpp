@@ -50,24 +50,12 @@ const std::string kStart =
     "   0.00000000       0.00000000       0.00000000    \n"
     " GD_CREF: iret =            0\n";
 
-class ConvertTest : public ::testing::Test {
+class ConvertTest : public convert_test::ConversionFixture {
  protected:
   void SetUp() override {
-    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
-    dir_ = convert_test::make_scratch_dir("convert");
-    in_ = dir_ + "/values.txt";
-    out_ = dir_ + "/grids.grd";
-    platform::testing::capture_stdout(true);
-    platform::testing::capture_stderr(true);
+    prepare("convert");
     int iret = 0;
     in_bdta(iret);  // every DM file number free, also for a run that stops before its start-up
-  }
-  void TearDown() override {
-    platform::testing::capture_stdout(false);
-    platform::testing::capture_stderr(false);
-    platform::testing::take_stdout();
-    platform::testing::take_stderr();
-    platform::testing::reset_stdin();
   }
 
   // Runs the whole program; afterwards nothing of the run may be left open.
@@ -95,9 +83,6 @@ class ConvertTest : public ::testing::Test {
     return at == std::string::npos ? "<no conversion>\n" + out : out.substr(at);
   }
 
-  std::string dir_;
-  std::string in_;
-  std::string out_;
 };
 
 // The 2 x 2 grid: the first line read is the top row, so the lines 1, 2, 3, 4

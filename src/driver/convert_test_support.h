@@ -4,15 +4,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/platform_test.h"
 #include "platform/test_files.h"
 
 namespace convert_test {
@@ -114,5 +117,36 @@ inline void expect_grid(const GridFileWords& f, int c, int nx, int ny,
     EXPECT_EQ(f.real(p + 6 + static_cast<int>(k)), values[k]) << "column " << c << " value " << k;
   }
 }
+
+// Whole conversions run in-process over a scratch folder whose input file is
+// `values.txt` (written when `values` is given) and grid file `grids.grd`,
+// with standard output and error captured; every armed fault and captured
+// text is cleared after.
+class ConversionFixture : public ::testing::Test {
+ protected:
+  void prepare(const std::string& stem, const std::optional<std::string>& values = {}) {
+    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
+    dir_ = make_scratch_dir(stem);
+    in_ = dir_ + "/values.txt";
+    out_ = dir_ + "/grids.grd";
+    if (values) write_file(in_, *values);
+    platform::testing::capture_stdout(true);
+    platform::testing::capture_stderr(true);
+  }
+  void TearDown() override {
+    platform::testing::clear_faults();
+    platform::testing::capture_stdout(false);
+    platform::testing::capture_stderr(false);
+    platform::testing::take_stdout();
+    platform::testing::take_stderr();
+    platform::testing::reset_stdin();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+
+  std::string dir_;
+  std::string in_;
+  std::string out_;
+};
 
 }  // namespace convert_test

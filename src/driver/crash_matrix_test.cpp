@@ -73,31 +73,15 @@ Seen parse(std::string_view out) {
   return s;
 }
 
-class CrashMatrixTest : public ::testing::Test {
+class CrashMatrixTest : public convert_test::ConversionFixture {
  protected:
   void SetUp() override {
-    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
-    dir_ = convert_test::make_scratch_dir("crash_matrix");
-    in_ = dir_ + "/values.txt";
-    out_ = dir_ + "/grids.grd";
     std::string values;
     for (std::size_t g = 0; g < kGrids.size(); ++g) {
       for (std::size_t k = 0; k < kNx * kNy; ++k)
         values += std::to_string(input_value(g, k)) + "\n";
     }
-    convert_test::write_file(in_, values);
-    platform::testing::capture_stdout(true);
-    platform::testing::capture_stderr(true);
-  }
-  void TearDown() override {
-    platform::testing::clear_faults();
-    platform::testing::capture_stdout(false);
-    platform::testing::capture_stderr(false);
-    platform::testing::take_stdout();
-    platform::testing::take_stderr();
-    platform::testing::reset_stdin();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
+    prepare("crash_matrix", values);
   }
 
   std::string answers() const {
@@ -176,9 +160,6 @@ class CrashMatrixTest : public ::testing::Test {
     gd_clos(gfnum, iret);
   }
 
-  std::string dir_;
-  std::string in_;
-  std::string out_;
 };
 
 // Input indices of the grids reported 0, and the grid in flight after them.

@@ -85,24 +85,12 @@ int grid_count(const std::string& path) {
   return ngrid;
 }
 
-class RunChecksTest : public ::testing::Test {
+class RunChecksTest : public convert_test::ConversionFixture {
  protected:
   void SetUp() override {
-    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
-    dir_ = convert_test::make_scratch_dir("run_checks");
-    in_ = dir_ + "/values.txt";
-    out_ = dir_ + "/grids.grd";
-    platform::testing::capture_stdout(true);
-    platform::testing::capture_stderr(true);
+    prepare("run_checks");
     int iret = 0;
-    in_bdta(iret);
-  }
-  void TearDown() override {
-    platform::testing::capture_stdout(false);
-    platform::testing::capture_stderr(false);
-    platform::testing::take_stdout();
-    platform::testing::take_stderr();
-    platform::testing::reset_stdin();
+    in_bdta(iret);  // every DM file number free, also for a run that stops before its start-up
   }
   static Outcome run(const std::string& answers, const driver::RunOptions& options = {}) {
     platform::testing::set_stdin(answers);
@@ -119,9 +107,6 @@ class RunChecksTest : public ::testing::Test {
     return stage_one(nx, ny, in_, out_, 0, 1, 1) + rest;
   }
 
-  std::string dir_;
-  std::string in_;
-  std::string out_;
 };
 
 // The refusals of the time answer: status 2, one line naming the answer, its
