@@ -171,7 +171,7 @@ printf 'zaxistype = pressure\nsize = 3\nlevels = 100000 85000 50000\n' >zaxis.tx
 cdo -s -f nc -settaxis,2024-01-01,00:00:00,6hour -setzaxis,zaxis.txt -duplicate,2 \
   -add -enlarge,r36x18 -stdatm,0,1500,5500 -random,r36x18,42 cdo.nc
 "$nc2grid" cdo.nc cdo.grd >cdo.import 2>&1
-"$gridinfo" cdo.grd >cdo.list
+"$gridinfo" cdo.grd --json >cdo.json
 for name in P T; do
   cdo -s -outputtab,name,date,time,lev,lat,lon -selname,$name cdo.nc >cdo.$name.where
   cdo -s -outputf,%.9g,1 -selname,$name cdo.nc >cdo.$name.values
@@ -179,17 +179,16 @@ done
 for n in $(seq 1 12); do dump cdo.grd "$n" >cdo.dump.$n; done
 check "nc2grid imports CDO's fields value for value" \
   "$py" - <<'EOF'
-import re
+import json
 import numpy as np
-# gridinfo's list: grid number, time, level and parameter of every grid.
-grids = {}
-for line in open("cdo.list"):
-    m = re.match(r"\s*(\d+)\s+(\d{6}/\d{4})\s+(\d+)\s+-1\s+\S+\s+(\S+)", line)
-    if m:
-        grids[(m.group(2), int(m.group(3)), m.group(4))] = int(m.group(1))
-nav = re.search(r"Corners: (\S+) (\S+)\s+(\S+) (\S+)", open("cdo.list").read())
-lat1, lon1, lat2, lon2 = map(float, nav.groups())
-assert (lat1, lon1, lat2, lon2) == (-85.0, 0.0, 85.0, 350.0), nav.groups()
+# gridinfo's document: number, time, level and parameter of every grid.
+doc = json.load(open("cdo.json"))
+grids = {(g["time1"]["text"], g["level1"], g["param"]): g["number"] for g in doc["grids"]}
+nav = doc["navigation"]
+lat1, lon1 = nav["lower_left"]["lat"], nav["lower_left"]["lon"]
+lat2, lon2 = nav["upper_right"]["lat"], nav["upper_right"]["lon"]
+assert (lat1, lon1, lat2, lon2) == (-85.0, 0.0, 85.0, 350.0), nav
+assert all(g["vcoord"] == "PRES" for g in doc["grids"]), doc["grids"]
 assert len(grids) == 12, grids
 names = {"P": "PRES", "T": "TMPK"}  # by standard_name and units through the table
 checked = 0
@@ -227,16 +226,18 @@ gdal_translate -q -of XYZ -co SIGNIFICANT_DIGITS=9 gdal.nc gdal.xyz
 printf '%s\n' '-375000 225000' '375000 725000' |
   gdaltransform -s_srs "$gdal_srs" -t_srs EPSG:4326 -output_xy >gdal.corners  # lon lat
 check "nc2grid imports GDAL's Lambert grid value for value, corners where GDAL puts them" \
-  "$py" - <(dump gdal.grd 1) <("$gridinfo" gdal.grd) <<'EOF'
-import re, sys
+  "$py" - <(dump gdal.grd 1) <("$gridinfo" gdal.grd --json) <<'EOF'
+import json, sys
 import numpy as np
 gdal = [float(l.split()[2]) for l in open("gdal.xyz")]  # north row first, as the dump
 gdal = np.array([-9999.0 if v == -1 else v for v in gdal], np.float32)  # nodata is missing
 ours = np.array([float(l) for l in open(sys.argv[1])], np.float32)
 assert len(ours) == 12 and np.array_equal(gdal, ours), (gdal, ours)
-listing = open(sys.argv[2]).read()
-assert "Projection: LCC" in listing and "Angles: 33 -97 45" in listing, listing
-lat1, lon1, lat2, lon2 = map(float, re.search(r"Corners: (\S+) (\S+)\s+(\S+) (\S+)", listing).groups())
+nav = json.load(open(sys.argv[2]))["navigation"]
+assert nav["projection"] == "LCC", nav
+assert [a["value"] for a in nav["angles"]] == [33.0, -97.0, 45.0], nav
+lat1, lon1 = nav["lower_left"]["lat"], nav["lower_left"]["lon"]
+lat2, lon2 = nav["upper_right"]["lat"], nav["upper_right"]["lon"]
 (glon1, glat1), (glon2, glat2) = [tuple(map(float, l.split()[:2])) for l in open("gdal.corners")]
 for a, b in ((lat1, glat1), (lon1, glon1), (lat2, glat2), (lon2, glon2)):
     assert abs(a - b) < 1e-5, (a, b)  # 32-bit reals: about 1e-6 degrees
