@@ -52,6 +52,22 @@ check_install() {
       return 1
     fi
   done
+  mkdir -p "$tmp/examples" && cp examples/input.txt "$tmp/examples/"
+  # The moved programs find their message files and parameter table beside
+  # themselves, not at the install path or in the source tree: both copies in
+  # the moved tree are marked, and the marks must show.
+  sed -i 's/^17 ! File already exists/17 ! File (moved) already exists/' \
+    "$prefix/share/text2grid/errors/FL.ERR"
+  sed -i 's/^TMPK \(| [a-z_ ]*| \)K /TMPK \1Kmoved/' "$prefix/share/text2grid/tables/parameters.tbl"
+  (cd "$tmp" && env -u MORERR -u MORTBL "$prefix/bin/text2grid" <"$root/examples/answers.txt" \
+    >/dev/null 2>&1 || true)
+  local refused
+  refused=$(cd "$tmp" && env -u MORERR -u MORTBL "$prefix/bin/text2grid" \
+    <"$root/examples/answers.txt" 2>&1 || true)
+  grep -q 'File (moved) already exists' <<<"$refused" ||
+    { echo "moved text2grid: not the moved message files: $refused" >&2; return 1; }
+  env -u MORERR -u MORTBL "$prefix/bin/gridinfo" "$tmp/examples/example.grd" | grep -q ' Kmoved ' ||
+    { echo "moved gridinfo: not the moved parameter table" >&2; return 1; }
   if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
     echo "(no src/gridfile library yet: the consumer example is not built)"
     rm -rf "$tmp"

@@ -228,14 +228,5 @@ TEST_F(DialogueTest, RefusedVariableAnswers) {
   }
 }
 
-TEST(MessageDirectoryTest, InstalledFolderOnlyWhenItHoldsTheFiles) {
-  const std::string installed = ::testing::TempDir();
-  const std::string marker = installed + "/DM.ERR";
-  std::remove(marker.c_str());
-  EXPECT_EQ(driver::message_directory(installed, "/src/tables/errors"), "/src/tables/errors");
-  std::ofstream(marker) << "! messages\n";
-  EXPECT_EQ(driver::message_directory(installed, "/src/tables/errors"), installed);
-  std::remove(marker.c_str());
-}
 
 }  // namespace

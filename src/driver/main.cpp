@@ -6,17 +6,16 @@
 #include <vector>
 
 #include "driver/text2grid.h"
-#include "driver/vexo.h"
 #include "platform/platform.h"
+#include "services/program_files.h"
 
 int main(int argc, char** argv) {
   // Before any file is opened: a closed standard stream must not lend its
   // descriptor to a grid or input file.
   platform::ensure_standard_streams();
-  // An operator's own MORERR wins; otherwise the installed message files, or
-  // the source tree's when the program has not been installed.
-  platform::set_env_default("MORERR",
-                            driver::message_directory(T2G_INSTALL_ERRDIR, T2G_BUILD_ERRDIR));
+  // An operator's own MORERR wins; otherwise the message files shipped with
+  // the program.
+  services::use_shipped_message_files(services::kMessageFolder);
   // A grid file reaching the size limit is a failed write, reported and
   // survived like a full disk.
   platform::ignore_file_size_signal();

@@ -24,8 +24,4 @@ struct RunOptions;
 // text2grid main program both run it. Returns the run's exit status.
 int run_conversion(RunPar& runpar, const RunOptions& options);
 
-// The folder of the message files for a process whose MORERR is not set:
-// `installed` when it holds DM.ERR, else `built` (the source tree's copy).
-std::string message_directory(std::string_view installed, std::string_view built);
-
 }  // namespace driver

@@ -49,9 +49,4 @@ int run_conversion(RunPar& runpar, const RunOptions& options) {
   return convert(runpar, grid_times, options);
 }
 
-std::string message_directory(std::string_view installed, std::string_view built) {
-  if (platform::file_exists(std::string(installed) + "/DM.ERR")) return std::string(installed);
-  return std::string(built);
-}
-
 }  // namespace driver

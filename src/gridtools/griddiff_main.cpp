@@ -3,14 +3,14 @@
 #include <vector>
 
 #include "gridtools/griddiff.h"
-#include "gridtools/messages.h"
 #include "platform/platform.h"
+#include "services/program_files.h"
 
 int main(int argc, char** argv) {
   // Before any file is opened: a closed standard stream must not lend its
   // descriptor to a grid file.
   platform::ensure_standard_streams();
-  gridtools::use_message_files(T2G_INSTALL_ERRDIR, T2G_BUILD_ERRDIR);
+  services::use_shipped_message_files(services::kMessageFolder);
   const std::vector<std::string> args(argv, argv + argc);
   const int status = griddiff::run(args);
   platform::flush_stdout();

@@ -16,6 +16,7 @@
 #include "gridtools/selection.h"
 #include "params/params.h"
 #include "platform/platform.h"
+#include "services/program_files.h"
 
 namespace gridinfo {
 namespace {
@@ -36,7 +37,7 @@ struct Options {
 
 // The parameter table, for units; a missing or broken table only costs the units.
 std::optional<params::Table> load_table() {
-  const std::string path = params::find_table_file(T2G_INSTALL_TBLDIR, T2G_BUILD_TBLDIR);
+  const std::string path = params::find_table_file(services::kTableFolder);
   if (path.empty()) return std::nullopt;
   std::string error;
   std::optional<params::Table> table = params::Table::load(path, error);

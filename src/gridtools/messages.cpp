@@ -61,12 +61,3 @@ LibraryMessagesInErrors::~LibraryMessagesInErrors() {
 }
 
 }  // namespace gridtools
-
-namespace gridtools {
-
-void use_message_files(std::string_view installed, std::string_view built) {
-  const bool is_installed = platform::file_exists(std::string(installed) + "/DM.ERR");
-  platform::set_env_default("MORERR", is_installed ? installed : built);
-}
-
-}  // namespace gridtools

@@ -28,11 +28,3 @@ class LibraryMessagesInErrors {
 };
 
 }  // namespace gridtools
-
-namespace gridtools {
-
-// Points MORERR, unless the operator set it, at the installed message files,
-// or at the source tree's when the program has not been installed.
-void use_message_files(std::string_view installed, std::string_view built);
-
-}  // namespace gridtools

@@ -395,7 +395,7 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
 std::optional<params::Table> load_table(const std::string& path, const TableDirs& dirs,
                                         std::string_view program) {
   const std::string found =
-      path.empty() ? params::find_table_file(dirs.installed, dirs.build) : path;
+      path.empty() ? params::find_table_file(dirs) : path;
   if (found.empty()) {
     platform::write_error_line(std::string(program) +
                                ": warning: no parameter table found; parameters keep their "

@@ -9,6 +9,7 @@
 
 #include "nc/cf_time.h"
 #include "params/params.h"
+#include "services/shipped_files.h"
 
 namespace nc {
 
@@ -18,10 +19,7 @@ inline constexpr int kExitFailed = 1;  // a file cannot be read or written, or i
 inline constexpr int kExitUsage = 2;   // bad command line
 
 // Where the parameter table is looked for when no --table is given.
-struct TableDirs {
-  std::string installed;
-  std::string build;
-};
+using TableDirs = services::ShippedFolder;
 
 struct ExportOptions {
   std::string grid_path;

@@ -2,15 +2,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/vexo.h"
 #include "nc/nc2grid.h"
 #include "platform/platform.h"
+#include "services/program_files.h"
 
 int main(int argc, char** argv) {
-  platform::set_env_default("MORERR",
-                            driver::message_directory(T2G_INSTALL_ERRDIR, T2G_BUILD_ERRDIR));
+  services::use_shipped_message_files(services::kMessageFolder);
   std::vector<std::string> args(argv, argv + argc);
-  const int status = nc::run_nc2grid(args, {T2G_INSTALL_TBLDIR, T2G_BUILD_TBLDIR});
+  const int status = nc::run_nc2grid(args, services::kTableFolder);
   platform::flush_stdout();
   platform::exit_process(status);
 }

@@ -19,7 +19,8 @@ namespace nc::testing {
 
 namespace fs = std::filesystem;
 
-inline const TableDirs kDirs{"", std::string(T2G_SOURCE_DIR) + "/tables"};
+inline const std::string kTableDir = std::string(T2G_SOURCE_DIR) + "/tables";
+inline const TableDirs kDirs{"", "", kTableDir};
 
 class NcTest : public ::testing::Test {
  protected:

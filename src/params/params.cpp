@@ -169,21 +169,13 @@ const Parameter* Table::find_standard_name(std::string_view standard_name,
   return nullptr;
 }
 
-std::string find_table_file(std::string_view installed_dir, std::string_view build_dir) {
-  std::vector<std::string> candidates;
+std::string find_table_file(const services::ShippedFolder& shipped) {
+  const std::string name(kTableFileName);
   if (const std::optional<std::string> dir = platform::get_env("MORTBL"); dir && !dir->empty()) {
-    candidates.push_back(*dir + "/" + std::string(kTableFileName));
+    if (platform::file_exists(*dir + "/" + name)) return *dir + "/" + name;
   }
-  if (!installed_dir.empty()) {
-    candidates.push_back(std::string(installed_dir) + "/" + std::string(kTableFileName));
-  }
-  if (!build_dir.empty()) {
-    candidates.push_back(std::string(build_dir) + "/" + std::string(kTableFileName));
-  }
-  for (const std::string& path : candidates) {
-    if (platform::file_exists(path)) return path;
-  }
-  return {};
+  const std::string folder = services::find_shipped_folder(shipped, name);
+  return folder.empty() ? std::string() : folder + "/" + name;
 }
 
 }  // namespace params

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/shipped_files.h"
+
 namespace params {
 
 // One line of the table.
@@ -54,8 +56,8 @@ class Table {
 bool same_units(std::string_view a, std::string_view b);
 
 // Where the table is looked for, in order: $MORTBL/parameters.tbl, then
-// `installed_dir`/parameters.tbl, then `build_dir`/parameters.tbl. The first
-// that exists, or empty when none does.
-std::string find_table_file(std::string_view installed_dir, std::string_view build_dir);
+// parameters.tbl in the shipped folders. The first that exists, or empty
+// when none does.
+std::string find_table_file(const services::ShippedFolder& shipped);
 
 }  // namespace params

@@ -206,15 +206,15 @@ TEST_F(TableFiles, LoadReadsTheFileAndNamesItInErrors) {
 TEST_F(TableFiles, SearchPrefersMORTBLThenInstalledThenBuild) {
   const std::string a = (dir_ / "a").string(), b = (dir_ / "b").string(), c = (dir_ / "c").string();
   setenv("MORTBL", a.c_str(), 1);
-  EXPECT_EQ(find_table_file(b, c), "");
+  EXPECT_EQ(find_table_file({"", b, c}), "");
   write(dir_ / "c" / "parameters.tbl", "X|-||\n");
-  EXPECT_EQ(find_table_file(b, c), c + "/parameters.tbl");
+  EXPECT_EQ(find_table_file({"", b, c}), c + "/parameters.tbl");
   write(dir_ / "b" / "parameters.tbl", "X|-||\n");
-  EXPECT_EQ(find_table_file(b, c), b + "/parameters.tbl");
+  EXPECT_EQ(find_table_file({"", b, c}), b + "/parameters.tbl");
   write(dir_ / "a" / "parameters.tbl", "X|-||\n");
-  EXPECT_EQ(find_table_file(b, c), a + "/parameters.tbl");
+  EXPECT_EQ(find_table_file({"", b, c}), a + "/parameters.tbl");
   unsetenv("MORTBL");
-  EXPECT_EQ(find_table_file(b, c), b + "/parameters.tbl");
+  EXPECT_EQ(find_table_file({"", b, c}), b + "/parameters.tbl");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <system_error>
 
 namespace platform {
@@ -28,6 +29,13 @@ void set_env(std::string_view name, std::string_view value) {
 void exit_process(int status) {
   flush_stdout();
   std::exit(status);
+}
+
+std::optional<std::string> program_folder() {
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || !program.has_parent_path()) return std::nullopt;
+  return program.parent_path().string();
 }
 
 void ensure_standard_streams() {

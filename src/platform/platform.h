@@ -234,6 +234,9 @@ void set_env_default(std::string_view name, std::string_view value);
 // Set `name` for this process (and the processes it starts), replacing any value.
 void set_env(std::string_view name, std::string_view value);
 [[noreturn]] void exit_process(int status);
+// The folder holding this process's program file (links resolved), or
+// nothing where the system cannot tell.
+std::optional<std::string> program_folder();
 // Process set-up: descriptors 0, 1 and 2 that are closed are opened on
 // /dev/null, so that no file opened later takes their numbers and receives
 // what is meant for a standard stream.

@@ -5,16 +5,13 @@
 #include "params/params.h"
 #include "platform/platform.h"
 #include "plot/gridplot.h"
+#include "services/program_files.h"
 
 int main(int argc, char** argv) {
-  // The library's message files: an operator's own MORERR wins; otherwise the
-  // installed ones, or the source tree's before installation.
-  const std::string installed = T2G_INSTALL_ERRDIR;
-  platform::set_env_default(
-      "MORERR", platform::file_exists(installed + "/DM.ERR") ? installed : T2G_BUILD_ERRDIR);
+  services::use_shipped_message_files(services::kMessageFolder);
   std::vector<std::string> args(argv, argv + argc);
   gridplot::Setup setup;
-  setup.table_path = params::find_table_file(T2G_INSTALL_TBLDIR, T2G_BUILD_TBLDIR);
+  setup.table_path = params::find_table_file(services::kTableFolder);
   const int status = gridplot::run(args, setup);
   platform::flush_stdout();
   platform::exit_process(status);
