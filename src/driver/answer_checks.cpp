@@ -9,6 +9,7 @@
 
 #include "dm/dm.h"
 #include "platform/platform.h"
+#include "strings/concat.h"
 #include "strings/field.h"
 #include "time/tg.h"
 #include "time/ti.h"
@@ -26,7 +27,7 @@ constexpr std::array<std::string_view, 18> kKnownProjections = {
     "TVM", "AZM", "ORT", "GNO", "LEA", "LIN", "LOG", "KAP", "POL"};
 
 std::string quoted(std::string_view text) {
-  return "\"" + std::string(text) + "\"";
+  return strings::concat({"\"", text, "\""});
 }
 
 // "answer line N, " (nothing for answers that were not read from standard input).

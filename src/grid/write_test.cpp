@@ -9,6 +9,7 @@
 
 #include "grid/gd_codes.h"
 #include "grid/grid_test_support.h"
+#include "strings/concat.h"
 
 namespace {
 
@@ -187,7 +188,7 @@ TEST_F(GridWriteTest, NoFreeColumnForThe401stGrid) {
   const int f = create("full.grd", 400);
   const std::vector<float> one = {1.0f};
   for (int i = 1; i <= 400; ++i) {
-    const std::string name = "G" + std::to_string(10000 + i).substr(1);
+    const std::string name = strings::concat({"G", std::to_string(10000 + i).substr(1)});
     ASSERT_EQ(write(f, "910823/1200", name, one, 1, 1), 0) << i;
   }
   output();

@@ -7,6 +7,7 @@
 #include "gridfile/internal.h"
 #include "platform/platform.h"
 #include "services/message_sink.h"
+#include "strings/concat.h"
 
 namespace gridfile {
 namespace {
@@ -26,7 +27,7 @@ void dispatch(std::string_view message) {
   if (const MessageSink& sink = user_sink()) {
     sink(message);
   } else {
-    platform::write_line(" " + std::string(message));  // as er_wmsg writes it
+    platform::write_line(strings::concat({" ", message}));  // as er_wmsg writes it
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "gridfile/internal.h"
 #include "pack/missing.h"
+#include "strings/concat.h"
 #include "strings/field.h"
 #include "time/tg.h"
 #include "time/ti.h"
@@ -115,12 +116,12 @@ std::string iso8601(std::string_view text) {
 }
 
 std::string GridId::text() const {
-  std::string s = time1.empty() ? "-" : time1;
-  if (!time2.empty()) s += ":" + time2;
-  s += " " + std::to_string(level1);
-  if (level2 != -1) s += ":" + std::to_string(level2);
-  s += " " + vcoord_name(vcoord) + " " + param;
-  return s;
+  const std::string times = time2.empty() ? time1 : strings::concat({time1, ":", time2});
+  const std::string levels =
+      level2 == -1 ? std::to_string(level1)
+                   : strings::concat({std::to_string(level1), ":", std::to_string(level2)});
+  return strings::concat(
+      {times.empty() ? "-" : times, " ", levels, " ", vcoord_name(vcoord), " ", param});
 }
 
 std::string Packing::text() const {

@@ -1,4 +1,5 @@
 #include "gridtools/describe.h"
+#include "strings/concat.h"
 
 #include <charconv>
 #include <cmath>
@@ -21,7 +22,7 @@ std::string number_text(double value, int digits) {
 std::string forecast_text(const gridfile::GridTime& t) {
   if (t.forecast_type == ' ') return "";
   const int hours = t.forecast_minutes / 60, minutes = t.forecast_minutes % 60;
-  std::string out = "+" + std::to_string(hours) + "h";
+  std::string out = strings::concat({"+", std::to_string(hours), "h"});
   if (minutes != 0) out += std::to_string(minutes) + "m";
   return out;
 }
@@ -37,7 +38,7 @@ std::string time_text(std::string_view time) {
 
 std::string level_text(const gridfile::GridId& id) {
   std::string out = std::to_string(id.level1);
-  if (id.level2 != -1) out += ":" + std::to_string(id.level2);
+  if (id.level2 != -1) out += strings::concat({":", std::to_string(id.level2)});
   return out;
 }
 

@@ -5,6 +5,7 @@
 
 #include "gridtools/describe.h"
 #include "gridtools/json_values.h"
+#include "strings/concat.h"
 
 namespace gridtools {
 namespace {
@@ -12,8 +13,8 @@ namespace {
 using nlohmann::json;
 
 std::string where(const Point& p) {
-  return "(" + std::to_string(p.i) + "," + std::to_string(p.j) + ") A " + real_text(p.a) + ", B " +
-         real_text(p.b);
+  return strings::concat({"(", std::to_string(p.i), ",", std::to_string(p.j), ") A ",
+                          real_text(p.a), ", B ", real_text(p.b)});
 }
 
 std::string size_text(const gridfile::GridInfo& g) {

@@ -10,6 +10,7 @@
 #include "grid/gd.h"
 #include "grid/gd_codes.h"
 #include "platform/platform.h"
+#include "strings/concat.h"
 #include "strings/field.h"
 
 namespace gridinfo {
@@ -56,7 +57,7 @@ int read_grid(int gfnum, int igrid, Grid& g) {
 
 int salvage_file(std::string_view path, std::string_view target) {
   int ier = 0, gfnum = 0;
-  gd_open("^" + std::string(path), false, gfnum, ier);
+  gd_open(strings::concat({"^", path}), false, gfnum, ier);
   if (ier != 0) {
     problem(path, "cannot be opened as a grid file (code " + std::to_string(ier) + ")");
     return 1;
@@ -76,7 +77,7 @@ int salvage_file(std::string_view path, std::string_view target) {
   const int maxgrids = dm::label(gfnum).ncol;
 
   int newnum = 0;
-  gd_cref("^" + std::string(target), nnav, nav, nanl, anl, hdrlen, maxgrids, newnum, ier);
+  gd_cref(strings::concat({"^", target}), nnav, nav, nanl, anl, hdrlen, maxgrids, newnum, ier);
   if (ier != 0) {
     problem(target, "cannot be created (code " + std::to_string(ier) + ")");
     gd_clos(gfnum, ier);

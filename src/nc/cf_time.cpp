@@ -1,6 +1,7 @@
 // CF time units and grid time texts, on the proleptic Gregorian calendar of
 // std::chrono.
 #include "nc/cf_time.h"
+#include "strings/concat.h"
 
 #include <array>
 #include <charconv>
@@ -220,7 +221,7 @@ std::optional<std::string> grid_time_text(const CivilTime& reference, bool forec
                      digits(reference.minute, 2);
   if (forecast) {
     const std::int64_t minutes = forecast_minutes % 60;
-    text += "F" + digits(forecast_minutes / 60, 3);
+    text += strings::concat({"F", digits(forecast_minutes / 60, 3)});
     if (minutes != 0) text += digits(minutes, 2);
   }
   return text;

@@ -1,5 +1,6 @@
 // Grouping grids into variables and axes for the export.
 #include "nc/export_plan.h"
+#include "strings/concat.h"
 
 #include <algorithm>
 #include <map>
@@ -49,7 +50,7 @@ std::size_t ExportPlan::slots(const VariablePlan& v) const {
 std::string variable_name(std::string_view param) {
   std::string name;
   for (char c : param) name += is_name_char(c) ? c : '_';
-  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name.insert(0, "v");
+  if (name.empty() || (name[0] >= '0' && name[0] <= '9')) name.insert(0, 1, 'v');
   return name;
 }
 
@@ -149,7 +150,7 @@ gridfile::Result<ExportPlan> plan_export(const std::vector<gridfile::GridInfo>& 
     }
     std::string name = variable_name(param);
     if (param_count[param] > 1) {
-      name += "_" + gridfile::vcoord_name(vcoord);
+      name += strings::concat({"_", gridfile::vcoord_name(vcoord)});
       if (!timed) name += "_notime";
     }
     std::string unique = name;

@@ -34,6 +34,19 @@
 namespace nc {
 namespace {
 
+// A variable's axes in netCDF order: time and level where it has them, then
+// y and x. Sized once, never grown.
+template <class T>
+std::vector<T> axes_of(const VariablePlan& v, T time, T level, T y, T x) {
+  std::vector<T> out(2 + (v.timed ? 1 : 0) + (v.level_axis >= 0 ? 1 : 0));
+  std::size_t k = 0;
+  if (v.timed) out[k++] = time;
+  if (v.level_axis >= 0) out[k++] = level;
+  out[k++] = y;
+  out[k] = x;
+  return out;
+}
+
 constexpr float kFill = gridfile::kMissing;
 
 void say(const std::string& line) {
@@ -272,18 +285,10 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
   // Data variables.
   std::vector<int> data_vars;
   for (const VariablePlan& v : plan.variables) {
-    std::vector<int> dims;
-    std::vector<std::size_t> chunks;
-    if (v.timed) {
-      dims.push_back(time_dim);
-      chunks.push_back(1);
-    }
-    if (v.level_axis >= 0) {
-      dims.push_back(level_dims[static_cast<std::size_t>(v.level_axis)]);
-      chunks.push_back(1);
-    }
-    dims.insert(dims.end(), {y_dim, x_dim});
-    chunks.insert(chunks.end(), {ny, nx});
+    const int level_dim =
+        v.level_axis >= 0 ? level_dims[static_cast<std::size_t>(v.level_axis)] : -1;
+    const std::vector<int> dims = axes_of(v, time_dim, level_dim, y_dim, x_dim);
+    const std::vector<std::size_t> chunks = axes_of<std::size_t>(v, 1, 1, ny, nx);
     const int id = c.var(v.name, NC_FLOAT, dims);
     if (f.netcdf4() && c.ok()) {
       c.check(nc_def_var_chunking(f.id(), id, NC_CHUNKED, chunks.data()), "chunking " + v.name);
@@ -357,17 +362,8 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
     const std::size_t nlev = plan.levels(v);
     for (std::size_t s = 0; s < v.grid_numbers.size(); ++s) {
       const int number = v.grid_numbers[s];
-      std::vector<std::size_t> start, count;
-      if (v.timed) {
-        start.push_back(s / nlev);
-        count.push_back(1);
-      }
-      if (v.level_axis >= 0) {
-        start.push_back(s % nlev);
-        count.push_back(1);
-      }
-      start.insert(start.end(), {0, 0});
-      count.insert(count.end(), {ny, nx});
+      const std::vector<std::size_t> start = axes_of<std::size_t>(v, s / nlev, s % nlev, 0, 0);
+      const std::vector<std::size_t> count = axes_of<std::size_t>(v, 1, 1, ny, nx);
       if (number == 0) continue;  // left at _FillValue
       gridfile::Result<gridfile::Grid> g = grid_file.read(number);
       if (!g) return g.error();
@@ -394,8 +390,7 @@ gridfile::Status write_dataset(NcFile& f, const gridfile::GridFile& grid_file,
 
 std::optional<params::Table> load_table(const std::string& path, const TableDirs& dirs,
                                         std::string_view program) {
-  const std::string found =
-      path.empty() ? params::find_table_file(dirs) : path;
+  const std::string found = path.empty() ? params::find_table_file(dirs) : path;
   if (found.empty()) {
     platform::write_error_line(std::string(program) +
                                ": warning: no parameter table found; parameters keep their "

@@ -11,6 +11,7 @@
 
 #include "nc/nc_test_support.h"
 #include "proj/projection.h"
+#include "strings/concat.h"
 
 namespace nc {
 namespace {
@@ -336,7 +337,7 @@ TEST_F(Import, NeverOverwritesAndReportsOnlyWrittenGrids) {
   // the file, whole, and the file passes the structure check.
   int failed_runs = 0;
   for (int n = 1; n <= 40; ++n) {
-    const std::string out = path("f" + std::to_string(n) + ".grd");
+    const std::string out = path(strings::concat({"f", std::to_string(n), ".grd"}));
     platform::testing::fail_nth(platform::testing::Op::kRecordWrite, -1, n, ENOSPC);
     const int status = nc2grid({path("in.nc"), out});
     platform::testing::clear_faults();

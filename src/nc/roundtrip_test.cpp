@@ -10,6 +10,7 @@
 #include <random>
 
 #include "nc/nc_test_support.h"
+#include "strings/concat.h"
 
 namespace nc {
 namespace {
@@ -75,7 +76,7 @@ TEST_F(RoundTrip, TextToGridToNetcdfAndBackIsByteIdentical) {
     while (std::getline(in, line)) {
       ++n;
       if (n == 3) line = std::string(T2G_SOURCE_DIR) + "/examples/input.txt";
-      if (n == 4) line = "^" + path("ex.grd");
+      if (n == 4) line = strings::concat({"^", path("ex.grd")});
       out << line << "\n";
     }
   }

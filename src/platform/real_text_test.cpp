@@ -87,8 +87,8 @@ TEST_F(RealTextTest, DecimalsAndExponentFormsOfEveryLength) {
   const char* letters = "eEdD";
   for (int k = 0; k < 40000; ++k) {
     std::string t = digits(gen, gen() % 22 + 1);
-    if (gen() % 4 != 0) t.insert(gen() % (t.size() + 1), ".");
-    if (gen() % 3 == 0) t.insert(0, gen() % 2 != 0 ? "-" : "+");
+    if (gen() % 4 != 0) t.insert(gen() % (t.size() + 1), 1, '.');
+    if (gen() % 3 == 0) t.insert(0, 1, gen() % 2 != 0 ? '-' : '+');
     if (gen() % 2 != 0) {
       t += letters[gen() % 4];
       const int e = static_cast<int>(gen() % 61) - 30;

@@ -5,6 +5,7 @@
 #include "plot/graticule.h"
 #include "plot/ticks.h"
 #include "proj/projection.h"
+#include "strings/concat.h"
 
 namespace plot {
 
@@ -16,7 +17,8 @@ std::string time_text(const std::string& time) {
   std::string text = gridfile::iso8601(time);
   if (text.empty()) text = time;
   const std::size_t slash = time.find('/');
-  if (slash != std::string::npos && time.size() > slash + 5) text += " " + time.substr(slash + 5);
+  if (slash != std::string::npos && time.size() > slash + 5)
+    text += strings::concat({" ", time.substr(slash + 5)});
   return text;
 }
 
@@ -38,7 +40,7 @@ std::string when_where_text(const gridfile::GridId& id) {
   if (!text.empty()) text += "  ";
   text += "level " + std::to_string(id.level1);
   if (id.level2 != -1) text += " to " + std::to_string(id.level2);
-  text += " " + gridfile::vcoord_name(id.vcoord);
+  text += strings::concat({" ", gridfile::vcoord_name(id.vcoord)});
   return text;
 }
 

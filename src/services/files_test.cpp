@@ -16,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "services/test_env.h"
+#include "strings/concat.h"
 #include "strings/field.h"
 
 namespace {
@@ -110,9 +111,8 @@ TEST_F(FileServicesTest, CreateLowersNameUnlessLiteral) {
   EXPECT_TRUE(std::filesystem::exists(dir_ / "Mixed.Case"));
 
   // The name messages show is the one the file was created under.
-  EXPECT_EQ(services::creation_name("$T2G_TESTDIR/NewGrid.DAT   "),
-            dir_ / "newgrid.dat");
-  EXPECT_EQ(services::creation_name("^" + (dir_ / "Mixed.Case") + "  "),
+  EXPECT_EQ(services::creation_name("$T2G_TESTDIR/NewGrid.DAT   "), dir_ / "newgrid.dat");
+  EXPECT_EQ(services::creation_name(strings::concat({"^", dir_ / "Mixed.Case", "  "})),
             dir_ / "Mixed.Case");
   EXPECT_EQ(services::creation_name("Runs/T.GRD"), "runs/t.grd");
 }
