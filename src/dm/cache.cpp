@@ -85,10 +85,10 @@ int dirty_slot_of(int idmf, int irec) {
 
 // Writes back slots `isls` (dirty, of file idmf, holding consecutive records
 // from the first one's) as one run and marks them clean. Stops at a record
-// that fails: its slot is marked clean too, its "FL" message written, and
-// failed set; the slots after it stay dirty. Returns the number of slots
-// marked clean.
-std::size_t write_run(int idmf, std::span<const int> isls, bool& failed) {
+// that fails: its slot is marked clean too, failed is set and, when
+// report_failure, its "FL" message written; the slots after it stay dirty.
+// Returns the number of slots marked clean.
+std::size_t write_run(int idmf, std::span<const int> isls, bool& failed, bool report_failure) {
   std::array<std::span<const int>, kCacheSlots> records{};
   for (std::size_t k = 0; k < isls.size(); ++k) records[k] = slot_words(isls[k]);
   int nwritten = 0;
@@ -99,7 +99,7 @@ std::size_t write_run(int idmf, std::span<const int> isls, bool& failed) {
   failed = ier != 0;
   if (failed) ++done;  // the record that failed is clean, its words lost
   for (std::size_t k = 0; k < done; ++k) gmdm.icdrty[slot_index(isls[k])] = 0;
-  if (failed) report_file_error(ier, " ");
+  if (failed && report_failure) report_file_error(ier, " ");
   return done;
 }
 
@@ -166,7 +166,7 @@ void roll_back_record(int idmf, const DmFreeSpace& saved, int nword_before, int 
       std::fill(slot_words(isl).begin() + (jword - 1), slot_words(isl).end(), 0);
       const std::array<int, 1> slot{isl};
       bool failed = false;
-      write_run(idmf, slot, failed);
+      write_run(idmf, slot, failed, true);
     }
   }
   check_cache();
@@ -299,8 +299,12 @@ void dm_nxtc(int& ircpnt, int& iret) {
       if (next == 0) break;
       isls[n++] = next;
     }
+    // A file that already lost words since its last flush has had its "FL"
+    // message: a full disk stays full for the rest of a transfer, and one
+    // line says so.
+    const bool first_loss = gmdm.iclost[dm::file_index(idmf)] == 0;
     bool failed = false;
-    dm::write_run(idmf, std::span(isls).first(n), failed);
+    dm::write_run(idmf, std::span(isls).first(n), failed, first_loss);
     // dm_rrec does not pass this on, and the words are now gone: keep the
     // loss for the file's next flush, so it cannot end as a success.
     if (failed) {
@@ -315,8 +319,10 @@ void dm_nxtc(int& ircpnt, int& iret) {
 void dm_fwrt(int idmf, int& iret) {
   dm_chkf(idmf, iret);
   if (iret != 0) return;
-  // Modified words of this file lost since its last flush (see dm_nxtc).
-  if (std::exchange(gmdm.iclost[dm::file_index(idmf)], 0) != 0) iret = dm::kDmWriteFailed;
+  // Modified words of this file lost since its last flush (see dm_nxtc),
+  // already reported.
+  bool reported = std::exchange(gmdm.iclost[dm::file_index(idmf)], 0) != 0;
+  if (reported) iret = dm::kDmWriteFailed;
   // The file's dirty slots in record order, written in runs of consecutive
   // records; a record that fails does not stop the others.
   std::array<int, dm::kCacheSlots> isls{};
@@ -338,8 +344,11 @@ void dm_fwrt(int idmf, int& iret) {
     std::span<const int> run = std::span(isls).subspan(first, last - first);
     while (!run.empty()) {
       bool failed = false;
-      run = run.subspan(dm::write_run(idmf, run, failed));
-      if (failed) iret = dm::kDmWriteFailed;
+      run = run.subspan(dm::write_run(idmf, run, failed, !reported));
+      if (failed) {
+        iret = dm::kDmWriteFailed;
+        reported = true;
+      }
     }
     first = last;
   }

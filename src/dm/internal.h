@@ -32,10 +32,11 @@ void fetch_for_write(int idmf, int irec, int& ircpnt, int& iflerr);
 
 // Write cache slots isls back as one run: dirty slots of file idmf holding
 // consecutive records, the first one's first. Each written slot is marked
-// clean; at a record that fails, its slot is marked clean too, the "FL"
-// message written and `failed` set, and the slots after it stay dirty.
+// clean; at a record that fails, its slot is marked clean too, `failed` set
+// and, when report_failure, the "FL" message written; the slots after it stay
+// dirty.
 // Returns the number of slots marked clean.
-std::size_t write_run(int idmf, std::span<const int> isls, bool& failed);
+std::size_t write_run(int idmf, std::span<const int> isls, bool& failed, bool report_failure);
 
 // Checks the record cache's invariants (see cache.cpp) and stops the program
 // when one is broken. Compiled in when NDEBUG is not defined (the sanitizer

@@ -13,9 +13,11 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -54,6 +56,13 @@ constexpr std::array<GridId, 6> kGrids = {{
 
 float input_value(std::size_t g, std::size_t k) {
   return static_cast<float>(g + 1) * 100.0f + static_cast<float>(k) + 0.5f;
+}
+
+std::ptrdiff_t count_lines_with(const std::string& out, std::string_view text) {
+  std::istringstream lines(out);
+  std::ptrdiff_t n = 0;
+  for (std::string line; std::getline(lines, line);) n += line.find(text) != std::string::npos;
+  return n;
 }
 
 // What the operator saw: GD_CREF's code and the GD_WDAT1 codes in order.
@@ -266,6 +275,9 @@ TEST_F(CrashMatrixTest, FullDiskAtEverySize) {
     }
     ASSERT_EQ(seen.grid_irets.size(), kGrids.size()) << context;
     for (int iret : seen.grid_irets) EXPECT_TRUE(iret == 0 || iret == -6) << context;
+    // One line for each grid the full disk stopped, not one for each record.
+    const auto failed = std::count(seen.grid_irets.begin(), seen.grid_irets.end(), -6);
+    EXPECT_EQ(count_lines_with(out, " [FL 28]"), failed) << context << "\n" << out;
     EXPECT_EQ(std::filesystem::file_size(out_) % record, 0u) << context;
     std::vector<std::size_t> reported;
     int in_flight = -1;
