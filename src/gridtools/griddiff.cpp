@@ -1,11 +1,11 @@
 // griddiff's command line, and the reading of both files into a DiffReport.
 #include "gridtools/griddiff.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "gridfile/gridfile.h"
 #include "gridtools/diff_report.h"
 #include "gridtools/messages.h"
@@ -83,8 +83,7 @@ std::optional<gridtools::DiffReport> compare_files(const Options& o) {
   return r;
 }
 
-std::string parse(std::span<const std::string> args, Options& o, bool& help,
-                  std::string& help_text) {
+cli::Parsed parse(std::span<const std::string> args, Options& o) {
   CLI::App app{
       "griddiff: compare two grid files grid by grid (paired by identifier).\n"
       "Exit status: 0 equal within the tolerances, 1 different, 2 trouble.",
@@ -100,34 +99,15 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
       ->type_name("Y");
   auto* quiet = app.add_flag("--quiet,-q", o.quiet, "print nothing; only the exit status tells");
   app.add_flag("--json", o.json, "the report as one JSON document")->excludes(quiet);
-  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
-  try {
-    app.parse(rest);
-  } catch (const CLI::CallForHelp&) {
-    help = true;
-    help_text = app.help();
-  } catch (const CLI::ParseError& e) {
-    return e.what();
-  }
-  return "";
+  return cli::parse(app, args);
 }
 
 }  // namespace
 
 int run(std::span<const std::string> args) {
   Options o;
-  bool help = false;
-  std::string help_text;
-  const std::string misuse = parse(args, o, help, help_text);
-  if (help) {
-    platform::write_line(help_text);
-    return kExitEqual;
-  }
-  if (!misuse.empty()) {
-    platform::write_error_line("griddiff: " + misuse);
-    platform::write_error_line("Run griddiff --help for the usage.");
-    return kExitTrouble;
+  if (const cli::Parsed parsed = parse(args, o); !parsed.run()) {
+    return cli::finish(parsed, "griddiff", kExitEqual, kExitTrouble);
   }
   const gridtools::LibraryMessagesInErrors messages;
   const std::optional<gridtools::DiffReport> r = compare_files(o);

@@ -2,12 +2,12 @@
 // top of the grid-file API. Every line goes through the platform's writers.
 #include "gridtools/gridinfo.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
 #include <optional>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "gridfile/gridfile.h"
 #include "gridtools/dump.h"
 #include "gridtools/messages.h"
@@ -145,9 +145,8 @@ int check_files(const Options& o) {
   return status;
 }
 
-// Parses the command line into o; a non-empty text is the misuse to report.
-std::string parse(std::span<const std::string> args, Options& o, bool& help,
-                  std::string& help_text) {
+// Parses the command line into o.
+cli::Parsed parse(std::span<const std::string> args, Options& o) {
   CLI::App app{"gridinfo: look inside grid files written by text2grid", "gridinfo"};
   std::string dump_text, vcoord_text;
   bool json = false, csv = false;
@@ -179,19 +178,9 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
   cs->excludes(dump)->excludes(chk);
   salvage->excludes(chk)->excludes(dump)->excludes(js)->excludes(cs);
 
-  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
-  try {
-    app.parse(rest);
-  } catch (const CLI::CallForHelp&) {
-    help = true;
-    help_text = app.help();
-    return "";
-  } catch (const CLI::ParseError& e) {
-    return e.what();
-  }
+  if (cli::Parsed parsed = cli::parse(app, args); !parsed.run()) return parsed;
   if (salvage->count() > 0) {
-    if (o.files.size() != 1) return "--salvage takes exactly one FILE";
+    if (o.files.size() != 1) return cli::Parsed::misuse("--salvage takes exactly one FILE");
     o.salvage_to = salvage_text;
   }
   if (json) o.format = Format::kJson;
@@ -199,14 +188,16 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
   if (!vcoord_text.empty()) {
     o.selection.vcoord = gridtools::parse_vcoord(vcoord_text);
     if (!o.selection.vcoord) {
-      return "--vcoord: " + vcoord_text + " is not NONE, PRES, THTA, HGHT, SGMA or a code";
+      return cli::Parsed::misuse("--vcoord: " + vcoord_text +
+                                 " is not NONE, PRES, THTA, HGHT, SGMA or a code");
     }
   }
   if (dump->count() > 0) {
-    if (o.files.size() != 1) return "--dump takes exactly one FILE";
+    if (o.files.size() != 1) return cli::Parsed::misuse("--dump takes exactly one FILE");
     if (dump_text.empty()) {
       if (o.selection.empty()) {
-        return "--dump needs a grid number or a selection (--param, --time, --level, --vcoord)";
+        return cli::Parsed::misuse(
+            "--dump needs a grid number or a selection (--param, --time, --level, --vcoord)");
       }
       o.dump_selected = true;
     } else {
@@ -214,30 +205,22 @@ std::string parse(std::span<const std::string> args, Options& o, bool& help,
       const auto [end, ec] =
           std::from_chars(dump_text.data(), dump_text.data() + dump_text.size(), n);
       if (ec != std::errc() || end != dump_text.data() + dump_text.size()) {
-        return "--dump: " + dump_text + " is not a grid number";
+        return cli::Parsed::misuse("--dump: " + dump_text + " is not a grid number");
       }
-      if (n < 1) return "--dump: grids are numbered from 1 (" + dump_text + " given)";
+      if (n < 1)
+        return cli::Parsed::misuse("--dump: grids are numbered from 1 (" + dump_text + " given)");
       o.dump = n;
     }
   }
-  return "";
+  return {};
 }
 
 }  // namespace
 
 int run(std::span<const std::string> args) {
   Options o;
-  bool help = false;
-  std::string help_text;
-  const std::string misuse = parse(args, o, help, help_text);
-  if (help) {
-    platform::write_line(help_text);
-    return kExitOk;
-  }
-  if (!misuse.empty()) {
-    platform::write_error_line("gridinfo: " + misuse);
-    platform::write_error_line("Run gridinfo --help for the usage.");
-    return kExitUsage;
+  if (const cli::Parsed parsed = parse(args, o); !parsed.run()) {
+    return cli::finish(parsed, "gridinfo", kExitOk, kExitUsage);
   }
   const gridtools::LibraryMessagesInErrors messages;
   if (o.check) return check_files(o);

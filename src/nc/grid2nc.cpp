@@ -18,12 +18,12 @@
 
 #include <netcdf.h>
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
 
+#include "cli/command_line.h"
 #include "nc/cf_mapping.h"
 #include "nc/export_plan.h"
 #include "nc/ncfile.h"
@@ -503,17 +503,8 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
       ->type_name("FIRST")
       ->check(CLI::Range(1, 9900));
 
-  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
-  try {
-    app.parse(rest);
-  } catch (const CLI::CallForHelp&) {
-    platform::write_line(app.help());
-    return kExitOk;
-  } catch (const CLI::ParseError& e) {
-    complain(e.what());
-    platform::write_error_line("Run grid2nc --help for the usage.");
-    return kExitUsage;
+  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
+    return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
   }
   return export_grids(o, dirs);
 }

@@ -10,7 +10,6 @@
 
 #include <netcdf.h>
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include <map>
 #include <set>
 
+#include "cli/command_line.h"
 #include "nc/import_axes.h"
 #include "nc/import_grid.h"
 #include "nc/ncfile.h"
@@ -565,17 +565,8 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
-  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  std::reverse(rest.begin(), rest.end());
-  try {
-    app.parse(rest);
-  } catch (const CLI::CallForHelp&) {
-    platform::write_line(app.help());
-    return kExitOk;
-  } catch (const CLI::ParseError& e) {
-    complain(e.what());
-    platform::write_error_line("Run nc2grid --help for the usage.");
-    return kExitUsage;
+  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
+    return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
   }
   return import_grids(o, dirs);
 }

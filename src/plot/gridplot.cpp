@@ -1,13 +1,12 @@
 #include "plot/gridplot.h"
 
-#include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "gridfile/gridfile.h"
 #include "params/params.h"
 #include "platform/platform.h"
@@ -164,20 +163,11 @@ int run(std::span<const std::string> args, const Setup& setup) {
   bool no_lines = false;
   app.add_flag("--no-latlon", no_lines, "leave out the latitude and longitude lines");
 
-  std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
-  std::reverse(rest.begin(), rest.end());  // CLI11 takes the words last first
-  auto misuse = [](const std::string& text) {
-    error_line(text);
-    platform::write_error_line("Run gridplot --help for the usage.");
-    return kExitUsage;
+  auto misuse = [](std::string text) {
+    return cli::finish(cli::Parsed::misuse(std::move(text)), "gridplot", kExitOk, kExitUsage);
   };
-  try {
-    app.parse(rest);
-  } catch (const CLI::CallForHelp&) {
-    platform::write_line(app.help());
-    return kExitOk;
-  } catch (const CLI::ParseError& e) {
-    return misuse(e.what());
+  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
+    return cli::finish(parsed, "gridplot", kExitOk, kExitUsage);
   }
 
   o.selection.number = number;
