@@ -160,11 +160,27 @@ bool looks_horizontal(const NcFile& f, int varid) {
   return f.text_att(varid, "grid_mapping").has_value();
 }
 
+std::optional<std::string> transposed_grid(const NcFile& f, int varid) {
+  const std::vector<int> dims = f.var_dims(varid);
+  if (dims.size() < 2) return std::nullopt;
+  const int first = dims[dims.size() - 2], second = dims[dims.size() - 1];
+  const int c1 = coordinate_var(f, first), c2 = coordinate_var(f, second);
+  const bool swapped =
+      (is_longitude(f, c1) && is_latitude(f, c2)) ||
+      (is_projection_coordinate(f, c1, 'X') && is_projection_coordinate(f, c2, 'Y'));
+  if (!swapped) return std::nullopt;
+  const std::string x = f.dim_name(first), y = f.dim_name(second);
+  return f.var_name(varid) + ": its last two dimensions are (" + x + ", " + y +
+         "), x before y; a grid needs y before x (reorder them first, for example with ncpdq -a " +
+         y + "," + x + ")";
+}
+
 gridfile::Result<HorizontalGrid> read_horizontal_grid(const NcFile& f, int varid) {
   HorizontalGrid g;
   const std::string var = f.var_name(varid);
   const std::vector<int> dims = f.var_dims(varid);
   if (dims.size() < 2) return refuse(var + " has fewer than two dimensions: not a grid");
+  if (std::optional<std::string> why = transposed_grid(f, varid)) return refuse(*why);
   g.y_dim = dims[dims.size() - 2];
   g.x_dim = dims[dims.size() - 1];
   const auto ny = static_cast<long long>(f.dim_len(g.y_dim));

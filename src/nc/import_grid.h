@@ -31,6 +31,11 @@ struct HorizontalGrid {
 // false are not grids (bounds, time texts, ...).
 bool looks_horizontal(const NcFile& f, int varid);
 
+// When the last two dimensions of `varid` are a horizontal grid in x, y
+// order (longitude before latitude), which a grid file cannot take as it is:
+// why, with the way to reorder them. Nothing otherwise.
+std::optional<std::string> transposed_grid(const NcFile& f, int varid);
+
 // The grid of a variable; refuses, with the reason, grids it cannot read:
 // missing or contradictory grid-mapping attributes, coordinates that are not
 // monotonic or not evenly spaced, unknown units, sizes too large for a grid.

@@ -36,6 +36,7 @@ struct LatLonFile {
   bool second_variable = false;
   bool same_variable_twice = false;  // a copy "ta" of "t"
   int extra_dim = 0;                 // size of an extra leading dimension, 0 for none
+  bool x_before_y = false;           // (lon, lat) as the last two dimensions
 
   // The value of (time t, level l, latitude index j, longitude index i).
   static double value(std::size_t t, std::size_t l, std::size_t j, std::size_t i) {
@@ -67,6 +68,7 @@ struct LatLonFile {
     b.text(vx, "standard_name", "longitude");
     b.text(vx, "units", "degrees_east");
     std::vector<int> dims = {dt, dl, dy, dx};
+    if (x_before_y) std::swap(dims[2], dims[3]);
     if (de >= 0) dims.insert(dims.begin(), de);
     const int v = b.var(var, NC_FLOAT, dims);
     if (!standard_name.empty()) b.text(v, "standard_name", standard_name);
@@ -380,6 +382,10 @@ TEST_F(Import, RefusesCoordinatesItCannotPlace) {
   f = {};
   f.extra_dim = 3;
   expect_refused(f, "neither time nor a vertical coordinate");
+  f = {};
+  f.x_before_y = true;  // not silently passed over: the reason and the remedy
+  expect_refused(f, "t: its last two dimensions are (lon, lat), x before y");
+  expect_refused({path("in.nc"), path("out.grd"), "--var", "t"}, "ncpdq -a lat,lon");
 }
 
 TEST_F(Import, RefusesTimesAndLevelsItCannotFile) {

@@ -312,7 +312,10 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
     for (int v = 0; v < f.nvars(); ++v) {
       const std::string name = f.var_name(v);
       if (f.var_dims(v).size() < 2 || aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) continue;
-      if (!looks_horizontal(f, v)) continue;
+      if (!looks_horizontal(f, v)) {
+        if (std::optional<std::string> why = transposed_grid(f, v)) skipped.push_back(*why);
+        continue;
+      }
       const auto sn = f.text_att(v, "standard_name");
       if (sn && (*sn == "latitude" || *sn == "longitude")) continue;
       if (!numeric_type(f.var_type(v))) {
