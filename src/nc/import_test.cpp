@@ -8,6 +8,7 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <utility>
 
 #include "nc/nc_test_support.h"
 #include "proj/projection.h"
