@@ -146,6 +146,30 @@ int check_files(const Options& o) {
 }
 
 // Parses the command line into o.
+// Whether a word can be the N of --dump (a number, right or wrong).
+bool number_like(std::string_view word) {
+  if (!word.empty() && (word.front() == '-' || word.front() == '+')) word.remove_prefix(1);
+  return !word.empty() &&
+         std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// --dump takes the next word as N only when it is a number, so that
+// "gridinfo --dump FILE --param TMPK" reads FILE as the file: a --dump
+// without a number moves to the end, where no word follows it.
+std::vector<std::string> with_bare_dumps_last(std::span<const std::string> args) {
+  std::vector<std::string> words;
+  bool bare_dump = false;
+  for (std::size_t k = 0; k < args.size(); ++k) {
+    if (k > 0 && args[k] == "--dump" && (k + 1 == args.size() || !number_like(args[k + 1]))) {
+      bare_dump = true;
+      continue;
+    }
+    words.push_back(args[k]);
+  }
+  if (bare_dump) words.emplace_back("--dump");
+  return words;
+}
+
 cli::Parsed parse(std::span<const std::string> args, Options& o) {
   CLI::App app{"gridinfo: look inside grid files written by text2grid", "gridinfo"};
   std::string dump_text, vcoord_text;
@@ -178,7 +202,9 @@ cli::Parsed parse(std::span<const std::string> args, Options& o) {
   cs->excludes(dump)->excludes(chk);
   salvage->excludes(chk)->excludes(dump)->excludes(js)->excludes(cs);
 
-  if (cli::Parsed parsed = cli::parse(app, args); !parsed.run()) return parsed;
+  if (cli::Parsed parsed = cli::parse(app, with_bare_dumps_last(args)); !parsed.run()) {
+    return parsed;
+  }
   if (salvage->count() > 0) {
     if (o.files.size() != 1) return cli::Parsed::misuse("--salvage takes exactly one FILE");
     o.salvage_to = salvage_text;

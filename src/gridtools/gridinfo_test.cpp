@@ -57,8 +57,8 @@ class GridinfoTest : public gridtools_test::GridtoolsTest {
     gridfile::GridId tmpk = id("910823/1200F012", 500, gridfile::kVcoordPres, "TMPK");
     tmpk.time2 = "910823/1200";
     return make_file("two.grd", gridtools_test::ced_4x3(),
-                     {GridEntry{tmpk, grid_},
-                      GridEntry{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1013.25f)}});
+                     {GridEntry{tmpk, grid_}, GridEntry{id("910823/1200", 0, 0, "PMSL"),
+                                                        std::vector<float>(12, 1013.25f)}});
   }
 
   // Rows from the bottom: row 1 is values 0..3, row 3 (the top) values 8..11.
@@ -152,8 +152,8 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
   v[1] = std::numeric_limits<float>::infinity();
   v[2] = -9999.0f;
   v[3] = 4.0f;
-  const std::string p =
-      make_file("odd.grd", gridtools_test::ced_4x3(), {GridEntry{id("910823/1200", 0, 0, "RELH"), v}});
+  const std::string p = make_file("odd.grd", gridtools_test::ced_4x3(),
+                                  {GridEntry{id("910823/1200", 0, 0, "RELH"), v}});
   const gridtools_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json s = json::parse(r.out)["grids"][0]["stats"];
@@ -237,6 +237,10 @@ TEST_F(GridinfoTest, DumpBySelectionNeedsExactlyOneMatch) {
     for (int k = 0; k < 12; ++k) s += "1013.25\n";
     return s;
   }());
+  // --dump before the file: the file is not taken for N.
+  const gridtools_test::Outcome first = gridinfo({"--dump", p, "--param", "PMSL"});
+  EXPECT_EQ(first.status, 0) << first.err;
+  EXPECT_EQ(first.out, r.out);
   r = gridinfo({p, "--time", "1991-08-23T12:00Z", "--dump"});
   EXPECT_EQ(r.status, gridinfo::kExitBadFile);
   EXPECT_EQ(r.out, "");
