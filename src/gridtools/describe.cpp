@@ -1,8 +1,9 @@
 #include "gridtools/describe.h"
-#include "strings/concat.h"
 
 #include <charconv>
 #include <cmath>
+
+#include "strings/concat.h"
 
 namespace gridtools {
 

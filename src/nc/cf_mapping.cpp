@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "nc/refuse.h"
+
 namespace nc {
 namespace {
 
@@ -13,10 +15,6 @@ std::string number(double v) {
   char buf[32];
   const auto res = std::to_chars(buf, buf + sizeof buf, v);
   return std::string(buf, res.ptr);
-}
-
-gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
 }
 
 CfAttribute num(std::string name, std::vector<double> v) {

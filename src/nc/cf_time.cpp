@@ -1,12 +1,13 @@
 // CF time units and grid time texts, on the proleptic Gregorian calendar of
 // std::chrono.
 #include "nc/cf_time.h"
-#include "strings/concat.h"
 
 #include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+
+#include "strings/concat.h"
 
 namespace nc {
 namespace {

@@ -1,18 +1,16 @@
 // Grouping grids into variables and axes for the export.
 #include "nc/export_plan.h"
-#include "strings/concat.h"
 
 #include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
 
+#include "nc/refuse.h"
+#include "strings/concat.h"
+
 namespace nc {
 namespace {
-
-gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
-}
 
 std::string axis_base(int vcoord) {
   switch (vcoord) {

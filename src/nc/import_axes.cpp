@@ -9,13 +9,10 @@
 #include <limits>
 
 #include "nc/cf_time.h"
+#include "nc/refuse.h"
 
 namespace nc {
 namespace {
-
-gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
-}
 
 std::string number(double v) {
   char buf[32];

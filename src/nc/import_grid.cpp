@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "nc/cf_mapping.h"
+#include "nc/refuse.h"
 #include "proj/projection.h"
 
 namespace nc {
@@ -16,10 +17,6 @@ namespace {
 constexpr double kDegreeSlack = 1e-5;         // degrees, single-precision coordinates
 constexpr double kMetreSlack = 1e-3;          // metres
 constexpr double kDisplacementWarning = 1.0;  // metres
-
-gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
-}
 
 std::string number(double v) {
   char buf[32];

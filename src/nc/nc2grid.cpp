@@ -20,7 +20,9 @@
 #include "cli/command_line.h"
 #include "nc/import_axes.h"
 #include "nc/import_grid.h"
+#include "nc/import_values.h"
 #include "nc/ncfile.h"
+#include "nc/refuse.h"
 #include "platform/platform.h"
 
 namespace nc {
@@ -35,10 +37,6 @@ void say(const std::string& line) {
 }
 void complain(const std::string& line) {
   platform::write_error_line("nc2grid: " + line);
-}
-
-gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
 }
 
 std::string upper(std::string s) {
@@ -60,81 +58,6 @@ const char* type_name(int type) {
       return type > NC_MAX_ATOMIC_TYPE ? "user-defined (compound, vlen, enum or opaque)"
                                        : "numeric";
   }
-}
-
-// What turns a stored value into a grid value.
-struct Unpacking {
-  double scale = 1, offset = 0;
-  std::vector<double> missing;  // stored values that mean "missing"
-  double valid_min = -std::numeric_limits<double>::infinity();
-  double valid_max = std::numeric_limits<double>::infinity();
-
-  float value(double raw, bool& out_of_range) const {
-    if (std::isnan(raw) || raw < valid_min || raw > valid_max) return gridfile::kMissing;
-    for (double m : missing) {
-      if (raw == m) return gridfile::kMissing;
-    }
-    const double v = raw * scale + offset;
-    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) {
-      out_of_range = true;
-      return gridfile::kMissing;
-    }
-    return static_cast<float>(v);
-  }
-};
-
-gridfile::Result<Unpacking> read_unpacking(const NcFile& f, int v) {
-  Unpacking u;
-  const std::string name = f.var_name(v);
-  for (const char* att : {"scale_factor", "add_offset"}) {
-    const auto a = f.number_att(v, att);
-    if (!a) {
-      if (f.text_att(v, att)) return refuse(name + ": " + att + " is not a number");
-      continue;
-    }
-    if (a->size() != 1 || !std::isfinite((*a)[0]))
-      return refuse(name + ": " + att + " must be one number");
-    (std::string_view(att) == "scale_factor" ? u.scale : u.offset) = (*a)[0];
-  }
-  if (const auto fill = f.number_att(v, "_FillValue")) {
-    u.missing.insert(u.missing.end(), fill->begin(), fill->end());
-  } else {
-    switch (f.var_type(v)) {  // netCDF's default fill of unwritten values
-      case NC_SHORT:
-        u.missing.push_back(NC_FILL_SHORT);
-        break;
-      case NC_USHORT:
-        u.missing.push_back(NC_FILL_USHORT);
-        break;
-      case NC_INT:
-        u.missing.push_back(NC_FILL_INT);
-        break;
-      case NC_UINT:
-        u.missing.push_back(NC_FILL_UINT);
-        break;
-      case NC_FLOAT:
-        u.missing.push_back(static_cast<double>(NC_FILL_FLOAT));
-        break;
-      case NC_DOUBLE:
-        u.missing.push_back(NC_FILL_DOUBLE);
-        break;
-      default:
-        break;
-    }
-  }
-  if (const auto mv = f.number_att(v, "missing_value")) {
-    u.missing.insert(u.missing.end(), mv->begin(), mv->end());
-  }
-  if (const auto range = f.number_att(v, "valid_range")) {
-    if (range->size() != 2 || !((*range)[0] <= (*range)[1])) {
-      return refuse(name + ": valid_range must be two numbers, the smaller first");
-    }
-    u.valid_min = (*range)[0];
-    u.valid_max = (*range)[1];
-  }
-  if (const auto lo = f.number_att1(v, "valid_min")) u.valid_min = *lo;
-  if (const auto hi = f.number_att1(v, "valid_max")) u.valid_max = *hi;
-  return u;
 }
 
 // One variable to import.
