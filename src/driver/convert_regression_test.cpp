@@ -1,7 +1,6 @@
 // Conversions found to misbehave by the conversion fuzz target, kept as
 // regression tests: each runs the whole program in-process.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -14,35 +13,18 @@
 
 namespace {
 
-class ConvertRegressionTest : public ::testing::Test {
+class ConvertRegressionTest : public convert_test::ConversionFixture {
  protected:
-  void SetUp() override {
-    ::setenv("MORERR", T2G_SOURCE_DIR "/tables/errors", 0);
-    dir_ = convert_test::make_scratch_dir("convert_regression");
-    in_ = dir_ + "/values.txt";
-    platform::testing::capture_stdout(true);
-    platform::testing::capture_stderr(true);
-  }
-  void TearDown() override {
-    platform::testing::capture_stdout(false);
-    platform::testing::capture_stderr(false);
-    platform::testing::take_stdout();
-    platform::testing::take_stderr();
-    platform::testing::reset_stdin();
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
+  void SetUp() override { prepare("convert_regression"); }
   int run(const std::string& answers) {
     platform::testing::set_stdin(answers);
     const int status = driver::run_text2grid();
-    out_ = platform::testing::take_stdout();
+    stdout_ = platform::testing::take_stdout();
     platform::testing::take_stderr();
     return status;
   }
 
-  std::string dir_;
-  std::string in_;
-  std::string out_;
+  std::string stdout_;
 };
 
 // A grid size of 0 or less in X once made the value reader write through a
@@ -55,7 +37,7 @@ TEST_F(ConvertRegressionTest, NonPositiveGridSizeReadsNoValue) {
     const std::string out = dir_ + "/g" + std::to_string(nx) + "_" + std::to_string(ny) + ".grd";
     const int status = run(convert_test::stage_one(nx, ny, in_, out, 0, 1, 1) + answers2);
     EXPECT_EQ(status, driver::kBadAnswerStatus) << nx << " x " << ny;
-    EXPECT_EQ(out_.find(" IN_BDTA"), std::string::npos) << out_;
+    EXPECT_EQ(stdout_.find(" IN_BDTA"), std::string::npos) << stdout_;
     EXPECT_FALSE(std::filesystem::exists(out)) << out;
   }
 }

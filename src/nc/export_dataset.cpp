@@ -244,36 +244,29 @@ void define_levels(Calls& c, const Export& e, Ids& ids) {
 
 // Horizontal coordinates and the grid mapping.
 void define_horizontal(Calls& c, const Export& e, Ids& ids) {
+  // A coordinate variable with its CF names and units; axis "" for none.
+  const auto coordinate = [&c](const char* name, const std::vector<int>& dims,
+                               const char* standard_name, const char* long_name, const char* units,
+                               const char* axis) {
+    const int v = c.var(name, NC_DOUBLE, dims);
+    c.text(v, "standard_name", standard_name);
+    c.text(v, "long_name", long_name);
+    c.text(v, "units", units);
+    if (*axis != '\0') c.text(v, "axis", axis);
+    return v;
+  };
   if (e.ced) {
-    ids.yv = c.var("lat", NC_DOUBLE, {ids.y_dim});
-    c.text(ids.yv, "standard_name", "latitude");
-    c.text(ids.yv, "long_name", "latitude");
-    c.text(ids.yv, "units", "degrees_north");
-    c.text(ids.yv, "axis", "Y");
-    ids.xv = c.var("lon", NC_DOUBLE, {ids.x_dim});
-    c.text(ids.xv, "standard_name", "longitude");
-    c.text(ids.xv, "long_name", "longitude");
-    c.text(ids.xv, "units", "degrees_east");
-    c.text(ids.xv, "axis", "X");
+    ids.yv = coordinate("lat", {ids.y_dim}, "latitude", "latitude", "degrees_north", "Y");
+    ids.xv = coordinate("lon", {ids.x_dim}, "longitude", "longitude", "degrees_east", "X");
   } else {
-    ids.yv = c.var("y", NC_DOUBLE, {ids.y_dim});
-    c.text(ids.yv, "standard_name", "projection_y_coordinate");
-    c.text(ids.yv, "long_name", "y coordinate of projection");
-    c.text(ids.yv, "units", "m");
-    c.text(ids.yv, "axis", "Y");
-    ids.xv = c.var("x", NC_DOUBLE, {ids.x_dim});
-    c.text(ids.xv, "standard_name", "projection_x_coordinate");
-    c.text(ids.xv, "long_name", "x coordinate of projection");
-    c.text(ids.xv, "units", "m");
-    c.text(ids.xv, "axis", "X");
-    ids.latv = c.var("lat", NC_DOUBLE, {ids.y_dim, ids.x_dim});
-    c.text(ids.latv, "standard_name", "latitude");
-    c.text(ids.latv, "long_name", "latitude");
-    c.text(ids.latv, "units", "degrees_north");
-    ids.lonv = c.var("lon", NC_DOUBLE, {ids.y_dim, ids.x_dim});
-    c.text(ids.lonv, "standard_name", "longitude");
-    c.text(ids.lonv, "long_name", "longitude");
-    c.text(ids.lonv, "units", "degrees_east");
+    ids.yv = coordinate("y", {ids.y_dim}, "projection_y_coordinate", "y coordinate of projection",
+                        "m", "Y");
+    ids.xv = coordinate("x", {ids.x_dim}, "projection_x_coordinate", "x coordinate of projection",
+                        "m", "X");
+    ids.latv =
+        coordinate("lat", {ids.y_dim, ids.x_dim}, "latitude", "latitude", "degrees_north", "");
+    ids.lonv =
+        coordinate("lon", {ids.y_dim, ids.x_dim}, "longitude", "longitude", "degrees_east", "");
   }
   const int crs = c.var("crs", NC_INT, {});
   for (const CfAttribute& a : grid_mapping_attributes(e.proj)) c.attribute(crs, a);
