@@ -5,7 +5,13 @@ pkgs=(cmake ninja-build g++ clang ccache pkgconf libgtest-dev libgmock-dev libbe
   libcli11-dev libproj-dev libnetcdf-dev nlohmann-json3-dev
   libcairo2-dev fonts-dejavu-core  # gridplot: Cairo, and a font for its texts
   # the clients scripts/client-tests.sh checks grid2nc and nc2grid against
-  netcdf-bin cdo gdal-bin python3-xarray python3-netcdf4)
+  netcdf-bin cdo gdal-bin python3-xarray python3-netcdf4 nco python3-pyproj
+  # GRIB2 on ecCodes, with CCSDS packing; its tools and cfgrib for the client checks
+  libeccodes-dev libeccodes-tools libaec-dev python3-cfgrib
+  # the Python package and its xarray backend on Dask
+  python3-pybind11 python3-numpy python3-dask python3-distributed python3-pytest
+  # gridplot's coastlines and country borders
+  gmt-gshhg-low gmt-dcw)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
