@@ -31,19 +31,32 @@ set(T2G_INSTALL_MESSAGEDIR "${CMAKE_INSTALL_DATADIR}/text2grid/errors")
 
 set(T2G_INSTALLED_TARGETS)
 foreach(layer IN LISTS T2G_INSTALLED_LAYERS)
-  # Headers by path from src/ in the build tree, from include/text2grid/ once installed.
+  # Headers by path from src/ in the build tree; once installed, by path from
+  # include/ under the one prefix text2grid/ ("text2grid/gridfile/gridfile.h"),
+  # so that a consumer's include path gains no folder such as time/.
   set_property(TARGET t2g_${layer} PROPERTY INTERFACE_INCLUDE_DIRECTORIES
     "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>"
-    "$<INSTALL_INTERFACE:${T2G_INSTALL_INCLUDEDIR}>")
+    "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>")
   set_property(TARGET t2g_${layer} PROPERTY EXPORT_NAME ${layer})
   list(APPEND T2G_INSTALLED_TARGETS t2g_${layer})
 endforeach()
 
 install(TARGETS ${T2G_INSTALLED_TARGETS} EXPORT text2grid-targets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The installed copies include each other under the prefix as well: each
+# public header is copied into the build tree with its project includes
+# rewritten ("dm/dm_limits.h" -> "text2grid/dm/dm_limits.h"), again whenever
+# it changes.
 foreach(header IN LISTS T2G_PUBLIC_HEADERS)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS src/${header})
+  file(READ src/${header} text)
+  string(REGEX REPLACE "#include \"([a-z_]+/[a-z_]+\\.h)\"" "#include \"text2grid/\\1\"" text
+         "${text}")
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/installed-headers/${header} CONTENT "${text}"
+       @ONLY)
   get_filename_component(folder ${header} DIRECTORY)
-  install(FILES src/${header} DESTINATION ${T2G_INSTALL_INCLUDEDIR}/${folder})
+  install(FILES ${PROJECT_BINARY_DIR}/installed-headers/${header}
+          DESTINATION ${T2G_INSTALL_INCLUDEDIR}/${folder})
 endforeach()
 install(EXPORT text2grid-targets NAMESPACE text2grid:: DESTINATION ${T2G_INSTALL_CMAKEDIR})
 

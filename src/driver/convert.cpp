@@ -23,23 +23,21 @@
 
 #include "dm/dm.h"
 #include "driver/in.h"
+#include "grid/file_format.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
 #include "pack/missing.h"
 #include "platform/platform.h"
-#include "services/er.h"
 #include "services/fl.h"
+#include "services/message_text.h"
 #include "strings/field.h"
 
 namespace driver {
 namespace {
 
-constexpr int kNavWords = 256;                // navigation block stored as "NAVB"
-constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
-constexpr int kGridHeaderWords = 2;           // grid header length given at creation
-constexpr int kMaxGrids = 9999;               // columns of the grid file
+using grid::kNavWords;                        // navigation block stored as "NAVB"
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = pack::kMissing;  // the real missing value of the format
+constexpr float kMissing = pack::kMissing;    // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
@@ -211,18 +209,6 @@ std::string grid_identifier(int igrid, std::string_view time, int level, int vco
          std::string(strings::trim_right(pname));
 }
 
-// The message of a return code as the message files word it, e.g.
-// "[GD -10] A grid with this identifier is already in the file (not replaced): t.grd".
-std::string message_text(std::string_view group, int code, std::string_view context) {
-  std::array<char, 128> msg{};
-  int ier = 0;
-  er_mmsg(group, code, context, msg, ier);
-  std::string text(strings::trim_right(strings::as_view(msg)));
-  // The message files put a blank after the "!" that opens each text.
-  if (const std::size_t at = text.find("]  "); at != std::string::npos) text.erase(at + 1, 1);
-  return text;
-}
-
 // Why the grid file could not be created, as far as the driver can tell.
 std::string creation_problem(const std::string& name) {
   if (platform::file_exists(name)) {
@@ -284,6 +270,113 @@ class PackingTrial {
   std::vector<int> work_;
 };
 
+// Starts the library and creates the grid file, each step's return code on
+// its progress line; the creation's code.
+int create_grid_file(const RunPar& runpar, RunFiles& run_files, int& gfnum) {
+  int iret = 0;
+  in_bdta(iret);
+  run_files.library_started();
+  platform::write_list({"IN_BDTA: iret = ", iret});
+  write_angles(runpar);
+
+  std::array<float, kNavWords> navblock{};
+  gr_mnav(runpar.PROJ, runpar.NX, runpar.NY, runpar.lat1, runpar.lon1, runpar.lat2, runpar.lon2,
+          runpar.angl1, runpar.angl2, runpar.angl3, true, navblock, iret);
+  platform::write_list({"GR_MNAV1: iret = ", iret});
+  write_angles(runpar);
+
+  // The blocks every created grid file holds (grid/file_format.h).
+  gd_cref(runpar.outfile1, kNavWords, navblock, grid::kAnlWords, grid::kEmptyAnalysis,
+          grid::kGridHeaderWords, grid::kMaxGridsPerFile, gfnum, iret);
+  platform::write_list({"GD_CREF: iret = ", iret});
+  return iret;
+}
+
+// Writes each grid as the run asks: unpacked, or packed when the packing can
+// hold it and unpacked otherwise.
+class GridWriter {
+ public:
+  GridWriter(const RunPar& runpar, int gfnum, bool created, const Packing& packing)
+      : runpar_(runpar), gfnum_(gfnum), created_(created), packing_(packing) {}
+
+  // The write's return code; `unpacked` is the DM code of a packing refused,
+  // the grid then being written unpacked, else 0.
+  int write(std::span<const float> grid, std::span<const std::string_view> timpair,
+            std::span<const int> levpair, std::size_t v, int& unpacked) {
+    unpacked = 0;
+    int iret = 0;
+    int ipack = 0;
+    if (packing_.kind != Packing::Kind::kNone && created_ &&
+        trial_.packs(grid, runpar_.NX, runpar_.NY, packing_, ipack)) {
+      gd_wpgd(gfnum_, grid, runpar_.NX, runpar_.NY, grid::kGridHeader, timpair, levpair,
+              runpar_.vcodes[v], runpar_.varnames[v], false, packing_.ipktyp(), packing_.value,
+              iret);
+      return iret;
+    }
+    gd_wdat(gfnum_, grid, runpar_.NX, runpar_.NY, grid::kGridHeader, timpair, levpair,
+            runpar_.vcodes[v], runpar_.varnames[v], false, iret);
+    // A grid the packing cannot hold (no value that is not missing, or a
+    // range too wide for the digits asked) is kept, unpacked.
+    unpacked = ipack;
+    return iret;
+  }
+
+ private:
+  const RunPar& runpar_;
+  int gfnum_;
+  bool created_;
+  const Packing& packing_;
+  PackingTrial trial_;
+};
+
+// What a run did, for its report on standard error.
+struct RunOutcome {
+  bool created = false;
+  std::string outname;  // the grid file's name as created
+  std::vector<GridNote> failed;
+  std::vector<GridNote> unpacked;
+  int ngrids = 0;
+  int iflush = 0;  // the final flush's status
+};
+
+// The summary on standard error, and the exit status.
+int report_outcome(const RunOutcome& outcome, const Packing& packing) {
+  const std::string& outname = outcome.outname;
+  const std::vector<GridNote>& failed = outcome.failed;
+  if (!outcome.unpacked.empty()) {
+    warn(std::to_string(outcome.unpacked.size()) + " grid(s) could not be packed as --pack " +
+         packing.text() + " asks and were written unpacked; the first, " +
+         outcome.unpacked.front().identifier + ": " +
+         services::message_text("DM", outcome.unpacked.front().code, outname));
+  }
+  const std::string file = quoted(outname);
+  if (!outcome.created) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " could not be created: " + creation_problem(outname));
+    platform::write_error_line("text2grid: none of the " + std::to_string(outcome.ngrids) +
+                               " grids was written");
+    return kNotWrittenStatus;
+  }
+  if (!failed.empty()) {
+    platform::write_error_line("text2grid: " + std::to_string(failed.size()) + " of " +
+                               std::to_string(outcome.ngrids) + " grids were not written to " +
+                               file + ":");
+    for (std::size_t k = 0; k < failed.size() && k < kMaxListedGrids; ++k) {
+      platform::write_error_line("text2grid:   " + failed[k].identifier + ": " +
+                                 services::message_text("GD", failed[k].code, outname));
+    }
+    if (failed.size() > kMaxListedGrids) {
+      platform::write_error_line("text2grid:   and " +
+                                 std::to_string(failed.size() - kMaxListedGrids) + " more");
+    }
+  }
+  if (outcome.iflush != 0) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " is incomplete: its headers could not be written");
+  }
+  return failed.empty() && outcome.iflush == 0 ? 0 : kNotWrittenStatus;
+}
+
 }  // namespace
 
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
@@ -305,34 +398,13 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   std::array<std::string_view, 2> timpair{blank_time, blank_time};
   std::array<int, 2> levpair{0, kSecondLevel};
 
-  int iret = 0;
-  in_bdta(iret);
-  run_files.library_started();
-  platform::write_list({"IN_BDTA: iret = ", iret});
-  write_angles(runpar);
-
-  std::array<float, kNavWords> navblock{};
-  gr_mnav(runpar.PROJ, runpar.NX, runpar.NY, runpar.lat1, runpar.lon1, runpar.lat2, runpar.lon2,
-          runpar.angl1, runpar.angl2, runpar.angl3, true, navblock, iret);
-  platform::write_list({"GR_MNAV1: iret = ", iret});
-  write_angles(runpar);
-
-  // The analysis block carries nothing in a conversion: 128 zero words. The
-  // grid header is the header length itself followed by a zero word.
-  const std::array<float, kAnlWords> anlblock{};
-  const std::array<int, kGridHeaderWords> grdhdr{kGridHeaderWords, 0};
   int gfnum = 0;
-  gd_cref(runpar.outfile1, kNavWords, navblock, kAnlWords, anlblock, grdhdr[0], kMaxGrids, gfnum,
-          iret);
-  platform::write_list({"GD_CREF: iret = ", iret});
-  const bool created = iret == 0;
-  const std::string outname = services::creation_name(runpar.outfile1);
+  int iret = create_grid_file(runpar, run_files, gfnum);
+  RunOutcome outcome;
+  outcome.created = iret == 0;
+  outcome.outname = services::creation_name(runpar.outfile1);
 
-  const Packing& packing = options.packing;
-  PackingTrial trial;
-  std::vector<GridNote> failed;
-  std::vector<GridNote> unpacked;
-  int ngrids = 0;
+  GridWriter writer(runpar, gfnum, outcome.created, options.packing);
   for (std::size_t t = 0; t < runpar.dates.size(); ++t) {
     // The progress line shows the time as answered; the file holds its stored form.
     const std::string_view answered = runpar.dates[t];
@@ -340,79 +412,34 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
     for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
       const int nlevels = std::min(runpar.nlevels[v], kMaxLevels);  // the levels table's rows
       for (int l = 0; l < nlevels; ++l) {
-        const int igrid = ngrids + 1;
+        const int igrid = outcome.ngrids + 1;
         if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid)) return kBadInputStatus;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
         int ipack = 0;
-        if (packing.kind == Packing::Kind::kNone || !created) {
-          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, iret);
-        } else if (trial.packs(grid, runpar.NX, runpar.NY, packing, ipack)) {
-          gd_wpgd(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, packing.ipktyp(), packing.value, iret);
-        } else {
-          // A grid the packing cannot hold (no value that is not missing, or
-          // a range too wide for the digits asked) is kept, unpacked.
-          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, iret);
-          if (iret == 0) {
-            unpacked.push_back({igrid,
-                                grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v],
-                                                runpar.varnames[v]),
-                                ipack});
-          }
-        }
+        iret = writer.write(grid, timpair, levpair, v, ipack);
+        const auto note = [&](int code) {
+          return GridNote{
+              igrid,
+              grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]),
+              code};
+        };
+        if (iret == 0 && ipack != 0) outcome.unpacked.push_back(note(ipack));
         platform::write_list({"GD_WDAT1: iret = ", iret});
         platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
         platform::write_list({"date ", answered, " completed"});
-        ++ngrids;
-        if (iret != 0) {
-          failed.push_back(
-              {igrid,
-               grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]),
-               iret});
-        }
+        ++outcome.ngrids;
+        if (iret != 0) outcome.failed.push_back(note(iret));
       }
     }
   }
 
   // The headers written at creation wait in the record cache until a flush;
   // a run that wrote no grid gets them onto disk here.
-  int iflush = 0;
-  if (created) dm_fwrt(gfnum, iflush);
+  if (outcome.created) dm_fwrt(gfnum, outcome.iflush);
 
-  warn_about_input(input, static_cast<std::int64_t>(ngrids) * static_cast<std::int64_t>(nvalues));
-  if (!unpacked.empty()) {
-    warn(std::to_string(unpacked.size()) + " grid(s) could not be packed as --pack " +
-         packing.text() + " asks and were written unpacked; the first, " +
-         unpacked.front().identifier + ": " + message_text("DM", unpacked.front().code, outname));
-  }
-
-  const std::string file = quoted(outname);
-  if (!created) {
-    platform::write_error_line("text2grid: the grid file " + file +
-                               " could not be created: " + creation_problem(outname));
-    platform::write_error_line("text2grid: none of the " + std::to_string(ngrids) +
-                               " grids was written");
-    return kNotWrittenStatus;
-  }
-  if (!failed.empty()) {
-    platform::write_error_line("text2grid: " + std::to_string(failed.size()) + " of " +
-                               std::to_string(ngrids) + " grids were not written to " + file + ":");
-    for (std::size_t k = 0; k < failed.size() && k < kMaxListedGrids; ++k) {
-      platform::write_error_line("text2grid:   " + failed[k].identifier + ": " +
-                                 message_text("GD", failed[k].code, outname));
-    }
-    if (failed.size() > kMaxListedGrids) {
-      platform::write_error_line("text2grid:   and " +
-                                 std::to_string(failed.size() - kMaxListedGrids) + " more");
-    }
-  }
-  if (iflush != 0) {
-    platform::write_error_line("text2grid: the grid file " + file +
-                               " is incomplete: its headers could not be written");
-  }
-  return failed.empty() && iflush == 0 ? 0 : kNotWrittenStatus;
+  warn_about_input(input,
+                   static_cast<std::int64_t>(outcome.ngrids) * static_cast<std::int64_t>(nvalues));
+  return report_outcome(outcome, options.packing);
 }
 
 }  // namespace driver

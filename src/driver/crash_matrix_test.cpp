@@ -330,7 +330,7 @@ TEST_F(CrashMatrixTest, KilledProgramLeavesAFileGridinfoAccepts) {
     std::filesystem::remove(out_);
     convert_test::write_file(answers_file, answers());
     const std::string cmd = "cd " + dir_ + " && T2G_TEST_KILL_AT_CHANGE=" + std::to_string(k) +
-                            " " TEXT2GRID_PATH " < " + answers_file + " > " + dir_ +
+                            " " TEXT2GRID_KILLABLE_PATH " < " + answers_file + " > " + dir_ +
                             "/out.txt 2>&1";
     const int rc = std::system(cmd.c_str());
     ASSERT_TRUE(WIFEXITED(rc) || WIFSIGNALED(rc)) << context;

@@ -1,15 +1,10 @@
 // Errors as values: the library's code with the text of its numbered message,
 // and the names handed to the library's file services.
-#include <array>
-
 #include "gridfile/internal.h"
-#include "services/er.h"
-#include "strings/field.h"
+#include "services/message_text.h"
 
 namespace gridfile::detail {
 namespace {
-
-constexpr std::size_t kMessageChars = 128;  // a numbered message is cut there
 
 bool is_absolute(std::string_view path) {
   return path.starts_with('/');
@@ -35,18 +30,7 @@ Result<std::string> library_name(std::string_view path) {
 
 Error library_error(std::string_view group, int code, std::string_view path,
                     const std::vector<std::string>& written) {
-  // The name goes in after the message is built, so that the 128-character
-  // cut of messages never takes it: a one-character mark holds its place.
-  constexpr char kMark = '\x01';
-  std::array<char, kMessageChars> msg{};
-  int ier = 0;
-  er_mmsg(group, code, std::string_view(&kMark, 1), msg, ier);
-  Error e{code, std::string(strings::trim_right(strings::as_view(msg)))};
-  if (const std::size_t at = e.text.find(kMark); at != std::string::npos) {
-    e.text.replace(at, 1, path);
-  } else {
-    e.text += ": " + std::string(path);
-  }
+  Error e{code, services::message_text(group, code, path, true)};
   for (std::size_t i = 0; i < written.size(); ++i) {
     e.text += i == 0 ? " (library messages: " : "; ";
     e.text += written[i];

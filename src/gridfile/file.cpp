@@ -24,11 +24,10 @@ using detail::library_error;
 
 constexpr int kIdentifierWords = 10;
 constexpr std::array<int, kIdentifierWords> kAllColumnKeys = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-constexpr int kMaxGrids = 9999;  // one row: rows + columns at most 10000
-// The grid header text2grid writes: its own length, then a zero word.
-constexpr int kGridHeaderWords = 2;
-constexpr std::array<int, kGridHeaderWords> kGridHeader = {kGridHeaderWords, 0};
-constexpr std::size_t kHeaderBufWords = 128;
+using grid::kGridHeader;
+using grid::kGridHeaderWords;
+constexpr int kMaxGrids = grid::kMaxGridsPerFile;
+constexpr auto kHeaderBufWords = static_cast<std::size_t>(grid::kHeaderBufWords);
 
 using TimeField = std::array<char, detail::kTimeChars>;
 using ParamField = std::array<char, detail::kParamChars>;
@@ -138,11 +137,10 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
                                     std::to_string(max_grids) + " asked)");
   }
   const std::array<float, detail::kNavWords> navblock = nav.to_block();
-  const std::array<float, detail::kAnlWords> anlblock{};  // as text2grid: 128 zero words
   int gfnum = 0, iret = 0;
   detail::MessageCapture capture;
-  gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, anlblock, kGridHeaderWords,
-          max_grids, gfnum, iret);
+  gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, grid::kEmptyAnalysis,
+          kGridHeaderWords, max_grids, gfnum, iret);
   if (iret != 0) return library_error("GD", iret, path, capture.lines());
   auto state = std::make_unique<State>();
   state->path = path;

@@ -7,16 +7,17 @@
 #include <string_view>
 #include <vector>
 
+#include "grid/file_format.h"
 #include "gridfile/gridfile.h"
 
 namespace gridfile::detail {
 
-inline constexpr std::size_t kTimeChars = 20;   // grid time texts
-inline constexpr std::size_t kParamChars = 12;  // parameter names
-inline constexpr std::size_t kProjChars = 4;    // projection names (word 2 of the block)
+using grid::kAnlWords;
+using grid::kNavWords;
+using grid::kParamChars;
+using grid::kProjChars;
+using grid::kTimeChars;
 inline constexpr std::size_t kPathChars = 132;  // file names the file services keep
-inline constexpr int kNavWords = 256;
-inline constexpr int kAnlWords = 128;
 
 bool valid_packing(const Packing& p);
 

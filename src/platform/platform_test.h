@@ -59,8 +59,11 @@ std::size_t stdout_at_crash();
 // negative value lifts the limit.
 void limit_file_size(std::int64_t bytes);
 
-// Process-level test hook, read from the environment at the first file
-// change: T2G_TEST_KILL_AT_CHANGE=k raises SIGKILL just before change k.
+// Raise SIGKILL just before change k (from 1, counted from the start of the
+// process); 0 or less: never. The test build of text2grid (text2grid_killable)
+// arms it from T2G_TEST_KILL_AT_CHANGE; no installed program or library reads
+// that variable.
+void kill_at_change(std::int64_t k);
 inline constexpr const char* kKillAtChangeVariable = "T2G_TEST_KILL_AT_CHANGE";
 
 }  // namespace platform::testing

@@ -85,14 +85,13 @@ struct Fault {
 };
 
 struct HookState {
-  HookState();
   bool any_fault = false;
   bool watch_changes = false;  // a crash, a size limit or a kill is armed
   std::int64_t changes = 0;
   std::int64_t crash_at = 0;  // 0: none
   bool crashed = false;
   std::size_t out_at_crash = 0;
-  std::int64_t kill_at = 0;  // from the environment; 0: none
+  std::int64_t kill_at = 0;  // kill the process at this change; 0: none
   std::int64_t size_limit = -1;
   std::array<Fault, 4> faults{};
   testing::IoCounts counts{};

@@ -1,65 +1,17 @@
 // Test hooks: in-memory standard input, captured standard streams, transfer
-// counters and fault injection. While no fault is armed the I/O paths pay one
-// predictable branch.
+// counters, fault injection, simulated crashes and full disks. A library of
+// its own (t2g_test_hooks) that tests and fuzzers link; the installed
+// libraries and programs hold no way to arm a hook.
 #include "platform/platform_test.h"
 
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
-#include <cstdlib>
 #include <utility>
 
 #include "platform/runtime.h"
 
 namespace platform {
-namespace detail {
-
-HookState::HookState() {
-  // Test-only: a positive number makes that file change kill the process.
-  if (const char* text = std::getenv(testing::kKillAtChangeVariable)) {
-    char* end = nullptr;
-    const long long k = std::strtoll(text, &end, 10);
-    if (end != text && *end == '\0' && k > 0) {
-      kill_at = k;
-      watch_changes = true;
-    }
-  }
-}
-
-HookState& hooks() {
-  static HookState state;
-  return state;
-}
-
-bool check_change() {
-  HookState& h = hooks();
-  if (h.kill_at > 0 && h.changes == h.kill_at) {
-    flush_stdout();  // what the operator saw before the kill
-    std::raise(SIGKILL);
-  }
-  if (h.crashed) return false;
-  if (h.crash_at > 0 && h.changes >= h.crash_at) {
-    h.crashed = true;
-    h.out_at_crash = h.out.size();
-    return false;
-  }
-  return true;
-}
-
-int check_injected(testing::Op op, int lun) {
-  Fault& f = hooks().faults[static_cast<std::size_t>(op)];
-  if (!f.armed || (f.lun != -1 && f.lun != lun)) return 0;
-  if (--f.remaining > 0) return 0;
-  f.armed = false;
-  bool any = false;
-  for (const Fault& other : hooks().faults) any = any || other.armed;
-  hooks().any_fault = any;
-  return f.error;
-}
-
-}  // namespace detail
-
 namespace testing {
 
 void set_stdin(std::string text) {
@@ -144,6 +96,12 @@ std::size_t stdout_at_crash() {
 
 void limit_file_size(std::int64_t bytes) {
   detail::hooks().size_limit = bytes;
+}
+
+void kill_at_change(std::int64_t k) {
+  detail::HookState& h = detail::hooks();
+  h.kill_at = k > 0 ? k : 0;
+  if (h.kill_at > 0) h.watch_changes = true;
 }
 
 }  // namespace testing

@@ -4,16 +4,20 @@
 // projection: their points are evenly spaced in degrees.
 #include "proj/projection.h"
 
-#include <proj.h>
-
 #include <charconv>
 #include <cmath>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <utility>
+
+#include "proj/operation.h"
 
 namespace mapproj {
 namespace {
+
+using detail::number;
+using detail::Operation;
 
 constexpr double kPoleTolerance = 1e-6;  // degrees
 
@@ -27,21 +31,25 @@ double as_written(float v) {
   return d;
 }
 
-std::string number(double v) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
 gridfile::Error bad(std::string text) {
   return gridfile::Error{kBadGeometry, std::move(text)};
 }
 
-struct ContextDeleter {
-  void operator()(PJ_CONTEXT* c) const { proj_context_destroy(c); }
-};
-struct PjDeleter {
-  void operator()(PJ* p) const { proj_destroy(p); }
+std::optional<Kind> kind_of(std::string_view name) {
+  if (name == "CED") return Kind::kLatLon;
+  if (name == "MER") return Kind::kMercator;
+  if (name == "LCC") return Kind::kLambert;
+  if (name == "STR" || name == "NPS" || name == "SPS") return Kind::kPolarStereographic;
+  return std::nullopt;
+}
+
+std::string sphere_definition() {
+  return "+proj=longlat +R=" + number(kEarthRadius) + " +no_defs";
+}
+
+// The navigation read as the geometry reads it: corners and angles as written.
+struct Corners {
+  double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
 };
 
 }  // namespace
@@ -53,30 +61,70 @@ struct Projection::State {
   double x1 = 0, y1 = 0;  // coordinates of point (1,1)
   double dx = 0, dy = 0;
   std::string definition;
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
-  std::unique_ptr<PJ, PjDeleter> op;  // projected kinds: lon/lat (radians) -> x/y
+  std::optional<Operation> op;  // projected kinds: degrees <-> metres
 
-  // Forward: degrees to metres; nullopt where PROJ has no value.
-  std::optional<std::pair<double, double>> forward(double lat, double lon) const {
-    PJ_COORD c = proj_coord(proj_torad(lon), proj_torad(lat), 0, 0);
-    c = proj_trans(op.get(), PJ_FWD, c);
-    if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || std::fabs(c.xy.x) > 1e20 ||
-        std::fabs(c.xy.y) > 1e20) {
-      proj_errno_reset(op.get());
-      return std::nullopt;
-    }
-    return std::pair{c.xy.x, c.xy.y};
-  }
-  std::optional<LatLon> inverse(double x, double y) const {
-    PJ_COORD c = proj_coord(x, y, 0, 0);
-    c = proj_trans(op.get(), PJ_INV, c);
-    if (!std::isfinite(c.lp.lam) || !std::isfinite(c.lp.phi) || std::fabs(c.lp.lam) > 1e20) {
-      proj_errno_reset(op.get());
-      return std::nullopt;
-    }
-    return LatLon{proj_todeg(c.lp.phi), proj_todeg(c.lp.lam)};
-  }
+  // The PROJ definition of a projected kind (the polar kinds settle the pole
+  // here), or why the navigation's angles and corners cannot have one.
+  gridfile::Result<std::string> projected_definition(std::string_view name, const Corners& c);
+  // Point (1,1) and the spacing from the corners.
+  gridfile::Status place_corners(const Corners& c);
 };
+
+gridfile::Result<std::string> Projection::State::projected_definition(std::string_view name,
+                                                                      const Corners& c) {
+  switch (kind) {
+    case Kind::kMercator:
+      if (std::fabs(angle1) >= 90) return bad("Mercator true latitude must lie in -90..90");
+      if (std::fabs(c.lat1) >= 90 || std::fabs(c.lat2) >= 90) {
+        return bad("a Mercator grid cannot reach a pole");
+      }
+      return "+proj=merc +lat_ts=" + number(angle1) + " +lon_0=" + number(angle2);
+    case Kind::kLambert:
+      if (std::fabs(angle1) > 90 || std::fabs(angle3) > 90) {
+        return bad("Lambert standard parallels must lie in -90..90");
+      }
+      return "+proj=lcc +lat_1=" + number(angle1) + " +lat_2=" + number(angle3) +
+             " +lat_0=" + number(angle1) + " +lon_0=" + number(angle2);
+    default:  // polar stereographic
+      if (name == "NPS") {
+        pole = 1;
+      } else if (name == "SPS") {
+        pole = -1;
+      } else if (std::fabs(angle1 - 90) < kPoleTolerance) {
+        pole = 1;
+      } else if (std::fabs(angle1 + 90) < kPoleTolerance) {
+        pole = -1;
+      } else {
+        return bad("STR needs angle1 = 90 (north pole) or -90 (south pole), not " + number(angle1));
+      }
+      angle1 = 90.0 * pole;
+      return "+proj=stere +lat_0=" + number(angle1) + " +lat_ts=" + number(angle1) +
+             " +lon_0=" + number(angle2);
+  }
+}
+
+gridfile::Status Projection::State::place_corners(const Corners& c) {
+  const double span_x = nx > 1 ? nx - 1 : 1;
+  const double span_y = ny > 1 ? ny - 1 : 1;
+  double x2 = 0, y2 = 0;
+  if (kind == Kind::kLatLon) {
+    x1 = c.lon1;
+    y1 = c.lat1;
+    x2 = c.lon2 < c.lon1 ? c.lon2 + 360 : c.lon2;  // a span across 180
+    y2 = c.lat2;
+  } else {
+    const auto p1 = op->forward(c.lat1, c.lon1);
+    const auto p2 = op->forward(c.lat2, c.lon2);
+    if (!p1 || !p2) return bad("a corner point cannot be projected with " + definition);
+    std::tie(x1, y1) = *p1;
+    std::tie(x2, y2) = *p2;
+  }
+  dx = nx > 1 ? (x2 - x1) / span_x : 0;
+  dy = ny > 1 ? (y2 - y1) / span_y : 0;
+  if (nx > 1 && dx == 0) return bad("the corners do not span the grid in x (zero spacing)");
+  if (ny > 1 && dy == 0) return bad("the corners do not span the grid in y (zero spacing)");
+  return {};
+}
 
 Projection::Projection(std::unique_ptr<State> state) : state_(std::move(state)) {}
 Projection::Projection(Projection&&) noexcept = default;
@@ -85,106 +133,41 @@ Projection::~Projection() = default;
 
 gridfile::Result<Projection> Projection::from(const gridfile::Navigation& nav) {
   auto s = std::make_unique<State>();
-  const std::string_view name = nav.projection;
-  if (name == "CED") {
-    s->kind = Kind::kLatLon;
-  } else if (name == "MER") {
-    s->kind = Kind::kMercator;
-  } else if (name == "LCC") {
-    s->kind = Kind::kLambert;
-  } else if (name == "STR" || name == "NPS" || name == "SPS") {
-    s->kind = Kind::kPolarStereographic;
-  } else {
+  const std::optional<Kind> kind = kind_of(nav.projection);
+  if (!kind) {
     return gridfile::Error{kNoGeometry, "projection \"" + nav.projection +
                                             "\" has no map geometry (known: CED, MER, LCC, "
                                             "STR, NPS, SPS)"};
   }
+  s->kind = *kind;
   if (nav.nx < 1 || nav.ny < 1) {
     return bad("grid size " + std::to_string(nav.nx) + " x " + std::to_string(nav.ny) +
                " has no points");
   }
   s->nx = nav.nx;
   s->ny = nav.ny;
-  const double lat1 = as_written(nav.lat1), lon1 = as_written(nav.lon1);
-  const double lat2 = as_written(nav.lat2), lon2 = as_written(nav.lon2);
+  const Corners c{as_written(nav.lat1), as_written(nav.lon1), as_written(nav.lat2),
+                  as_written(nav.lon2)};
   s->angle1 = as_written(nav.angle1);
   s->angle2 = as_written(nav.angle2);
   s->angle3 = as_written(nav.angle3);
-  for (double v : {lat1, lon1, lat2, lon2, s->angle1, s->angle2, s->angle3}) {
+  for (double v : {c.lat1, c.lon1, c.lat2, c.lon2, s->angle1, s->angle2, s->angle3}) {
     if (!std::isfinite(v)) return bad("navigation holds a value that is not a number");
   }
-  if (std::fabs(lat1) > 90 || std::fabs(lat2) > 90) {
+  if (std::fabs(c.lat1) > 90 || std::fabs(c.lat2) > 90) {
     return bad("corner latitude outside -90..90");
   }
-  const double span_x = s->nx > 1 ? s->nx - 1 : 1;
-  const double span_y = s->ny > 1 ? s->ny - 1 : 1;
-
   if (s->kind == Kind::kLatLon) {
-    s->definition = "+proj=longlat +R=" + number(kEarthRadius) + " +no_defs";
-    s->x1 = lon1;
-    s->y1 = lat1;
-    const double east = lon2 < lon1 ? lon2 + 360 : lon2;
-    s->dx = s->nx > 1 ? (east - lon1) / span_x : 0;
-    s->dy = s->ny > 1 ? (lat2 - lat1) / span_y : 0;
+    s->definition = sphere_definition();
   } else {
-    std::string def;
-    const std::string r = " +R=" + number(kEarthRadius) + " +units=m +no_defs";
-    switch (s->kind) {
-      case Kind::kMercator:
-        if (std::fabs(s->angle1) >= 90) return bad("Mercator true latitude must lie in -90..90");
-        if (std::fabs(lat1) >= 90 || std::fabs(lat2) >= 90) {
-          return bad("a Mercator grid cannot reach a pole");
-        }
-        def = "+proj=merc +lat_ts=" + number(s->angle1) + " +lon_0=" + number(s->angle2);
-        break;
-      case Kind::kLambert:
-        if (std::fabs(s->angle1) > 90 || std::fabs(s->angle3) > 90) {
-          return bad("Lambert standard parallels must lie in -90..90");
-        }
-        def = "+proj=lcc +lat_1=" + number(s->angle1) + " +lat_2=" + number(s->angle3) +
-              " +lat_0=" + number(s->angle1) + " +lon_0=" + number(s->angle2);
-        break;
-      default: {  // polar stereographic
-        if (name == "NPS") {
-          s->pole = 1;
-        } else if (name == "SPS") {
-          s->pole = -1;
-        } else if (std::fabs(s->angle1 - 90) < kPoleTolerance) {
-          s->pole = 1;
-        } else if (std::fabs(s->angle1 + 90) < kPoleTolerance) {
-          s->pole = -1;
-        } else {
-          return bad("STR needs angle1 = 90 (north pole) or -90 (south pole), not " +
-                     number(s->angle1));
-        }
-        s->angle1 = 90.0 * s->pole;
-        const std::string pole = number(s->angle1);
-        def = "+proj=stere +lat_0=" + pole + " +lat_ts=" + pole + " +lon_0=" + number(s->angle2);
-        break;
-      }
-    }
-    s->definition = def + r;
-    s->ctx.reset(proj_context_create());
-    if (!s->ctx) return bad("PROJ could not start");
-    proj_log_level(s->ctx.get(), PJ_LOG_NONE);
-    s->op.reset(proj_create(s->ctx.get(), s->definition.c_str()));
-    if (!s->op) {
-      const int err = proj_context_errno(s->ctx.get());
-      return bad("PROJ refuses the projection " + s->definition + ": " +
-                 proj_context_errno_string(s->ctx.get(), err));
-    }
-    const auto c1 = s->forward(lat1, lon1);
-    const auto c2 = s->forward(lat2, lon2);
-    if (!c1 || !c2) {
-      return bad("a corner point cannot be projected with " + s->definition);
-    }
-    s->x1 = c1->first;
-    s->y1 = c1->second;
-    s->dx = s->nx > 1 ? (c2->first - c1->first) / span_x : 0;
-    s->dy = s->ny > 1 ? (c2->second - c1->second) / span_y : 0;
+    auto def = s->projected_definition(nav.projection, c);
+    if (!def) return def.error();
+    s->definition = *def + " +R=" + number(kEarthRadius) + " +units=m +no_defs";
+    auto op = Operation::create(s->definition);
+    if (!op) return op.error();
+    s->op.emplace(std::move(*op));
   }
-  if (s->nx > 1 && s->dx == 0) return bad("the corners do not span the grid in x (zero spacing)");
-  if (s->ny > 1 && s->dy == 0) return bad("the corners do not span the grid in y (zero spacing)");
+  if (const gridfile::Status placed = s->place_corners(c); !placed) return placed.error();
   return Projection(std::move(s));
 }
 
@@ -240,7 +223,7 @@ std::optional<LatLon> Projection::latlon(double i, double j) const {
     if (std::fabs(lat) > 90) return std::nullopt;
     return LatLon{lat, x(i)};
   }
-  return state_->inverse(x(i), y(j));
+  return state_->op->inverse(x(i), y(j));
 }
 
 std::optional<GridPoint> Projection::grid_point(double lat, double lon) const {
@@ -252,7 +235,7 @@ std::optional<GridPoint> Projection::grid_point(double lat, double lon) const {
     px = state_->x1 + turn;
     py = lat;
   } else {
-    const auto c = state_->forward(lat, lon);
+    const auto c = state_->op->forward(lat, lon);
     if (!c) return std::nullopt;
     px = c->first;
     py = c->second;
@@ -267,19 +250,12 @@ std::string Projection::proj_definition() const {
 }
 
 std::string Projection::wkt() const {
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx(proj_context_create());
-  if (!ctx) return {};
-  proj_log_level(ctx.get(), PJ_LOG_NONE);
-  const std::string def = state_->definition + " +type=crs";
-  std::unique_ptr<PJ, PjDeleter> crs(proj_create(ctx.get(), def.c_str()));
-  if (!crs) return {};
-  const char* text = proj_as_wkt(ctx.get(), crs.get(), PJ_WKT1_GDAL, nullptr);
-  return text != nullptr ? std::string(text) : std::string();
+  const auto crs = Operation::create(state_->definition + " +type=crs");
+  return crs ? crs->wkt() : std::string();
 }
 
 struct Transform::State {
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
-  std::unique_ptr<PJ, PjDeleter> op;
+  Operation op;
 };
 
 Transform::Transform(std::unique_ptr<State> state) : state_(std::move(state)) {}
@@ -288,49 +264,23 @@ Transform& Transform::operator=(Transform&&) noexcept = default;
 Transform::~Transform() = default;
 
 gridfile::Result<Transform> Transform::create(const std::string& definition) {
-  auto s = std::make_unique<State>();
-  s->ctx.reset(proj_context_create());
-  if (!s->ctx) return bad("PROJ could not start");
-  proj_log_level(s->ctx.get(), PJ_LOG_NONE);
-  s->op.reset(proj_create(s->ctx.get(), definition.c_str()));
-  if (!s->op) {
-    const int err = proj_context_errno(s->ctx.get());
-    return bad("PROJ refuses the projection " + definition + ": " +
-               proj_context_errno_string(s->ctx.get(), err));
-  }
-  return Transform(std::move(s));
+  auto op = Operation::create(definition);
+  if (!op) return op.error();
+  return Transform(std::make_unique<State>(State{std::move(*op)}));
 }
 
 std::optional<LatLon> Transform::inverse(double x, double y) const {
-  PJ_COORD c = proj_trans(state_->op.get(), PJ_INV, proj_coord(x, y, 0, 0));
-  if (!std::isfinite(c.lp.lam) || !std::isfinite(c.lp.phi) || std::fabs(c.lp.lam) > 1e20) {
-    proj_errno_reset(state_->op.get());
-    return std::nullopt;
-  }
-  return LatLon{proj_todeg(c.lp.phi), proj_todeg(c.lp.lam)};
+  return state_->op.inverse(x, y);
 }
 
 std::optional<std::pair<double, double>> Transform::forward(double lat, double lon) const {
-  PJ_COORD c =
-      proj_trans(state_->op.get(), PJ_FWD, proj_coord(proj_torad(lon), proj_torad(lat), 0, 0));
-  if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || std::fabs(c.xy.x) > 1e20 ||
-      std::fabs(c.xy.y) > 1e20) {
-    proj_errno_reset(state_->op.get());
-    return std::nullopt;
-  }
-  return std::pair{c.xy.x, c.xy.y};
+  return state_->op.forward(lat, lon);
 }
 
 double distance(const LatLon& a, const LatLon& b) {
-  PJ_COORD pa = proj_coord(proj_torad(a.lon), proj_torad(a.lat), 0, 0);
-  PJ_COORD pb = proj_coord(proj_torad(b.lon), proj_torad(b.lat), 0, 0);
   // proj_lp_dist needs an operation for its ellipsoid: the sphere's longlat.
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx(proj_context_create());
-  proj_log_level(ctx.get(), PJ_LOG_NONE);
-  const std::string def = "+proj=longlat +R=" + number(kEarthRadius) + " +no_defs";
-  std::unique_ptr<PJ, PjDeleter> sphere(proj_create(ctx.get(), def.c_str()));
-  if (!sphere) return NAN;
-  return proj_lp_dist(sphere.get(), pa, pb);
+  const auto sphere = Operation::create(sphere_definition());
+  return sphere ? sphere->distance(a, b) : NAN;
 }
 
 }  // namespace mapproj
