@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 # The libraries an embedding program links, bottom up; t2g_gridfile once its
 # folder is part of the build.
-set(T2G_INSTALLED_LAYERS platform strings services pack dm time grid startup)
+set(T2G_INSTALLED_LAYERS base platform strings services pack dm time grid startup)
 if(TARGET t2g_gridfile)
   list(APPEND T2G_INSTALLED_LAYERS gridfile)
 endif()
@@ -22,7 +22,7 @@ set(T2G_PUBLIC_HEADERS
   grid/gr.h grid/gd.h grid/gd_blocks.h grid/gd_codes.h
   driver/in.h)
 if(TARGET t2g_gridfile)
-  list(APPEND T2G_PUBLIC_HEADERS gridfile/gridfile.h gridfile/selection.h)
+  list(APPEND T2G_PUBLIC_HEADERS base/status.h gridfile/gridfile.h gridfile/selection.h)
 endif()
 
 set(T2G_INSTALL_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}/text2grid")

@@ -73,13 +73,28 @@ check_install() {
     rm -rf "$tmp"
     return 0
   fi
-  # Through find_package.
+  # Through find_package. The consumer needs no environment variable, prints
+  # nothing, and the test hooks are not in the installed libraries: the kill
+  # hook's variable does not kill it (a kill would exit 137).
   cmake -S examples/embed -B "$tmp/embed" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
     -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" >/dev/null
   cmake --build "$tmp/embed"
-  (cd "$tmp" && env -u MORERR "$tmp/embed/embed" cmake.grd) | tee "$tmp/cmake.out"
-  # The error text comes from the installed message files, not just "[DM n]".
-  grep -q 'create again: .*[a-z]' "$tmp/cmake.out"
+  (cd "$tmp" && env -u MORERR T2G_TEST_KILL_AT_CHANGE=1 "$tmp/embed/embed" cmake.grd \
+    >"$tmp/cmake.out" 2>&1) || { echo "embed failed: $?" >&2; cat "$tmp/cmake.out" >&2; return 1; }
+  [[ ! -s $tmp/cmake.out ]] || { echo "embed printed:" >&2; cat "$tmp/cmake.out" >&2; return 1; }
+  "$prefix/bin/gridinfo" "$tmp/cmake.grd" | grep -q TMPK
+  if compgen -G "$tmp/cmake.grd.*" >/dev/null; then
+    echo "embed left a temporary file" >&2
+    return 1
+  fi
+  # No generic folder on a consumer's include path: everything under text2grid/.
+  [[ $(ls "$prefix/include") == text2grid ]] ||
+    { echo "installed headers outside include/text2grid/" >&2; return 1; }
+  # The installed libraries hold no test hook.
+  if nm -C --defined-only "$prefix"/lib*/libt2g_*.a 2>/dev/null | grep -q ' T platform::testing::'; then
+    echo "a test hook is in an installed library" >&2
+    return 1
+  fi
   # Through pkg-config.
   local pc
   pc=$(find "$prefix" -name text2grid.pc -printf '%h')
@@ -89,8 +104,7 @@ check_install() {
   msgdir=$(PKG_CONFIG_PATH=$pc pkg-config --variable=messagedir text2grid)
   test -f "$msgdir/DM.ERR"
   # shellcheck disable=SC2086
-  g++ -std=c++20 -o "$tmp/embed_pc" examples/embed/main.cpp $cflags \
-    -DEMBED_MESSAGE_DIR="\"$msgdir\"" $libs
+  g++ -std=c++20 -o "$tmp/embed_pc" examples/embed/main.cpp $cflags $libs
   (cd "$tmp" && env -u MORERR "$tmp/embed_pc" pc.grd)
   cmp "$tmp/cmake.grd" "$tmp/pc.grd"
   rm -rf "$tmp"

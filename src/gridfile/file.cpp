@@ -7,11 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <vector>
 
 #include "dm/dm.h"
 #include "grid/gd.h"
 #include "grid/gd_codes.h"
 #include "gridfile/internal.h"
+#include "platform/platform.h"
 #include "strings/field.h"
 #include "strings/st.h"
 #include "time/tg.h"
@@ -109,8 +112,41 @@ struct GridFile::State {
   std::string path;
   Navigation nav;
   Mode mode = Mode::kUpdate;
-  int gfnum = 0;  // 0 once closed
+  int gfnum = 0;                                   // 0 once closed
+  std::optional<platform::FileIdentity> identity;  // the file, while open
+
+  // The files open through this interface, to refuse a second open for
+  // update of one file and a fourth open file with errors of their own.
+  static std::vector<const State*>& open_files() {
+    static std::vector<const State*> files;
+    return files;
+  }
+  void opened() { open_files().push_back(this); }
+  void closed() { std::erase(open_files(), this); }
 };
+
+namespace {
+
+// kInUse when `path` is to be opened for update and is open for update
+// already; kTooManyOpen when three grid files are open.
+Status may_open(const std::string& path, Mode mode) {
+  const std::vector<const GridFile::State*>& files = GridFile::State::open_files();
+  const std::optional<platform::FileIdentity> identity = platform::file_identity(path);
+  for (const GridFile::State* other : files) {
+    if (identity && other->identity == identity && mode == Mode::kUpdate &&
+        other->mode == Mode::kUpdate) {
+      return detail::state_error(path, kInUse, Condition::kInUse,
+                                 "the file is open for update already in this program");
+    }
+  }
+  if (files.size() >= grid::kMaxGridFiles) {
+    return detail::state_error(path, kTooManyOpen, Condition::kTooManyOpen,
+                               "three grid files are open already: close one first");
+  }
+  return {};
+}
+
+}  // namespace
 
 GridFile::GridFile(std::unique_ptr<State> state) : state_(std::move(state)) {}
 GridFile::GridFile(GridFile&& other) noexcept = default;
@@ -136,30 +172,54 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
     return argument_error(path, "at most " + std::to_string(kMaxGrids) + " grids, at least 1 (" +
                                     std::to_string(max_grids) + " asked)");
   }
+  if (Status s = may_open(path, Mode::kUpdate); !s) return s.error();
   const std::array<float, detail::kNavWords> navblock = nav.to_block();
   int gfnum = 0, iret = 0;
   detail::MessageCapture capture;
+  const bool existed = platform::file_exists(path);
   gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, grid::kEmptyAnalysis,
           kGridHeaderWords, max_grids, gfnum, iret);
-  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  if (iret != 0) {
+    Error e = library_error("GD", iret, path, capture.lines());
+    if (iret == grid::kGdCreateFailed && existed) e.condition = Condition::kExists;
+    return e;
+  }
   auto state = std::make_unique<State>();
   state->path = path;
   state->nav = Navigation::from_block(navblock);
   state->gfnum = gfnum;
+  state->identity = platform::file_identity(path);
+  state->opened();
   return GridFile(std::move(state));
+}
+
+Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav,
+                                  const CreateOptions& options) {
+  if (options.durable) platform::set_durable(true);
+  if (options.replace_existing && platform::file_exists(path)) {
+    if (Status s = may_open(path, Mode::kUpdate); !s) return s.error();  // not one in use
+    if (const int status = platform::remove_file(path); status != platform::kOk) {
+      Error e = detail::state_error(
+          path, status, Condition::kOther,
+          "the file to be replaced cannot be removed: " + platform::status_text(status));
+      e.source = Source::kFileSystem;
+      e.os_error = status;
+      return e;
+    }
+  }
+  return create(path, nav, options.max_grids);
 }
 
 Result<GridFile> GridFile::open(const std::string& path, Mode mode) {
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
+  if (Status s = may_open(path, mode); !s) return s.error();
   int gfnum = 0, iret = 0;
   detail::MessageCapture capture;
   gd_open(*name, mode == Mode::kUpdate, gfnum, iret);
   if (iret == grid::kGdCreateFailed) {
     // gd_open's -1: the DM file did not open; its DM message says why.
-    Error e = library_error("DM", dm::kDmOpenFailed, path, capture.lines());
-    e.code = iret;
-    return e;
+    return detail::open_error(path, capture.lines());
   }
   if (iret != 0) return library_error("GD", iret, path, capture.lines());
   std::array<float, detail::kNavWords> navblock{};
@@ -170,6 +230,8 @@ Result<GridFile> GridFile::open(const std::string& path, Mode mode) {
   state->nav = Navigation::from_block(navblock);
   state->mode = mode;
   state->gfnum = gfnum;
+  state->identity = platform::file_identity(path);
+  state->opened();
   return GridFile(std::move(state));
 }
 
@@ -210,7 +272,8 @@ Result<std::vector<GridInfo>> GridFile::grids() const {
 }
 
 Result<GridInfo> GridFile::info(int number) const {
-  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_ || state_->gfnum == 0)
+    return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
   const std::string& path = state_->path;
   const int gfnum = state_->gfnum;
   detail::MessageCapture capture;
@@ -222,8 +285,9 @@ Result<GridInfo> GridFile::info(int number) const {
   gd_gidn(gfnum, number, t1, t2, levpair, gi.id.vcoord, pname, iret);
   if (iret == grid::kGdNoGrid) return library_error("GD", iret, path);
   if (iret != 0) {
-    return Error{iret,
-                 path + ": grid " + std::to_string(number) + " has time words without a text form"};
+    return detail::state_error(
+        path, iret, Condition::kDamaged,
+        "grid " + std::to_string(number) + " has time words without a text form");
   }
   gi.number = number;
   gi.id.time1 = trimmed(t1);
@@ -266,7 +330,8 @@ Result<Grid> GridFile::read(int number) const {
 }
 
 Result<Grid> GridFile::read(const GridId& id) const {
-  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_ || state_->gfnum == 0)
+    return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
   IdFields f;
   if (Status s = fill_id(state_->path, id, f); !s) return s.error();
   // The identifier's column, found as gd_rdat finds it.
@@ -281,10 +346,24 @@ Result<Grid> GridFile::read(const GridId& id) const {
   return read(icol);
 }
 
+Status GridFile::write(std::span<const float> values, const GridId& id, Packing packing,
+                       bool replace) {
+  const Navigation& nav = navigation();
+  return write(values, nav.nx, nav.ny, id, packing, replace);
+}
+
 Status GridFile::write(std::span<const float> values, int nx, int ny, const GridId& id,
                        Packing packing, bool replace) {
-  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_ || state_->gfnum == 0)
+    return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
   const std::string& path = state_->path;
+  // The file's navigation fixes the shape of every grid in it.
+  if (nx != state_->nav.nx || ny != state_->nav.ny) {
+    return argument_error(path, "a grid of " + std::to_string(nx) + " x " + std::to_string(ny) +
+                                    " for a file whose navigation is " +
+                                    std::to_string(state_->nav.nx) + " x " +
+                                    std::to_string(state_->nav.ny));
+  }
   if (nx >= 1 && ny >= 1 &&
       std::int64_t{nx} * std::int64_t{ny} != static_cast<std::int64_t>(values.size())) {
     return argument_error(path, std::to_string(values.size()) + " values for a grid of " +
@@ -313,6 +392,7 @@ Status GridFile::close() {
   if (!state_ || state_->gfnum == 0) return {};
   const int gfnum = state_->gfnum;
   state_->gfnum = 0;
+  state_->closed();
   detail::MessageCapture capture;
   // gd_clos flushes too, but does not say whether the flush worked.
   int iflush = 0, iret = 0;
@@ -333,7 +413,10 @@ Status check(const std::string& path) {
   if (iret == 0) return {};
   Error e = library_error("DM", iret, path, capture.lines());
   const std::string detail_text = trimmed(msgtxt);
-  if (!detail_text.empty()) e.text += ": " + detail_text;
+  if (!detail_text.empty()) {
+    e.text += ": " + detail_text;
+    e.reason += ": " + detail_text;
+  }
   return e;
 }
 

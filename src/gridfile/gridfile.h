@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -16,54 +17,28 @@
 #include <variant>
 #include <vector>
 
+#include "base/status.h"
+
 namespace gridfile {
 
-// A failure: the library's return code and a readable explanation (the text
-// of its numbered message where there is one, with the file name).
-struct Error {
-  int code = 0;
-  std::string text;
-};
+// Errors as values (base/status.h): an Error knows its source, its code, the
+// operating system's errno where there is one, the path as typed, one
+// readable line, and the library's message lines behind it; its predicates
+// (not_found(), exists(), full(), damaged(), bad_argument(), read_only(),
+// closed(), in_use(), too_many_open()) are what callers branch on.
+// value() of a failed Result throws base::BadResultAccess with the error's text.
+using base::Condition;
+using base::Error;
+using base::Result;
+using base::Source;
+using base::Status;
 
 // Codes of the failures this interface finds itself, before any library
-// routine runs (the library's own codes lie between -100 and 0, or are
-// positive operating-system statuses of the file services).
+// routine runs (the library's own codes lie between -100 and 0).
 inline constexpr int kBadArgument = -101;  // a value the library would cut, misread or refuse late
 inline constexpr int kClosed = -102;       // the GridFile was closed or moved from
-
-// A value or an Error.
-template <class T>
-class [[nodiscard]] Result {
- public:
-  Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit by design
-  Result(Error error) : v_(std::move(error)) {}  // NOLINT: implicit by design
-  bool ok() const { return v_.index() == 0; }
-  explicit operator bool() const { return ok(); }
-  T& value() & { return std::get<0>(v_); }
-  const T& value() const& { return std::get<0>(v_); }
-  T&& value() && { return std::get<0>(std::move(v_)); }
-  T* operator->() { return &value(); }
-  const T* operator->() const { return &value(); }
-  T& operator*() & { return value(); }
-  const T& operator*() const& { return value(); }
-  const Error& error() const { return std::get<1>(v_); }
-
- private:
-  std::variant<T, Error> v_;
-};
-
-// Success, or an Error.
-class [[nodiscard]] Status {
- public:
-  Status() = default;
-  Status(Error error) : error_(std::move(error)) {}  // NOLINT: implicit by design
-  bool ok() const { return !error_.has_value(); }
-  explicit operator bool() const { return ok(); }
-  const Error& error() const { return *error_; }
-
- private:
-  std::optional<Error> error_;
-};
+inline constexpr int kInUse = -103;        // the file is open for update already
+inline constexpr int kTooManyOpen = -104;  // three grid files are open already
 
 // --- Values ------------------------------------------------------------------
 
@@ -109,6 +84,11 @@ struct GridId {
   // back as "F012") and the parameter name in upper case.
   std::string text() const;
   friend bool operator==(const GridId&, const GridId&) = default;
+
+  // An analysis at `time` (UTC; seconds are dropped) of `param` at one
+  // level: the time text "yymmdd/hhmm" of the format.
+  static GridId analysis(std::chrono::sys_seconds time, std::string param, int level,
+                         int vcoord = kVcoordNone);
 };
 
 // The navigation block's meaning.
@@ -118,6 +98,25 @@ struct Navigation {
   float lat1 = 0, lon1 = 0;  // grid point (1,1): the first value of the bottom row
   float lat2 = 0, lon2 = 0;  // grid point (nx,ny)
   float angle1 = 0, angle2 = 0, angle3 = 0;
+  // A point of the earth, in degrees.
+  struct Point {
+    float lat = 0, lon = 0;
+  };
+  // Named constructors: `first` is grid point (1,1), the first value of the
+  // bottom row; `last` is point (nx,ny).
+  // A regular latitude-longitude grid.
+  static Navigation ced(int nx, int ny, Point first, Point last);
+  // Mercator true at `true_lat`, central meridian `central_lon`.
+  static Navigation mercator(int nx, int ny, Point first, Point last, float true_lat,
+                             float central_lon);
+  // Lambert conformal conic with standard parallels `std_lat1` and `std_lat2`
+  // (equal for a tangent cone), central meridian `central_lon`.
+  static Navigation lambert(int nx, int ny, Point first, Point last, float std_lat1, float std_lat2,
+                            float central_lon);
+  // Polar stereographic true at the pole, `central_lon` running straight up.
+  enum class Pole { kNorth, kSouth };
+  static Navigation polar_stereographic(int nx, int ny, Point first, Point last, Pole pole,
+                                        float central_lon);
   // The 256-word block as gr_mnav builds it, and back.
   std::array<float, 256> to_block() const;
   static Navigation from_block(const std::array<float, 256>& block);
@@ -160,17 +159,29 @@ struct Grid {
 
 // --- Messages ------------------------------------------------------------------
 
-// Where the library's numbered message lines ("[DM -3] ...") go. An empty
-// function restores standard output, the default the converter needs. A line
-// reaches the sink without the leading blank it has on standard output. The
-// lines a failing call writes are also in its Error's text.
+// Where the library's numbered message lines ("[DM -3] ...") go while this
+// interface runs: nowhere by default (an empty function restores that). The
+// lines a failing call writes are in its Error's library_lines in any case.
 // The sink must not throw: the line comes from inside a library routine.
+//
+// The texts of the messages come from the message files installed with the
+// library, found without any environment variable; MORERR, when set, names
+// another folder.
 using MessageSink = std::function<void(std::string_view line)>;
 void set_message_sink(MessageSink sink);
 
 // --- Files ---------------------------------------------------------------------
 
 enum class Mode { kRead, kUpdate };
+
+// How a grid file is created.
+struct CreateOptions {
+  int max_grids = 9999;           // grid slots, 1..9999
+  bool replace_existing = false;  // remove a file of that name first (else: exists())
+  // Sync the file and its folder whenever the library flushes it. The
+  // durable mode is the process's: once asked for, it holds for every file.
+  bool durable = false;
+};
 
 // One open grid file; closed (flushed) by its destructor. Movable, not copyable.
 // At most three DM files are open at a time in one process. The library's
@@ -186,6 +197,8 @@ class GridFile {
   // the same grids: 128 zero analysis words and the grid header (2, 0).
   static Result<GridFile> create(const std::string& path, const Navigation& nav,
                                  int max_grids = 9999);
+  static Result<GridFile> create(const std::string& path, const Navigation& nav,
+                                 const CreateOptions& options);
   // Opens an existing grid file. Failures: -1 the file did not open as a DM
   // file (the library's DM and FL lines are in the Error's text), -14 not a
   // grid file.
@@ -214,7 +227,12 @@ class GridFile {
   Result<Grid> read(int number) const;
   // The grid filed under id (the parameter name in any case); -15 none.
   Result<Grid> read(const GridId& id) const;
-  // Writes nx x ny values (bottom row first) under id; refuses an existing
+  // Writes the values of one grid of the file's shape (navigation().nx x
+  // navigation().ny, bottom row first) under id; as the next one.
+  Status write(std::span<const float> values, const GridId& id, Packing packing = {},
+               bool replace = false);
+  // Writes nx x ny values (bottom row first) under id; nx and ny other than
+  // the navigation's are refused (kBadArgument); refuses an existing
   // identifier unless replace (-10). The grid is in the file when this
   // returns ok. Refused with kBadArgument before anything is written: a
   // value count other than nx * ny, a time text that is not a grid time or
@@ -228,8 +246,9 @@ class GridFile {
   // Flushes and closes now; the destructor then does nothing.
   Status close();
 
+  struct State;  // the implementation's own
+
  private:
-  struct State;
   explicit GridFile(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;
 };
@@ -237,5 +256,15 @@ class GridFile {
 // The structure check of a file: ok, or the first fault found (its DM code,
 // mostly -36, with the check's own description of the fault).
 Status check(const std::string& path);
+
+namespace detail {
+// The message folder a consumer's build names (the CMake package defines
+// T2G_PACKAGE_MESSAGE_DIR for its users): found even after the installed
+// package has been moved.
+bool register_message_folder(const char* folder);
+#ifdef T2G_PACKAGE_MESSAGE_DIR
+inline const bool package_message_folder = register_message_folder(T2G_PACKAGE_MESSAGE_DIR);
+#endif
+}  // namespace detail
 
 }  // namespace gridfile

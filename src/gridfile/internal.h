@@ -33,6 +33,16 @@ Result<std::string> library_name(std::string_view path);
 Error library_error(std::string_view group, int code, std::string_view path,
                     const std::vector<std::string>& written = {});
 Error argument_error(std::string_view path, std::string text);
+// gd_open's failure to open the DM file: the operating system's reason when
+// it has one (not_found() for a missing file).
+Error open_error(std::string_view path, const std::vector<std::string>& written);
+// A failure of this interface's own bookkeeping (closed, in use, too many open).
+Error state_error(std::string_view path, int code, Condition condition, std::string text);
+
+// Sets MORERR, when it is not set, to the message folder the package was
+// installed with (or the one a consumer's build named), so that errors carry
+// the library's message texts without any environment variable.
+void use_package_message_files();
 
 // While alive, collects the library's message lines (they still reach the
 // caller's sink); an enclosing capture receives them too when this one ends.

@@ -46,4 +46,33 @@ Navigation Navigation::from_block(const std::array<float, 256>& block) {
   return n;
 }
 
+namespace {
+
+Navigation named(const char* projection, int nx, int ny, Navigation::Point first,
+                 Navigation::Point last, float angle1, float angle2, float angle3) {
+  return Navigation{projection, nx,       ny,     first.lat, first.lon,
+                    last.lat,   last.lon, angle1, angle2,    angle3};
+}
+
+}  // namespace
+
+Navigation Navigation::ced(int nx, int ny, Point first, Point last) {
+  return named("CED", nx, ny, first, last, 0, 0, 0);
+}
+
+Navigation Navigation::mercator(int nx, int ny, Point first, Point last, float true_lat,
+                                float central_lon) {
+  return named("MER", nx, ny, first, last, true_lat, central_lon, 0);
+}
+
+Navigation Navigation::lambert(int nx, int ny, Point first, Point last, float std_lat1,
+                               float std_lat2, float central_lon) {
+  return named("LCC", nx, ny, first, last, std_lat1, central_lon, std_lat2);
+}
+
+Navigation Navigation::polar_stereographic(int nx, int ny, Point first, Point last, Pole pole,
+                                           float central_lon) {
+  return named("STR", nx, ny, first, last, pole == Pole::kNorth ? 90.0f : -90.0f, central_lon, 0);
+}
+
 }  // namespace gridfile

@@ -115,6 +115,24 @@ std::string iso8601(std::string_view text) {
          two_digits(static_cast<int>(hms.minutes().count())) + "Z";
 }
 
+GridId GridId::analysis(std::chrono::sys_seconds time, std::string param, int level, int vcoord) {
+  const auto day = std::chrono::floor<std::chrono::days>(time);
+  const std::chrono::year_month_day ymd(day);
+  const std::chrono::hh_mm_ss hms(std::chrono::floor<std::chrono::minutes>(time - day));
+  const auto two = [](long v) {
+    const long d = ((v % 100) + 100) % 100;
+    return std::string(1, static_cast<char>('0' + d / 10)) + static_cast<char>('0' + d % 10);
+  };
+  GridId id;
+  id.time1 = two(static_cast<int>(ymd.year())) + two(static_cast<unsigned>(ymd.month())) +
+             two(static_cast<unsigned>(ymd.day())) + "/" + two(hms.hours().count()) +
+             two(hms.minutes().count());
+  id.level1 = level;
+  id.vcoord = vcoord;
+  id.param = std::move(param);
+  return id;
+}
+
 std::string GridId::text() const {
   const std::string times = time2.empty() ? time1 : strings::concat({time1, ":", time2});
   const std::string levels =

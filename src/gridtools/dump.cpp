@@ -11,10 +11,12 @@ gridfile::Result<gridfile::GridInfo> pick_grid(const gridfile::GridFile& file,
   if (number) {
     gridfile::Result<gridfile::GridInfo> info = file.info(*number);
     if (!info)
-      return gridfile::Error{info.error().code, "no grid number " + std::to_string(*number)};
+      return base::Error(base::Source::kTool, info.error().code,
+                         "no grid number " + std::to_string(*number));
     if (!selection.matches(info->id)) {
-      return gridfile::Error{0, "grid " + std::to_string(*number) + " (" + info->id.text() +
-                                    ") does not match " + selection.text()};
+      return base::Error(base::Source::kTool, 0,
+                         "grid " + std::to_string(*number) + " (" + info->id.text() +
+                             ") does not match " + selection.text());
     }
     return info;
   }
@@ -26,10 +28,12 @@ gridfile::Result<gridfile::GridInfo> pick_grid(const gridfile::GridFile& file,
     if (!selection.matches(info.id)) continue;
     if (++matches == 1) found = std::move(info);
   }
-  if (matches == 0) return gridfile::Error{0, "no grid matches " + selection.text()};
+  if (matches == 0)
+    return base::Error(base::Source::kTool, 0, "no grid matches " + selection.text());
   if (matches > 1) {
-    return gridfile::Error{0, std::to_string(matches) + " grids match " + selection.text() +
-                                  "; --dump needs exactly one"};
+    return base::Error(base::Source::kTool, 0,
+                       std::to_string(matches) + " grids match " + selection.text() +
+                           "; --dump needs exactly one");
   }
   return *found;
 }
@@ -45,8 +49,9 @@ gridfile::Status dump_values_latlon(const gridfile::Grid& grid, const gridfile::
                                     const std::function<void(std::string_view)>& line) {
   gridfile::Result<mapproj::Projection> proj = mapproj::Projection::from(nav);
   if (!proj) {
-    return gridfile::Error{proj.error().code, "--latlon: projection " + nav.projection +
-                                                  " has no geometry (" + proj.error().text + ")"};
+    return base::Error(
+        base::Source::kTool, proj.error().code,
+        "--latlon: projection " + nav.projection + " has no geometry (" + proj.error().text + ")");
   }
   for (int j = grid.info.ny; j >= 1; --j) {
     for (int i = 1; i <= grid.info.nx; ++i) {

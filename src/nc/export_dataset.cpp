@@ -359,10 +359,10 @@ gridfile::Status put_grids(Calls& c, const Export& e, const Ids& ids) {
       gridfile::Result<gridfile::Grid> g = e.grid_file.read(number);
       if (!g) return g.error();
       if (g->info.nx != e.nav.nx || g->info.ny != e.nav.ny) {
-        return gridfile::Error{-1, "grid " + std::to_string(number) + " is " +
-                                       std::to_string(g->info.nx) + " x " +
-                                       std::to_string(g->info.ny) + ", the navigation " +
-                                       std::to_string(e.nav.nx) + " x " + std::to_string(e.nav.ny)};
+        return base::Error(base::Source::kTool, -1,
+                           "grid " + std::to_string(number) + " is " + std::to_string(g->info.nx) +
+                               " x " + std::to_string(g->info.ny) + ", the navigation " +
+                               std::to_string(e.nav.nx) + " x " + std::to_string(e.nav.ny));
       }
       for (float& value : g->values) {
         if (gridfile::is_missing(value)) value = kFill;

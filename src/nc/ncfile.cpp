@@ -30,7 +30,8 @@ NcFile::~NcFile() {
 }
 
 gridfile::Error NcFile::error(int status, std::string_view what) const {
-  return gridfile::Error{status, path_ + ": " + std::string(what) + ": " + nc_strerror(status)};
+  return base::Error(base::Source::kNetcdf, status,
+                     path_ + ": " + std::string(what) + ": " + nc_strerror(status));
 }
 
 gridfile::Result<NcFile> NcFile::create(const std::string& path, bool classic) {
@@ -38,7 +39,8 @@ gridfile::Result<NcFile> NcFile::create(const std::string& path, bool classic) {
   int ncid = -1;
   const int status = nc_create(path.c_str(), mode, &ncid);
   if (status != NC_NOERR) {
-    return gridfile::Error{status, path + ": cannot create: " + nc_strerror(status)};
+    return base::Error(base::Source::kNetcdf, status,
+                       path + ": cannot create: " + nc_strerror(status));
   }
   return NcFile(ncid, path, !classic);
 }
@@ -47,7 +49,8 @@ gridfile::Result<NcFile> NcFile::open(const std::string& path) {
   int ncid = -1;
   const int status = nc_open(path.c_str(), NC_NOWRITE, &ncid);
   if (status != NC_NOERR) {
-    return gridfile::Error{status, path + ": cannot open as netCDF: " + nc_strerror(status)};
+    return base::Error(base::Source::kNetcdf, status,
+                       path + ": cannot open as netCDF: " + nc_strerror(status));
   }
   int format = 0;
   nc_inq_format(ncid, &format);
@@ -146,8 +149,8 @@ gridfile::Result<std::vector<double>> NcFile::read_doubles(int varid) const {
   for (int d : var_dims(varid)) n *= dim_len(d);
   const int type = var_type(varid);
   if (type == NC_CHAR || type == NC_STRING || type > NC_STRING) {
-    return gridfile::Error{NC_EBADTYPE,
-                           path_ + ": variable " + var_name(varid) + " is not numeric"};
+    return base::Error(base::Source::kNetcdf, NC_EBADTYPE,
+                       path_ + ": variable " + var_name(varid) + " is not numeric");
   }
   std::vector<double> v(n);
   const int status = nc_get_var_double(ncid_, varid, v.data());

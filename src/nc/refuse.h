@@ -10,7 +10,7 @@
 namespace nc {
 
 inline gridfile::Error refuse(std::string text) {
-  return gridfile::Error{-1, std::move(text)};
+  return base::Error(base::Source::kTool, -1, std::move(text));
 }
 
 }  // namespace nc

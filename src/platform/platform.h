@@ -178,6 +178,16 @@ bool is_open(int lun);
 int unit_name(int lun, std::string& name);
 // Whether a file of that name exists.
 bool file_exists(std::string_view path);
+// The file `path` names, as the operating system tells one file from another
+// (device and inode): two names of one file give the same identity. nullopt
+// when there is no such file.
+struct FileIdentity {
+  std::uint64_t device = 0, inode = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+std::optional<FileIdentity> file_identity(std::string_view path);
+// Removes the file `path` (never a folder): kOk, or the errno of the failure.
+int remove_file(std::string_view path);
 // Whether `path` can be opened for reading: kOk, or the errno of the failed open.
 int probe_read(std::string_view path);
 // A status as an operator reads it: the operating system's text for an errno

@@ -79,4 +79,16 @@ bool file_exists(std::string_view path) {
   return ::stat(std::string(path).c_str(), &st) == 0;
 }
 
+int remove_file(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return EINVAL;
+  return ::unlink(std::string(path).c_str()) == 0 ? kOk : errno;
+}
+
+std::optional<FileIdentity> file_identity(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
+  struct stat st {};
+  if (::stat(std::string(path).c_str(), &st) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 }  // namespace platform

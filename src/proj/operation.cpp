@@ -35,13 +35,14 @@ Operation::~Operation() = default;
 gridfile::Result<Operation> Operation::create(const std::string& definition) {
   auto h = std::make_unique<Handles>();
   h->ctx.reset(proj_context_create());
-  if (!h->ctx) return gridfile::Error{kBadGeometry, "PROJ could not start"};
+  if (!h->ctx) return base::Error(base::Source::kProj, kBadGeometry, "PROJ could not start");
   proj_log_level(h->ctx.get(), PJ_LOG_NONE);
   h->op.reset(proj_create(h->ctx.get(), definition.c_str()));
   if (!h->op) {
     const int err = proj_context_errno(h->ctx.get());
-    return gridfile::Error{kBadGeometry, "PROJ refuses the projection " + definition + ": " +
-                                             proj_context_errno_string(h->ctx.get(), err)};
+    return base::Error(base::Source::kProj, kBadGeometry,
+                       "PROJ refuses the projection " + definition + ": " +
+                           proj_context_errno_string(h->ctx.get(), err));
   }
   return Operation(std::move(h));
 }

@@ -32,7 +32,7 @@ double as_written(float v) {
 }
 
 gridfile::Error bad(std::string text) {
-  return gridfile::Error{kBadGeometry, std::move(text)};
+  return base::Error(base::Source::kProj, kBadGeometry, std::move(text));
 }
 
 std::optional<Kind> kind_of(std::string_view name) {
@@ -135,9 +135,10 @@ gridfile::Result<Projection> Projection::from(const gridfile::Navigation& nav) {
   auto s = std::make_unique<State>();
   const std::optional<Kind> kind = kind_of(nav.projection);
   if (!kind) {
-    return gridfile::Error{kNoGeometry, "projection \"" + nav.projection +
-                                            "\" has no map geometry (known: CED, MER, LCC, "
-                                            "STR, NPS, SPS)"};
+    return base::Error(base::Source::kProj, kNoGeometry,
+                       "projection \"" + nav.projection +
+                           "\" has no map geometry (known: CED, MER, LCC, "
+                           "STR, NPS, SPS)");
   }
   s->kind = *kind;
   if (nav.nx < 1 || nav.ny < 1) {
