@@ -36,9 +36,51 @@ int step_fd = -1;
 // The child's exit status for a failed allocation.
 constexpr int kOutOfMemoryStatus = 121;
 
+// What the child sends on the step pipe: kStep for each step; at its end,
+// when the test hooks capture the standard streams, kCaptured and then the
+// captured output and error, each as a 64-bit length and its bytes.
+constexpr char kStep = 'S';
+constexpr char kCaptured = 'C';
+
+void send(int fd, const void* data, std::size_t size) {
+  const char* p = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t n = ::write(fd, p, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    p += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+void send_text(int fd, const std::string& text) {
+  const std::uint64_t size = text.size();
+  send(fd, &size, sizeof size);
+  send(fd, text.data(), text.size());
+}
+
+// The parent's side: what the child captured, added to this process's capture.
+void take_captured(const std::string& sent) {
+  std::size_t k = sent.find_first_not_of(kStep);
+  if (k == std::string::npos || sent[k] != kCaptured) return;
+  ++k;
+  for (std::string* into : {&detail::hooks().out, &detail::hooks().err}) {
+    std::uint64_t size = 0;
+    if (sent.size() - k < sizeof size) return;
+    std::memcpy(&size, sent.data() + k, sizeof size);
+    k += sizeof size;
+    if (sent.size() - k < size) return;
+    into->append(sent, k, static_cast<std::size_t>(size));
+    k += static_cast<std::size_t>(size);
+  }
+}
+
 [[noreturn]] void child(const std::function<int()>& work, const ContainLimits& limits,
                         int write_end) {
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  // A crash ends the child by its signal, for the parent to report, whatever
+  // handlers this process had (a sanitizer's or a fuzzer's).
+  for (const int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) std::signal(sig, SIG_DFL);
   step_fd = write_end;
 #ifndef T2G_ADDRESS_SANITIZER
   if (limits.memory_bytes > 0) {
@@ -53,11 +95,17 @@ constexpr int kOutOfMemoryStatus = 121;
     status = kOutOfMemoryStatus;
   }
   flush_stdout();
+  if (detail::hooks().capture_out || detail::hooks().capture_err) {
+    send(write_end, &kCaptured, 1);
+    send_text(write_end, detail::hooks().out);
+    send_text(write_end, detail::hooks().err);
+  }
   ::_exit(status);
 }
 
-// Waits for the child's steps and end; false when a step took too long.
-bool await_steps(int read_end, double step_seconds) {
+// Waits for the child's steps and end, keeping what it sent; false when a
+// step took too long.
+bool await_steps(int read_end, double step_seconds, std::string& sent) {
   const int timeout_ms =
       step_seconds > 0 ? static_cast<int>(std::min(step_seconds * 1000.0, 2.0e9)) : -1;
   char buf[64];
@@ -69,6 +117,9 @@ bool await_steps(int read_end, double step_seconds) {
     const ssize_t got = ::read(read_end, buf, sizeof buf);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return true;  // the child is gone (its end of the pipe closed)
+    // Steps need not be kept; the captured streams at the end are.
+    if (sent.find(kCaptured) == std::string::npos) sent.clear();
+    sent.append(buf, static_cast<std::size_t>(got));
   }
 }
 
@@ -97,7 +148,8 @@ ContainOutcome run_contained(const std::function<int()>& work, const ContainLimi
   }
   ::close(fds[1]);
   out.pid = pid;
-  const bool in_time = await_steps(fds[0], limits.step_seconds);
+  std::string sent;
+  const bool in_time = await_steps(fds[0], limits.step_seconds, sent);
   ::close(fds[0]);
   if (!in_time) ::kill(pid, SIGKILL);
   int wstatus = 0;
@@ -112,6 +164,7 @@ ContainOutcome run_contained(const std::function<int()>& work, const ContainLimi
     out.kind = ContainOutcome::Kind::kOutOfMemory;
   } else {
     out.status = WEXITSTATUS(wstatus);
+    take_captured(sent);
   }
   return out;
 }
@@ -126,9 +179,7 @@ bool memory_limit_applies() {
 
 void contained_step() {
   if (step_fd < 0) return;
-  const char one = 1;
-  while (::write(step_fd, &one, 1) < 0 && errno == EINTR) {
-  }
+  send(step_fd, &kStep, 1);
 }
 
 std::string signal_name(int signal) {

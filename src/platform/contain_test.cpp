@@ -11,6 +11,9 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/platform.h"
+#include "platform/platform_test.h"
+
 namespace {
 
 using Kind = platform::ContainOutcome::Kind;
@@ -82,6 +85,31 @@ TEST(Contain, LeftoversOfAKilledWriterAreRemoved) {
   EXPECT_FALSE(std::filesystem::exists(out + ".incomplete.4242.1"));
   EXPECT_TRUE(std::filesystem::exists(out + ".incomplete.4243"));
   std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// Tests that capture the standard streams see what the contained work wrote.
+TEST(Contain, CapturedStreamsComeBack) {
+  platform::testing::capture_stdout(true);
+  platform::testing::capture_stderr(true);
+  const platform::ContainOutcome out = platform::run_contained(
+      [] {
+        platform::contained_step();
+        platform::write_line("from the child");
+        platform::write_error_line(std::string(1000, 'e'));
+        return 3;
+      },
+      {});
+  const std::string text = platform::testing::take_stdout();
+  const std::string err = platform::testing::take_stderr();
+  platform::testing::capture_stdout(false);
+  platform::testing::capture_stderr(false);
+  EXPECT_EQ(out.status, 3);
+  EXPECT_EQ(text, "from the child\n");
+  EXPECT_EQ(err, std::string(1000, 'e') + "\n");
 }
 
 }  // namespace
