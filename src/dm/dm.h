@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dm/dm_blocks.h"
 #include "dm/dm_limits.h"
@@ -135,6 +136,19 @@ std::string& open_warning(int idmf);
 // Durable mode: forces every record written to idmf to the medium ("FL"
 // message and -6 on failure); 0 at once when the mode is off.
 int sync_file(int idmf);
+
+// --- Records as stored (a copy that keeps every word) -------------------------
+
+// The words of the data record of (irow, icol, part prtnam) after its length
+// word: the data header, then the data exactly as stored (packed or not).
+// Codes as dm_rdtr.
+int read_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                      std::vector<int>& words);
+// Writes such words as the record of (irow, icol, prtnam) of idmf, in the
+// order dm_wdtr writes a record. -9 row or column outside the file, -10 no
+// such part, -34 fewer words than the part's data header.
+int write_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                       std::span<const int> words);
 }  // namespace dm
 
 // --- Reading existing files ----------------------------------------------------

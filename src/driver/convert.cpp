@@ -27,6 +27,7 @@
 #include "grid/gr.h"
 #include "pack/missing.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 #include "services/er.h"
 #include "services/fl.h"
 #include "strings/field.h"
@@ -39,7 +40,7 @@ constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
 constexpr int kGridHeaderWords = 2;           // grid header length given at creation
 constexpr int kMaxGrids = 9999;               // columns of the grid file
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = pack::kMissing;  // the real missing value of the format
+constexpr float kMissing = pack::kMissing;    // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
@@ -234,7 +235,10 @@ std::string creation_problem(const std::string& name) {
     return "the folder " + quoted(name.substr(0, slash)) +
            " does not exist (names are turned to lower case unless they begin with ^)";
   }
-  return "see the [FL] and [DM] messages on standard output";
+  // With --quiet those lines were not written.
+  return platform::stdout_discarded()
+             ? "run again without --quiet to see the [FL] and [DM] messages that say why"
+             : "see the [FL] and [DM] messages on standard output";
 }
 
 void warn(const std::string& text) {

@@ -2,13 +2,12 @@
 // checks and echo, then the conversion routine.
 #include "driver/text2grid.h"
 
-#include <system_error>
-
 #include "driver/answer_checks.h"
 #include "driver/convert.h"
 #include "driver/dialogue.h"
 #include "driver/vexo.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace driver {
 namespace {
@@ -34,11 +33,7 @@ int run_text2grid(const RunOptions& options) {
   int status = run(options);
   if (options.quiet) platform::discard_stdout(false);
   // A transcript lost to a full disk is a failed run, even when the grids are in.
-  if (const int error = platform::stdout_error(); error != 0) {
-    platform::write_error_line("text2grid: standard output could not be written: " +
-                               std::generic_category().message(error));
-    if (status == 0) status = kNotWrittenStatus;
-  }
+  if (platform::report_stdout_failure("text2grid") && status == 0) status = kNotWrittenStatus;
   return status;
 }
 

@@ -106,13 +106,6 @@ Status trial_pack(std::string_view path, std::span<const float> values, int nx, 
 
 }  // namespace
 
-struct GridFile::State {
-  std::string path;
-  Navigation nav;
-  Mode mode = Mode::kUpdate;
-  int gfnum = 0;  // 0 once closed
-};
-
 GridFile::GridFile(std::unique_ptr<State> state) : state_(std::move(state)) {}
 GridFile::GridFile(GridFile&& other) noexcept = default;
 GridFile& GridFile::operator=(GridFile&& other) noexcept {
@@ -127,6 +120,26 @@ GridFile::~GridFile() {
 }
 
 Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav, int max_grids) {
+  return create_file(path, nav, max_grids, true);
+}
+
+Result<GridFile> GridFile::create_unpublished(const std::string& path, const Navigation& nav,
+                                              int max_grids) {
+  return create_file(path, nav, max_grids, false);
+}
+
+Status GridFile::publish() {
+  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_->unpublished) return {};
+  detail::MessageCapture capture;
+  const int iret = dm::publish_file(state_->gfnum, state_->path);
+  if (iret != 0) return library_error("DM", iret, state_->path, capture.lines());
+  state_->unpublished = false;
+  return {};
+}
+
+Result<GridFile> GridFile::create_file(const std::string& path, const Navigation& nav,
+                                       int max_grids, bool publish_now) {
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
   if (nav.projection.size() > detail::kProjChars) {
@@ -141,13 +154,16 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
   const std::array<float, detail::kAnlWords> anlblock{};  // as text2grid: 128 zero words
   int gfnum = 0, iret = 0;
   detail::MessageCapture capture;
+  grid::set_publish_on_create(publish_now);
   gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, anlblock, kGridHeaderWords,
           max_grids, gfnum, iret);
+  grid::set_publish_on_create(true);
   if (iret != 0) return library_error("GD", iret, path, capture.lines());
   auto state = std::make_unique<State>();
   state->path = path;
   state->nav = Navigation::from_block(navblock);
   state->gfnum = gfnum;
+  state->unpublished = !publish_now;
   return GridFile(std::move(state));
 }
 
@@ -332,11 +348,29 @@ Status check(const std::string& path) {
   int iret = 0;
   detail::MessageCapture capture;
   dm_chck(*name, msgtxt, iret);
-  if (iret == 0) return {};
-  Error e = library_error("DM", iret, path, capture.lines());
-  const std::string detail_text = trimmed(msgtxt);
-  if (!detail_text.empty()) e.text += ": " + detail_text;
-  return e;
+  if (iret != 0) {
+    Error e = library_error("DM", iret, path, capture.lines());
+    const std::string detail_text = trimmed(msgtxt);
+    if (!detail_text.empty()) e.text += ": " + detail_text;
+    return e;
+  }
+  // The structure is sound: now everything the reader checks, so that a file
+  // that passes opens and reads whole (its keys as a grid file's, every
+  // identifier and every grid's values).
+  Result<GridFile> file = GridFile::open(path);
+  if (!file) return file.error();
+  if (const std::string damage = file->damage(); !damage.empty()) {
+    return library_error("DM", dm::kDmDamaged, path + ": " + damage);
+  }
+  for (int igrid = 1; igrid <= file->count(); ++igrid) {
+    Result<Grid> g = file->read(igrid);
+    if (!g && g.error().code != grid::kGdNoGrid) {
+      Error e = g.error();
+      e.text = "grid " + std::to_string(igrid) + ": " + e.text;
+      return e;
+    }
+  }
+  return {};
 }
 
 }  // namespace gridfile

@@ -60,3 +60,16 @@ struct RecordHead {
 int read_record_head(int gfnum, int igrid, RecordHead& head);
 
 }  // namespace gridfile::detail
+
+namespace gridfile {
+
+// What a GridFile holds: the library's file number and what it knows.
+struct GridFile::State {
+  std::string path;
+  Navigation nav;
+  Mode mode = Mode::kUpdate;
+  int gfnum = 0;             // 0 once closed
+  bool unpublished = false;  // made by create_unpublished, not yet named
+};
+
+}  // namespace gridfile

@@ -78,9 +78,9 @@ void emit_line(int fd, std::string_view line);
 
 // --- new files given their name when complete --------------------------------
 
-// The temporary name of the n-th try (from 0) for a new file `path`:
-// "<path>.incomplete.<pid>" and then ".<n>" after it.
-std::string pending_name(const std::string& path, int n);
+// The temporary name of the n-th try (from 0) for a new file `path` of the
+// process `pid` (0: this one): "<path>.incomplete.<pid>" and then ".<n>".
+std::string pending_name(const std::string& path, int n, int pid = 0);
 // Renames `from` to `to` unless something is at `to` (EEXIST then); kOk or an errno.
 int rename_no_replace(const std::string& from, const std::string& to);
 // Makes the entries of the folder holding `path` (a new name) reach the medium.
