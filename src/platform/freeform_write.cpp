@@ -158,6 +158,19 @@ void write_error_line(std::string_view text) {
   detail::emit_line(STDERR_FILENO, text);
 }
 
+void write_error_text(std::string_view text) {
+  detail::HookState& h = detail::hooks();
+  if (h.capture_err) {
+    h.err += text;
+    return;
+  }
+  write_all(STDERR_FILENO, text.data(), text.size());
+}
+
+bool stderr_is_terminal() {
+  return !detail::hooks().capture_err && ::isatty(STDERR_FILENO) == 1;
+}
+
 int stdout_error() {
   return first_stdout_error;
 }
