@@ -51,6 +51,7 @@ int InputValues::read_row(std::span<float> row) {
     const int status = platform::read_numbers(unit_, row, count, layout_ == Layout::kCsv, &bad_);
     nread_ += static_cast<std::int64_t>(count);
     if (status != platform::kOk) return status;
+    if (!platform::read_not_finite(unit_)) return platform::kOk;
     for (float& value : row) {
       if (!std::isfinite(value)) {
         value = pack::kMissing;

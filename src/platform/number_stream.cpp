@@ -3,6 +3,8 @@
 // per line, CR LF). The text is taken straight from the unit's buffer, item
 // by item; lines play no part, so a line may be of any length.
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -15,9 +17,22 @@ namespace {
 // Longest item kept whole: anything longer is no number.
 constexpr std::size_t kMaxItemBytes = 4096;
 
+// The separators of the free layout, one table without commas and one with.
+using SeparatorTable = std::array<bool, 256>;
+
+constexpr SeparatorTable separators(bool commas) {
+  SeparatorTable table{};
+  for (const char c : {' ', '\n', '\t', '\r', '\f', '\v'})
+    table[static_cast<unsigned char>(c)] = true;
+  table[static_cast<unsigned char>(',')] = commas;
+  return table;
+}
+
+constexpr SeparatorTable kBlanks = separators(false);
+constexpr SeparatorTable kBlanksAndCommas = separators(true);
+
 bool is_blank(char c, bool commas) {
-  return c == ' ' || c == '\n' || c == '\t' || c == '\r' || (c == ',' && commas) || c == '\f' ||
-         c == '\v';
+  return (commas ? kBlanksAndCommas : kBlanks)[static_cast<unsigned char>(c)];
 }
 
 // Walks the items of a unit's text: skip() passes the separators before the
@@ -86,6 +101,30 @@ class ItemWalker {
   bool commas_;
 };
 
+// The hot path: numbers straight from the buffer while each is whole in it
+// and of a form the one-pass conversion takes. Returns how many were stored;
+// stops, with the position at the item, at anything else.
+std::size_t take_numbers(detail::Unit& u, std::span<float> values, bool commas) {
+  const SeparatorTable& blank = commas ? kBlanksAndCommas : kBlanks;
+  const auto is_sep = [&blank](char c) { return blank[static_cast<unsigned char>(c)]; };
+  const char* const base = u.buf.data();
+  const char* const end = base + u.end;
+  const char* p = base + u.pos;
+  int line_no = u.line_no;
+  std::size_t count = 0;
+  while (count < values.size()) {
+    while (p != end && is_sep(*p)) line_no += *p++ == '\n' ? 1 : 0;
+    if (p == end) break;
+    const char* stop = detail::scan_real(p, end, values[count]);
+    if (stop == nullptr || stop == end || !is_sep(*stop)) break;
+    ++count;
+    p = stop;
+  }
+  u.pos = static_cast<std::size_t>(p - base);
+  u.line_no = line_no;
+  return count;
+}
+
 }  // namespace
 
 int read_numbers(int lun, std::span<float> values, std::size_t& count, bool commas,
@@ -94,7 +133,11 @@ int read_numbers(int lun, std::span<float> values, std::size_t& count, bool comm
   detail::Unit* u = nullptr;
   if (const int status = detail::text_unit(lun, u)) return status;
   ItemWalker walker(*u, commas);
+  u->not_finite = false;  // the one-pass conversion gives finite values only
   while (count < values.size()) {
+    count += take_numbers(*u, values.subspan(count), commas);
+    if (count == values.size()) break;
+    // The end of the buffer, or an item the one-pass conversion leaves.
     if (const int status = walker.skip()) return status;
     if (walker.fast_number(values[count])) {
       ++count;
@@ -106,9 +149,15 @@ int read_numbers(int lun, std::span<float> values, std::size_t& count, bool comm
       if (bad_text != nullptr) bad_text->assign(text);
       return kBadItem;
     }
+    if (!std::isfinite(values[count])) u->not_finite = true;
     ++count;
   }
   return kOk;
+}
+
+bool read_not_finite(int lun) {
+  const detail::Unit* u = detail::find_unit(lun);
+  return u != nullptr && u->not_finite;
 }
 
 int count_items(int lun, bool commas, std::int64_t& count) {

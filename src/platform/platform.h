@@ -180,6 +180,9 @@ int read_reals(int lun, std::span<float> values, std::size_t& count,
 // of the last item taken. Not to be mixed with line reads on the same unit.
 int read_numbers(int lun, std::span<float> values, std::size_t& count, bool commas,
                  std::string* bad_text = nullptr);
+// Whether the last read_numbers on `lun` stored a value that is not finite
+// (NaN, an infinity, a value beyond the float range).
+bool read_not_finite(int lun);
 // The number of items left in the text, numbers or not (free layout as above).
 int count_items(int lun, bool commas, std::int64_t& count);
 

@@ -43,6 +43,7 @@ struct Unit {
   bool at_eof = false;      // the descriptor has delivered its last byte
   bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
   bool more_items = false;  // the last free-form read left items on its line
+  bool not_finite = false;  // the last free-layout read stored a value that is not finite
   int line_no = 0;
 
   void reset_text() {
@@ -53,6 +54,7 @@ struct Unit {
     at_eof = false;
     bom_pending = true;
     more_items = false;
+    not_finite = false;
     line_no = 0;
   }
 };
