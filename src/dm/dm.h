@@ -126,6 +126,10 @@ int first_free_column(int idmf);
 // leaves it under its temporary name for publish_file (a caller that writes
 // more before the file is complete).
 void set_publish_on_create(bool on);
+// Whether the files dm_cret creates from now on take the place of an
+// existing file of their name when publish_file names them (off: an existing
+// file makes the creation fail). The existing file stays whole until then.
+void set_replace_on_publish(bool on);
 // Flushes file idmf, syncs it in durable mode and gives a file still under
 // its temporary name its own (never replacing a file). 0; -6 when the flush
 // failed; -1 when the name could not be given ("FL" message with filnam).

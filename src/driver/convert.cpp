@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -23,9 +22,11 @@
 
 #include "dm/dm.h"
 #include "driver/in.h"
+#include "driver/input_values.h"
+#include "driver/output_file.h"
+#include "driver/progress.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
-#include "pack/missing.h"
 #include "platform/platform.h"
 #include "platform/publish.h"
 #include "services/er.h"
@@ -38,9 +39,7 @@ namespace {
 constexpr int kNavWords = 256;                // navigation block stored as "NAVB"
 constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
 constexpr int kGridHeaderWords = 2;           // grid header length given at creation
-constexpr int kMaxGrids = 9999;               // columns of the grid file
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = pack::kMissing;    // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
@@ -50,11 +49,6 @@ std::string quoted(std::string_view text) {
   out.append(text);
   out += '"';
   return out;
-}
-
-// Operating-system text for a platform status.
-std::string reason(int status) {
-  return platform::status_text(status);
 }
 
 // Closes what a run may leave open: the input unit and, once the library has
@@ -81,105 +75,6 @@ class RunFiles {
   bool started_ = false;
 };
 
-// A count of input lines of one kind and the first of them.
-struct LineTally {
-  std::int64_t count = 0;
-  int first_line = 0;
-  void add(int line) {
-    if (count++ == 0) first_line = line;
-  }
-};
-
-// The reader of the input values, which reports why the input stopped and
-// keeps count of values it could not store as read and of lines it did not
-// read whole.
-class InputValues {
- public:
-  explicit InputValues(std::string name) : name_(std::move(name)) {}
-
-  const std::string& name() const { return name_; }
-  // NaN, infinities and values beyond the range of a 32-bit real.
-  const LineTally& not_finite() const { return not_finite_; }
-  // Lines whose further items were dropped.
-  const LineTally& extra_items() const { return extra_items_; }
-
-  // Values after the last grid: the lines holding an item, and the first.
-  LineTally rest() {
-    LineTally tally;
-    std::string line;
-    while (platform::read_line(kInputUnit, line) == platform::kOk) {
-      if (line.find_first_not_of(" \t,") != std::string::npos) {
-        tally.add(platform::line_number(kInputUnit));
-      }
-    }
-    return tally;
-  }
-
-  int open() {
-    const int status = platform::open_sequential(kInputUnit, name_);
-    if (status != platform::kOk) {
-      platform::write_error_line("text2grid: cannot open the input file " + quoted(name_) + ": " +
-                                 reason(status));
-    }
-    return status;
-  }
-
-  // Reads grid number `igrid` (from 1): for j = NY down to 1, for i = 1..NX,
-  // one real into position (j-1) x NX + i. False, with the message written,
-  // when the values run out or one cannot be read.
-  bool read_grid(int NX, int NY, std::span<float> grid, int igrid) {
-    // With NX of 0 or less a row holds no value (and there is no buffer).
-    const auto nx = static_cast<std::size_t>(std::max(NX, 0));
-    std::int64_t nread = 0;
-    for (int j = NY; j >= 1; --j) {
-      const std::span<float> row = grid.subspan(static_cast<std::size_t>(j - 1) * nx, nx);
-      // read_reals stops early after a value worth a look, so only the last
-      // value of each call needs the checks below.
-      for (std::size_t i = 0; i < nx;) {
-        std::size_t count = 0;
-        const int status = platform::read_reals(kInputUnit, row.subspan(i), count, &bad_);
-        nread += static_cast<std::int64_t>(count);
-        i += count;
-        if (status != platform::kOk) {
-          report(status, nread + 1, igrid);
-          return false;
-        }
-        float& last = row[i - 1];
-        // Readers of grid files cannot contour NaN or infinity (a value
-        // beyond the float range reads as infinity): store them as missing.
-        if (!std::isfinite(last)) {
-          last = kMissing;
-          not_finite_.add(platform::line_number(kInputUnit));
-        }
-        if (platform::more_items_on_line(kInputUnit)) {
-          extra_items_.add(platform::line_number(kInputUnit));
-        }
-      }
-    }
-    return true;
-  }
-
- private:
-  void report(int status, std::int64_t ivalue, int igrid) const {
-    const std::string line = std::to_string(platform::line_number(kInputUnit));
-    std::string message = "text2grid: input file " + quoted(name_);
-    if (status == platform::kEndOfFile) {
-      message += " ends after line " + line + ": value " + std::to_string(ivalue) + " of grid " +
-                 std::to_string(igrid) + " is missing";
-    } else if (status == platform::kBadItem) {
-      message += ", line " + line + ": " + quoted(bad_) + " is not a real number";
-    } else {
-      message += ", line " + line + ": the read failed: " + reason(status);
-    }
-    platform::write_error_line(message);
-  }
-
-  std::string name_;
-  std::string bad_;
-  LineTally not_finite_;
-  LineTally extra_items_;
-};
-
 void write_angles(const RunPar& runpar) {
   platform::write_list({"ANGLES:"});
   platform::write_list({runpar.angl1, runpar.angl2, runpar.angl3});
@@ -201,16 +96,6 @@ struct GridNote {
   std::string identifier;
   int code = 0;
 };
-
-// "grid 3: time 910823/1200, level 850, vertical coordinate 1, parameter TMPK"
-std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
-                            std::string_view pname) {
-  const std::string_view shown = strings::trim_right(time);
-  return "grid " + std::to_string(igrid) + ": time " +
-         (shown.empty() ? std::string("(none)") : std::string(shown)) + ", level " +
-         std::to_string(level) + ", vertical coordinate " + std::to_string(vcode) + ", parameter " +
-         std::string(strings::trim_right(pname));
-}
 
 // The message of a return code as the message files word it, e.g.
 // "[GD -10] A grid with this identifier is already in the file (not replaced): t.grd".
@@ -245,29 +130,6 @@ void warn(const std::string& text) {
   platform::write_error_line("text2grid: warning: " + text);
 }
 
-// The warnings about the input file, at the end of a run that read it all.
-void warn_about_input(InputValues& input, std::int64_t nread) {
-  const std::string file = quoted(input.name());
-  if (const LineTally& bad = input.not_finite(); bad.count > 0) {
-    warn(std::to_string(bad.count) + " value(s) of " + file +
-         " were NaN, infinite or beyond the range of a 32-bit real, and were stored as the "
-         "missing value -9999.0 (first at line " +
-         std::to_string(bad.first_line) + ")");
-  }
-  if (const LineTally& extra = input.extra_items(); extra.count > 0) {
-    warn(std::to_string(extra.count) + " line(s) of " + file +
-         " held more than one item, and only the first was read (first at line " +
-         std::to_string(extra.first_line) +
-         "): values go one per line, and a decimal comma ends a value");
-  }
-  if (const LineTally rest = input.rest(); rest.count > 0) {
-    warn(std::to_string(rest.count) + " line(s) of values of " + file + " were left after the " +
-         std::to_string(nread) + " values of the grids (first at line " +
-         std::to_string(rest.first_line) +
-         "): check NX, NY and the numbers of times, variables and levels");
-  }
-}
-
 // The grid-packing work area of the DM engine, for trying a packing before
 // the grid is written.
 class PackingTrial {
@@ -290,10 +152,27 @@ class PackingTrial {
 
 }  // namespace
 
+std::int64_t count_grids(const RunPar& runpar) {
+  std::int64_t nlevels = 0;
+  for (const int n : runpar.nlevels) nlevels += std::clamp(n, 0, kMaxLevels);
+  return static_cast<std::int64_t>(runpar.dates.size()) * nlevels;
+}
+
+std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
+                            std::string_view pname) {
+  const std::string_view shown = strings::trim_right(time);
+  return "grid " + std::to_string(igrid) + ": time " +
+         (shown.empty() ? std::string("(none)") : std::string(shown)) + ", level " +
+         std::to_string(level) + ", vertical coordinate " + std::to_string(vcode) + ", parameter " +
+         std::string(strings::trim_right(pname));
+}
+
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
             const RunOptions& options) {
   RunFiles run_files;
-  InputValues input(std::string(strings::trim_right(runpar.infile)));
+  InputValues input(std::string(strings::trim_right(runpar.infile)),
+                    options.input_stdin ? platform::kStdinUnit : kInputUnit, options.layout,
+                    options.command_line);
   if (input.open() != platform::kOk) return kBadInputStatus;
 
   std::size_t nvalues = 0;
@@ -309,28 +188,45 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   std::array<std::string_view, 2> timpair{blank_time, blank_time};
   std::array<int, 2> levpair{0, kSecondLevel};
 
+  // The library's transcript is the dialogue's; the command-line way shows
+  // a line per grid instead.
+  const bool transcript = !options.command_line;
   int iret = 0;
   in_bdta(iret);
   run_files.library_started();
-  platform::write_list({"IN_BDTA: iret = ", iret});
-  write_angles(runpar);
+  if (transcript) {
+    platform::write_list({"IN_BDTA: iret = ", iret});
+    write_angles(runpar);
+  }
 
   std::array<float, kNavWords> navblock{};
   gr_mnav(runpar.PROJ, runpar.NX, runpar.NY, runpar.lat1, runpar.lon1, runpar.lat2, runpar.lon2,
           runpar.angl1, runpar.angl2, runpar.angl3, true, navblock, iret);
-  platform::write_list({"GR_MNAV1: iret = ", iret});
-  write_angles(runpar);
+  if (transcript) {
+    platform::write_list({"GR_MNAV1: iret = ", iret});
+    write_angles(runpar);
+  }
 
   // The analysis block carries nothing in a conversion: 128 zero words. The
   // grid header is the header length itself followed by a zero word.
   const std::array<float, kAnlWords> anlblock{};
   const std::array<int, kGridHeaderWords> grdhdr{kGridHeaderWords, 0};
   int gfnum = 0;
-  gd_cref(runpar.outfile1, kNavWords, navblock, kAnlWords, anlblock, grdhdr[0], kMaxGrids, gfnum,
-          iret);
-  platform::write_list({"GD_CREF: iret = ", iret});
+  const GridPublishing publishing(options.output);
+  gd_cref(runpar.outfile1, kNavWords, navblock, kAnlWords, anlblock, grdhdr[0],
+          options.max_grids > 0 ? options.max_grids : kMostGrids, gfnum, iret);
+  if (transcript) platform::write_list({"GD_CREF: iret = ", iret});
   const bool created = iret == 0;
   const std::string outname = services::creation_name(runpar.outfile1);
+  if (!created && options.command_line) {
+    platform::write_error_line("text2grid: the grid file " + quoted(outname) +
+                               " could not be created: " + creation_problem(outname));
+    return kNotWrittenStatus;
+  }
+  const std::int64_t nexpected = count_grids(runpar) * std::int64_t{runpar.NX} * runpar.NY;
+  Progress progress(count_grids(runpar), nexpected, options.progress_bar);
+  input.expect(nexpected);
+  if (options.progress_bar) input.on_row([&progress](std::int64_t n) { progress.values_read(n); });
 
   const Packing& packing = options.packing;
   PackingTrial trial;
@@ -345,8 +241,14 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
       const int nlevels = std::min(runpar.nlevels[v], kMaxLevels);  // the levels table's rows
       for (int l = 0; l < nlevels; ++l) {
         const int igrid = ngrids + 1;
-        if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid)) return kBadInputStatus;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
+        const std::string label =
+            grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]);
+        if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid, label)) {
+          progress.finish();
+          if (created) publishing.finish(gfnum, false, runpar.outfile1, outname);
+          return kBadInputStatus;
+        }
         int ipack = 0;
         if (packing.kind == Packing::Kind::kNone || !created) {
           gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
@@ -359,23 +261,17 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
           // a range too wide for the digits asked) is kept, unpacked.
           gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
                   runpar.varnames[v], false, iret);
-          if (iret == 0) {
-            unpacked.push_back({igrid,
-                                grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v],
-                                                runpar.varnames[v]),
-                                ipack});
-          }
+          if (iret == 0) unpacked.push_back({igrid, label, ipack});
         }
-        platform::write_list({"GD_WDAT1: iret = ", iret});
-        platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
-        platform::write_list({"date ", answered, " completed"});
+        if (transcript) {
+          platform::write_list({"GD_WDAT1: iret = ", iret});
+          platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
+          platform::write_list({"date ", answered, " completed"});
+        } else {
+          progress.grid_done(igrid, iret, label);
+        }
         ++ngrids;
-        if (iret != 0) {
-          failed.push_back(
-              {igrid,
-               grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]),
-               iret});
-        }
+        if (iret != 0) failed.push_back({igrid, label, iret});
       }
     }
   }
@@ -384,8 +280,9 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   // a run that wrote no grid gets them onto disk here.
   int iflush = 0;
   if (created) dm_fwrt(gfnum, iflush);
+  progress.finish();
 
-  warn_about_input(input, static_cast<std::int64_t>(ngrids) * static_cast<std::int64_t>(nvalues));
+  const bool input_exact = input.finish();
   if (!unpacked.empty()) {
     warn(std::to_string(unpacked.size()) + " grid(s) could not be packed as --pack " +
          packing.text() + " asks and were written unpacked; the first, " +
@@ -416,7 +313,14 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
     platform::write_error_line("text2grid: the grid file " + file +
                                " is incomplete: its headers could not be written");
   }
-  return failed.empty() && iflush == 0 ? 0 : kNotWrittenStatus;
+  const bool complete = failed.empty() && iflush == 0 && input_exact;
+  const int named = publishing.finish(gfnum, complete, runpar.outfile1, outname);
+  if (!input_exact) return kBadInputStatus;
+  if (!complete || named != 0) return kNotWrittenStatus;
+  if (options.command_line) {
+    platform::write_line("wrote " + std::to_string(ngrids) + " grid(s) to " + file);
+  }
+  return 0;
 }
 
 }  // namespace driver

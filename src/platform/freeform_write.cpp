@@ -190,6 +190,19 @@ std::string operator_text(std::string_view text) {
   return out;
 }
 
+void write_error_text(std::string_view text) {
+  detail::HookState& h = detail::hooks();
+  if (h.capture_err) {
+    h.err += text;
+    return;
+  }
+  write_all(STDERR_FILENO, text.data(), text.size());
+}
+
+bool stderr_is_terminal() {
+  return !detail::hooks().capture_err && ::isatty(STDERR_FILENO) == 1;
+}
+
 int stdout_error() {
   return first_stdout_error;
 }
