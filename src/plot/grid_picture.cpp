@@ -99,20 +99,23 @@ std::optional<std::pair<double, double>> colour_range(const std::vector<float>& 
 void add_shorelines(Picture& picture, const mapproj::Projection& projection,
                     const PictureOptions& options, std::vector<std::string>* notes) {
   const GridMapper mapper(projection);
+  std::string missing, reason;
   for (const Shoreline kind : {Shoreline::kCoast, Shoreline::kBorder}) {
     const bool coast = kind == Shoreline::kCoast;
     if (!(coast ? options.coastlines : options.borders)) continue;
-    const std::string path = shoreline_file(options.shoreline_folder, kind);
-    const Shorelines data = read_shorelines(path, kind);
+    const Shorelines data = read_shorelines(shoreline_file(options.shoreline_folder, kind), kind);
     if (!data.error.empty()) {
-      if (notes != nullptr) {
-        notes->push_back(std::string(coast ? "coastlines" : "borders") +
-                         " not drawn: " + data.error + " (Debian package gmt-gshhg-low)");
-      }
+      missing += missing.empty() ? "" : " and ";
+      missing += coast ? "coastlines" : "borders";
+      if (reason.empty()) reason = data.error;
       continue;
     }
     auto& lines = coast ? picture.coastlines : picture.borders;
     for (const auto& line : data.lines) mapper.add_line(line, lines, 0);
+  }
+  // One line for both: the same package holds them.
+  if (!missing.empty() && notes != nullptr) {
+    notes->push_back(missing + " not drawn: " + reason + " (Debian package gmt-gshhg-low)");
   }
 }
 

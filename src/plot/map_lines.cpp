@@ -15,9 +15,27 @@ GridMapper::GridMapper(const mapproj::Projection& projection) : p_(projection) {
   jump_ = size / 2.0;
   far_ = size;
   if (!p_.metres() && p_.dx() != 0) turn_ = 360.0 / std::abs(p_.dx());
+  if (p_.kind() == mapproj::Kind::kMercator) {
+    // Columns are linear in longitude: a turn measured a degree at a time.
+    const auto middle = p_.latlon((p_.nx() + 1) / 2.0, (p_.ny() + 1) / 2.0);
+    const auto a = middle ? p_.grid_point(0, middle->lon) : std::nullopt;
+    const auto b = middle ? p_.grid_point(0, middle->lon + 1) : std::nullopt;
+    if (a && b && b->i != a->i) {
+      middle_lon_ = middle->lon;
+      turn_ = 360.0 * (b->i - a->i);
+    }
+  }
 }
 
 std::optional<mapproj::GridPoint> GridMapper::locate(double lat, double lon) const {
+  if (p_.kind() == mapproj::Kind::kMercator && turn_ != 0) {
+    // PROJ folds longitudes into a turn around the central meridian; taken
+    // around the grid's middle instead, as for latitude-longitude grids.
+    const auto g = p_.grid_point(lat, middle_lon_);
+    if (!g) return std::nullopt;
+    return mapproj::GridPoint{
+        g->i + (unwrap_longitude(lon, middle_lon_) - middle_lon_) * turn_ / 360, g->j};
+  }
   if (p_.metres()) return p_.grid_point(lat, lon);
   if (p_.dx() == 0 || p_.dy() == 0) return std::nullopt;
   const double middle = p_.x((p_.nx() + 1) / 2.0);
@@ -41,7 +59,7 @@ void GridMapper::add_line(std::span<const mapproj::LatLon> points, std::vector<G
   auto finish = [&] {
     if (near_grid(piece, band)) out.push_back(piece);
     // A grid wider than a turn shows the same place twice.
-    if (turn_ > 0 && turn_ < p_.nx() + 2 * band) {
+    if (turn_ != 0 && std::abs(turn_) < p_.nx() + 2 * band) {
       for (const double shift : {turn_, -turn_}) {
         GridLine copy = piece;
         for (GridPoint& g : copy) g.i += shift;
