@@ -295,7 +295,7 @@ std::optional<std::string> take_words(const Words& w, Options& o, bool contour_g
   p.contours = contour_given || !p.fill || w.interval;
   if (!w.contour.empty() && !w.contour[0].empty()) o.contour_param = w.contour[0];
   o.wind = wind_given;
-  if (!w.wind.empty()) {
+  if (!w.wind.empty() && !w.wind[0].empty()) {
     o.wind_names = plot::parse_wind_names(w.wind[0]);
     if (!o.wind_names) return "--wind needs two parameter names U,V";
   }
