@@ -72,10 +72,11 @@ void set_identification(Keys& k, const Item& item) {
   k.set("typeOfGeneratingProcess", static_cast<long>(m.generating_process));
   k.set("indicatorOfUnitOfTimeRange", static_cast<long>(m.time_unit));
   k.set("forecastTime", m.forecast_time);
+  // Both types before the values: ecCodes clears a value when a type changes.
   k.set("typeOfFirstFixedSurface", static_cast<long>(m.first.type));
+  k.set("typeOfSecondFixedSurface", static_cast<long>(m.second.type));
   k.set("scaleFactorOfFirstFixedSurface", static_cast<long>(m.first.scale_factor));
   k.set("scaledValueOfFirstFixedSurface", m.first.scaled_value);
-  k.set("typeOfSecondFixedSurface", static_cast<long>(m.second.type));
   if (m.second.type != kMissingSurface) {
     k.set("scaleFactorOfSecondFixedSurface", static_cast<long>(m.second.scale_factor));
     k.set("scaledValueOfSecondFixedSurface", m.second.scaled_value);
@@ -84,7 +85,8 @@ void set_identification(Keys& k, const Item& item) {
 
 // One grid's message, appended to the output.
 gridfile::Status write_message(const gridfile::GridFile& grids, grib_handle* base, const Item& item,
-                               const PackingChoice& packing, PendingOutput& out) {
+                               const PackingChoice& packing, PendingOutput& out,
+                               bool& packed_simple) {
   gridfile::Result<gridfile::Grid> g = grids.read(item.info.number);
   if (!g) return g.error();
   if (g->info.nx != grids.navigation().nx || g->info.ny != grids.navigation().ny) {
@@ -106,7 +108,9 @@ gridfile::Status write_message(const gridfile::GridFile& grids, grib_handle* bas
     any_missing = any_missing || missing;
     values[p] = missing ? gridfile::kMissing : item.param->to_grib(g->values[p]);
   }
+  packed_simple = packed_simple || (any_missing && packing.type == "complex");
   if (gridfile::Status s = write_values(h.get(), packing, values, any_missing); !s) return s;
+  if (gridfile::Status s = verify_values(h.get(), values); !s) return s;
   return out.write(message_bytes(h.get()));
 }
 
@@ -132,23 +136,34 @@ int write_all(const gridfile::GridFile& grids, const std::vector<Item>& items,
     complain("ecCodes has no GRIB2 sample (is libeccodes-data installed?)");
     return kExitFailed;
   }
-  if (gridfile::Status s = write_grid_definition(base.get(), grids.navigation()); !s) {
+  const gridfile::Navigation& nav = grids.navigation();
+  gridfile::Status s = write_grid_definition(base.get(), nav);
+  if (s)
+    s = prepare_values(base.get(),
+                       static_cast<std::size_t>(nav.nx) * static_cast<std::size_t>(nav.ny));
+  if (!s) {
     complain(o.grid_path + ": cannot export: " + s.error().text);
     return kExitFailed;
   }
   PendingOutput out(o.grib_path);
+  bool packed_simple = false;
   for (const Item& item : items) {
-    if (gridfile::Status s = write_message(grids, base.get(), item, packing, out); !s) {
+    if (s = write_message(grids, base.get(), item, packing, out, packed_simple); !s) {
       complain("grid " + std::to_string(item.info.number) + " (" + item.info.id.text() +
                "): " + s.error().text);
       complain(o.grib_path + " not written");
       return kExitFailed;
     }
   }
-  if (gridfile::Status s = out.publish(); !s) {
+  if (s = out.publish(); !s) {
     complain(s.error().text);
     complain(o.grib_path + " not written");
     return kExitFailed;
+  }
+  if (packed_simple) {
+    complain(
+        "warning: grids with missing values were packed simple: this ecCodes' complex "
+        "packing loses values when a bitmap is present");
   }
   for (std::size_t n = 0; n < items.size(); ++n) {
     const Item& item = items[n];
