@@ -90,7 +90,8 @@ void add_time(CfDataset& d, const ExportPlan& plan, const Names& n) {
         return s.minutes.reference == plan.times.front().minutes.reference;
       });
   CfVariable time{"time", CfType::kDouble, {"time"}, {}, {}, -1};
-  CfVariable ref{"forecast_reference_time", CfType::kDouble,
+  CfVariable ref{"forecast_reference_time",
+                 CfType::kDouble,
                  one_reference ? std::vector<std::string>{} : std::vector<std::string>{"time"},
                  {text("standard_name", "forecast_reference_time"), text("units", units),
                   text("calendar", "standard")},
@@ -111,9 +112,12 @@ void add_time(CfDataset& d, const ExportPlan& plan, const Names& n) {
     text2 += (text2.empty() ? "" : " ") + (s.time2.empty() ? std::string("-") : s.time2);
   }
   if (one_reference) ref.values.resize(1);
-  time.attrs = {text("standard_name", "time"), text("long_name", "valid time"),
-                text("units", units),          text("calendar", "standard"),
-                text("axis", "T"),             text("t2g_time1", text1)};
+  time.attrs = {text("standard_name", "time"),
+                text("long_name", "valid time"),
+                text("units", units),
+                text("calendar", "standard"),
+                text("axis", "T"),
+                text("t2g_time1", text1)};
   if (plan.any_time2) time.attrs.push_back(text("t2g_time2", text2));
   d.variables.push_back(std::move(time));
   if (plan.any_forecast) {
@@ -151,13 +155,13 @@ void add_levels(CfDataset& d, const ExportPlan& plan) {
 CfVariable coordinate(const char* name, std::vector<std::string> dims, const char* standard_name,
                       const char* long_name, const char* units, const char* axis,
                       std::vector<double> values) {
-  CfVariable v{name,
-               CfType::kDouble,
-               std::move(dims),
-               {text("standard_name", standard_name), text("long_name", long_name),
-                text("units", units)},
-               std::move(values),
-               -1};
+  CfVariable v{
+      name,
+      CfType::kDouble,
+      std::move(dims),
+      {text("standard_name", standard_name), text("long_name", long_name), text("units", units)},
+      std::move(values),
+      -1};
   if (*axis != '\0') v.attrs.push_back(text("axis", axis));
   return v;
 }
@@ -191,8 +195,8 @@ void add_horizontal(CfDataset& d, const mapproj::Projection& p, const Names& n) 
     d.variables.push_back(coordinate("x", {"x"}, "projection_x_coordinate",
                                      "x coordinate of projection", "m", "X", p.xs()));
     auto [lat, lon] = point_latlons(p);
-    d.variables.push_back(coordinate("lat", {n.y, n.x}, "latitude", "latitude", "degrees_north",
-                                     "", std::move(lat)));
+    d.variables.push_back(
+        coordinate("lat", {n.y, n.x}, "latitude", "latitude", "degrees_north", "", std::move(lat)));
     d.variables.push_back(coordinate("lon", {n.y, n.x}, "longitude", "longitude", "degrees_east",
                                      "", std::move(lon)));
   }

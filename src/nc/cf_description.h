@@ -17,7 +17,8 @@
 namespace nc {
 
 // One attribute: text, or numbers of the netCDF type they are written as.
-using CfValue = std::variant<std::string, std::vector<double>, std::vector<float>, std::vector<int>>;
+using CfValue =
+    std::variant<std::string, std::vector<double>, std::vector<float>, std::vector<int>>;
 struct CfAttr {
   std::string name;
   CfValue value;

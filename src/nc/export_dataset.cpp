@@ -180,9 +180,9 @@ gridfile::Status put_grids(Calls& c, NcFile& f, const CfDataset& d, const Ids& i
       for (float& value : g->values) {
         if (gridfile::is_missing(value)) value = kCfFill;
       }
-      if (!c.check(nc_put_vara_float(f.id(), ids.vars[k], start.data(), count.data(),
-                                     g->values.data()),
-                   "writing " + v.name)) {
+      if (!c.check(
+              nc_put_vara_float(f.id(), ids.vars[k], start.data(), count.data(), g->values.data()),
+              "writing " + v.name)) {
         return c.error();
       }
     }

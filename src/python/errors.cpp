@@ -12,6 +12,7 @@ namespace {
 constexpr int kNoSuchGrid = -15;  // no grid under that number or identifier
 constexpr int kDamaged = -36;     // a record whose words disagree
 constexpr int kNotGridFile = -14;
+constexpr int kUnreadable = -16;  // a grid's record could not be read back
 
 const char* kind_of(const gridfile::Error& e) {
   switch (e.code) {
@@ -23,6 +24,7 @@ const char* kind_of(const gridfile::Error& e) {
       return "NoSuchGridError";
     case kDamaged:
     case kNotGridFile:
+    case kUnreadable:
       return "DamagedError";
     default:
       return "Error";
@@ -36,8 +38,10 @@ void raise_error(const gridfile::Error& e) {
 }
 
 void register_errors(py::module_& m) {
-  // Kept alive for the translator: the module object of the classes.
-  static py::object errors = py::module_::import("text2grid._errors");
+  // The module of the classes, held for the translator for the life of the
+  // process: never released, so no reference is dropped after the
+  // interpreter is gone.
+  static const py::handle errors = py::module_::import("text2grid._errors").release();
   m.attr("_errors") = errors;
   py::register_exception_translator([](std::exception_ptr p) {
     try {

@@ -22,6 +22,7 @@
 #include "params/params.h"
 #include "proj/projection.h"
 #include "python/errors.h"
+#include "time/year_window.h"
 
 namespace py = pybind11;
 
@@ -55,11 +56,13 @@ using FloatArray = py::array_t<float, py::array::c_style | py::array::forcecast>
 class File {
  public:
   explicit File(gridfile::GridFile f) : file_(std::move(f)) {}
+  // Runs with the GIL held (also while the interpreter shuts down, when it
+  // must not be released): a thread holding the library lock never waits
+  // for the GIL before letting go of it.
   ~File() {
-    if (file_) locked([&] {
-        file_.reset();
-        return 0;
-      });
+    if (!file_) return;
+    const std::lock_guard<std::mutex> hold(library_lock());
+    file_.reset();
   }
   File(const File&) = delete;
   File& operator=(const File&) = delete;
@@ -123,9 +126,9 @@ FloatArray read_many(const std::string& path, const std::vector<int>& numbers, b
       gridfile::Result<gridfile::Grid> g = f->read(numbers[k]);
       if (!g) return failure.emplace(g.error()), 0;
       if (g->info.nx != nav.nx || g->info.ny != nav.ny) {
-        return failure.emplace(gridfile::Error{
-                   gridfile::kBadArgument, path + ": grid " + std::to_string(numbers[k]) +
-                                               " is not the navigation's size"}),
+        return failure.emplace(gridfile::Error{gridfile::kBadArgument,
+                                               path + ": grid " + std::to_string(numbers[k]) +
+                                                   " is not the navigation's size"}),
                0;
       }
       grids[k] = std::move(g).value();
@@ -151,16 +154,20 @@ FloatArray read_many(const std::string& path, const std::vector<int>& numbers, b
   return out;
 }
 
+// Numbers as the netCDF readers give them: one number as a NumPy scalar,
+// more as an array, of the attribute's type.
+template <class T>
+py::object numbers(const std::vector<T>& v) {
+  py::array_t<T> a(static_cast<py::ssize_t>(v.size()), v.data());
+  if (v.size() == 1) return a.attr("__getitem__")(0);
+  return py::object(a);
+}
+
 py::object attr_value(const nc::CfValue& v) {
   if (const auto* s = std::get_if<std::string>(&v)) return py::str(*s);
-  if (const auto* d = std::get_if<std::vector<double>>(&v)) {
-    return py::array_t<double>(static_cast<py::ssize_t>(d->size()), d->data());
-  }
-  if (const auto* f = std::get_if<std::vector<float>>(&v)) {
-    return py::array_t<float>(static_cast<py::ssize_t>(f->size()), f->data());
-  }
-  const auto& i = std::get<std::vector<int>>(v);
-  return py::array_t<int>(static_cast<py::ssize_t>(i.size()), i.data());
+  if (const auto* d = std::get_if<std::vector<double>>(&v)) return numbers(*d);
+  if (const auto* f = std::get_if<std::vector<float>>(&v)) return numbers(*f);
+  return numbers(std::get<std::vector<int>>(v));
 }
 
 py::dict attrs_of(const std::vector<nc::CfAttr>& attrs) {
@@ -201,9 +208,13 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
       return failure.emplace(gridfile::Error{gridfile::kBadArgument, path + ": holds no grid"}), 0;
     }
     gridfile::Result<mapproj::Projection> proj = mapproj::Projection::from(f->navigation());
-    if (!proj) return failure.emplace(gridfile::Error{proj.error().code, path + ": " + proj.error().text}), 0;
+    if (!proj)
+      return failure.emplace(gridfile::Error{proj.error().code, path + ": " + proj.error().text}),
+             0;
     gridfile::Result<nc::ExportPlan> plan = nc::plan_export(*grids, first_year);
-    if (!plan) return failure.emplace(gridfile::Error{plan.error().code, path + ": " + plan.error().text}), 0;
+    if (!plan)
+      return failure.emplace(gridfile::Error{plan.error().code, path + ": " + plan.error().text}),
+             0;
     d = nc::describe_dataset(f->navigation(), *plan, *proj, *table, {path, ""});
     plans = plan->variables;
     return 0;
@@ -224,8 +235,10 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
       std::vector<py::ssize_t> shape;
       for (std::size_t n : nc::shape_of(d, v)) shape.push_back(static_cast<py::ssize_t>(n));
       py::array_t<double> values(shape);
-      if (!v.values.empty()) std::memcpy(values.mutable_data(), v.values.data(), v.values.size() * sizeof(double));
-      var["values"] = v.values.empty() && shape.empty() ? py::object(py::none()) : py::object(values);
+      if (!v.values.empty())
+        std::memcpy(values.mutable_data(), v.values.data(), v.values.size() * sizeof(double));
+      var["values"] =
+          v.values.empty() && shape.empty() ? py::object(py::none()) : py::object(values);
     }
     variables.append(var);
   }
@@ -246,8 +259,8 @@ PYBIND11_MODULE(_text2grid, m) {
   py::class_<gridfile::Navigation>(m, "Navigation")
       .def(py::init([](std::string projection, int nx, int ny, float lat1, float lon1, float lat2,
                        float lon2, float angle1, float angle2, float angle3) {
-             return gridfile::Navigation{std::move(projection), nx, ny, lat1, lon1, lat2,
-                                         lon2, angle1, angle2, angle3};
+             return gridfile::Navigation{
+                 std::move(projection), nx, ny, lat1, lon1, lat2, lon2, angle1, angle2, angle3};
            }),
            py::arg("projection"), py::arg("nx"), py::arg("ny"), py::arg("lat1"), py::arg("lon1"),
            py::arg("lat2"), py::arg("lon2"), py::arg("angle1") = 0.0f, py::arg("angle2") = 0.0f,
@@ -262,7 +275,8 @@ PYBIND11_MODULE(_text2grid, m) {
       .def_readonly("angle1", &gridfile::Navigation::angle1)
       .def_readonly("angle2", &gridfile::Navigation::angle2)
       .def_readonly("angle3", &gridfile::Navigation::angle3)
-      .def("__eq__", [](const gridfile::Navigation& a, const gridfile::Navigation& b) { return a == b; })
+      .def("__eq__",
+           [](const gridfile::Navigation& a, const gridfile::Navigation& b) { return a == b; })
       .def("__repr__", [](const gridfile::Navigation& n) {
         return "Navigation(" + n.projection + ", " + std::to_string(n.nx) + " x " +
                std::to_string(n.ny) + ")";
@@ -278,13 +292,14 @@ PYBIND11_MODULE(_text2grid, m) {
                                if (g.id.level2 == -1) return std::nullopt;
                                return g.id.level2;
                              })
-      .def_property_readonly("vcoord",
-                             [](const gridfile::GridInfo& g) { return gridfile::vcoord_name(g.id.vcoord); })
+      .def_property_readonly(
+          "vcoord", [](const gridfile::GridInfo& g) { return gridfile::vcoord_name(g.id.vcoord); })
       .def_property_readonly("param", [](const gridfile::GridInfo& g) { return g.id.param; })
       .def_property_readonly("id", [](const gridfile::GridInfo& g) { return g.id.text(); })
       .def_readonly("nx", &gridfile::GridInfo::nx)
       .def_readonly("ny", &gridfile::GridInfo::ny)
-      .def_property_readonly("packing", [](const gridfile::GridInfo& g) { return g.packing.text(); })
+      .def_property_readonly("packing",
+                             [](const gridfile::GridInfo& g) { return g.packing.text(); })
       .def("__repr__", [](const gridfile::GridInfo& g) {
         return "GridInfo(" + std::to_string(g.number) + ": " + g.id.text() + ")";
       });
@@ -325,11 +340,14 @@ PYBIND11_MODULE(_text2grid, m) {
           [](File& f, const FloatArray& values, const std::string& time1, int level1,
              const std::string& vcoord, const std::string& param, const std::string& time2,
              std::optional<int> level2, const std::string& packing, bool replace) {
-            if (values.ndim() != 2) throw pygrid::ArgumentError("values must be a 2-D array (ny, nx)");
+            if (values.ndim() != 2)
+              throw pygrid::ArgumentError("values must be a 2-D array (ny, nx)");
             const std::optional<int> code = gridfile::vcoord_code(vcoord);
             if (!code) throw pygrid::ArgumentError("unknown vertical coordinate '" + vcoord + "'");
             const std::optional<gridfile::Packing> pack = gridfile::Packing::parse(packing);
-            if (!pack) throw pygrid::ArgumentError("packing '" + packing + "' is not none, grib:BITS, diff:BITS or dec:DIGITS");
+            if (!pack)
+              throw pygrid::ArgumentError("packing '" + packing +
+                                          "' is not none, grib:BITS, diff:BITS or dec:DIGITS");
             const gridfile::GridId id = make_id(time1, time2, level1, level2, *code, param);
             const auto ny = static_cast<int>(values.shape(0));
             const auto nx = static_cast<int>(values.shape(1));
@@ -339,7 +357,8 @@ PYBIND11_MODULE(_text2grid, m) {
               if (std::isnan(x)) x = gridfile::kMissing;
             }
             gridfile::GridFile& g = f.get();
-            const gridfile::Status s = locked([&] { return g.write(v, nx, ny, id, *pack, replace); });
+            const gridfile::Status s =
+                locked([&] { return g.write(v, nx, ny, id, *pack, replace); });
             if (!s) raise_error(s.error());
           },
           py::arg("values"), py::arg("time1"), py::arg("level1"), py::arg("vcoord"),
@@ -351,7 +370,8 @@ PYBIND11_MODULE(_text2grid, m) {
       "open",
       [](const std::string& path, bool update) {
         return std::make_unique<File>(take(locked([&] {
-          return gridfile::GridFile::open(path, update ? gridfile::Mode::kUpdate : gridfile::Mode::kRead);
+          return gridfile::GridFile::open(path,
+                                          update ? gridfile::Mode::kUpdate : gridfile::Mode::kRead);
         })));
       },
       py::arg("path"), py::arg("update") = false);
@@ -362,6 +382,17 @@ PYBIND11_MODULE(_text2grid, m) {
             take(locked([&] { return gridfile::GridFile::create(path, nav, max_grids); })));
       },
       py::arg("path"), py::arg("navigation"), py::arg("max_grids") = 9999);
-  m.def("read_grids", &read_many, py::arg("path"), py::arg("numbers"), py::arg("mask_missing") = true);
+  m.def(
+      "first_year",
+      [](std::optional<std::string> option) {
+        std::string problem;
+        const std::optional<timewin::YearWindow> w = timewin::window_in_force(
+            option ? std::optional<std::string_view>(*option) : std::nullopt, problem);
+        if (!w) throw pygrid::ArgumentError(problem);
+        return w->first();
+      },
+      py::arg("option") = py::none());
+  m.def("read_grids", &read_many, py::arg("path"), py::arg("numbers"),
+        py::arg("mask_missing") = true);
   m.def("describe", &describe, py::arg("path"), py::arg("first_year"), py::arg("table") = "");
 }
