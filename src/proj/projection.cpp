@@ -43,6 +43,22 @@ struct ContextDeleter {
 struct PjDeleter {
   void operator()(PJ* p) const { proj_destroy(p); }
 };
+using Context = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
+
+// A quiet PROJ context that has PROJ's own database. A PROJ_DATA or PROJ_LIB
+// pointing elsewhere (set by other software in the same process: some Python
+// packages point it into their own, absent, copies) would leave PROJ without
+// proj.db; the folder PROJ was installed with is then searched instead.
+Context new_context() {
+  Context ctx(proj_context_create());
+  if (!ctx) return ctx;
+  proj_log_level(ctx.get(), PJ_LOG_NONE);
+  if (proj_context_get_database_path(ctx.get()) == nullptr) {
+    const char* installed = T2G_PROJ_DATA_DIR;
+    proj_context_set_search_paths(ctx.get(), 1, &installed);
+  }
+  return ctx;
+}
 
 }  // namespace
 
@@ -53,7 +69,7 @@ struct Projection::State {
   double x1 = 0, y1 = 0;  // coordinates of point (1,1)
   double dx = 0, dy = 0;
   std::string definition;
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
+  Context ctx;
   std::unique_ptr<PJ, PjDeleter> op;  // projected kinds: lon/lat (radians) -> x/y
 
   // Forward: degrees to metres; nullopt where PROJ has no value.
@@ -164,9 +180,8 @@ gridfile::Result<Projection> Projection::from(const gridfile::Navigation& nav) {
       }
     }
     s->definition = def + r;
-    s->ctx.reset(proj_context_create());
+    s->ctx = new_context();
     if (!s->ctx) return bad("PROJ could not start");
-    proj_log_level(s->ctx.get(), PJ_LOG_NONE);
     s->op.reset(proj_create(s->ctx.get(), s->definition.c_str()));
     if (!s->op) {
       const int err = proj_context_errno(s->ctx.get());
@@ -267,9 +282,8 @@ std::string Projection::proj_definition() const {
 }
 
 std::string Projection::wkt() const {
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx(proj_context_create());
+  const Context ctx = new_context();
   if (!ctx) return {};
-  proj_log_level(ctx.get(), PJ_LOG_NONE);
   const std::string def = state_->definition + " +type=crs";
   std::unique_ptr<PJ, PjDeleter> crs(proj_create(ctx.get(), def.c_str()));
   if (!crs) return {};
@@ -278,7 +292,7 @@ std::string Projection::wkt() const {
 }
 
 struct Transform::State {
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
+  Context ctx;
   std::unique_ptr<PJ, PjDeleter> op;
 };
 
@@ -289,9 +303,8 @@ Transform::~Transform() = default;
 
 gridfile::Result<Transform> Transform::create(const std::string& definition) {
   auto s = std::make_unique<State>();
-  s->ctx.reset(proj_context_create());
+  s->ctx = new_context();
   if (!s->ctx) return bad("PROJ could not start");
-  proj_log_level(s->ctx.get(), PJ_LOG_NONE);
   s->op.reset(proj_create(s->ctx.get(), definition.c_str()));
   if (!s->op) {
     const int err = proj_context_errno(s->ctx.get());
@@ -325,8 +338,7 @@ double distance(const LatLon& a, const LatLon& b) {
   PJ_COORD pa = proj_coord(proj_torad(a.lon), proj_torad(a.lat), 0, 0);
   PJ_COORD pb = proj_coord(proj_torad(b.lon), proj_torad(b.lat), 0, 0);
   // proj_lp_dist needs an operation for its ellipsoid: the sphere's longlat.
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx(proj_context_create());
-  proj_log_level(ctx.get(), PJ_LOG_NONE);
+  const Context ctx = new_context();
   const std::string def = "+proj=longlat +R=" + number(kEarthRadius) + " +no_defs";
   std::unique_ptr<PJ, PjDeleter> sphere(proj_create(ctx.get(), def.c_str()));
   if (!sphere) return NAN;
