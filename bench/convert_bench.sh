@@ -8,6 +8,10 @@
 #   six   six decimals       286.928447
 #   exp   exponent forms     2.869284e+02
 #
+# text2grid runs both ways: the dialogue (one value per line, as it must be)
+# and the command line with --layout free, on the same values one per line
+# (cli) and a row of 1000 values per line (cli-rows, as numpy.savetxt writes).
+#
 # The reference (bench/reference_convert.cpp) is a plain single-threaded
 # program that reads the text in 1 MiB pieces, parses with std::from_chars and
 # writes the values with large writes: what any conversion must at least do.
@@ -67,6 +71,19 @@ answers() {
 
 now() { echo "${EPOCHREALTIME/./}"; }  # microseconds
 
+# rows_of FILE > file: the values of FILE, NX to a line.
+rows_of() {
+  awk -v nx="$nx" '{ printf "%s%s", $0, (NR % nx == 0) ? "\n" : " " }' "$1"
+}
+
+# cli_args INPUT OUTPUT NTIMES: the command-line way's words for the same run.
+cli_args() {
+  local args=(-q -i "$1" -o "$2" --size "${nx}x${ny}" --area 30,-100,40,-80 --proj CED)
+  for ((t = 0; t < $3; t++)); do args+=(--time "$(printf '2301%02d/%02d00' $((1 + t % 28)) $((t % 24)))"); done
+  args+=(--var VAR1:PRES=500)
+  printf '%s\n' "${args[@]}"
+}
+
 # timed NAME COMMAND... < input: one run; appends "wall user sys rss" to $work/NAME.times
 timed() {
   local name=$1
@@ -82,6 +99,13 @@ timed() {
 run_t2g() {  # run_t2g NAME EXE CASE
   rm -f "$work/out.grd"
   timed "$1" "$2" <"$work/$3.ans" >"$work/$1.out"
+}
+
+run_cli() {  # run_cli NAME INPUT: the command-line way
+  rm -f "$work/out.grd"
+  local args
+  mapfile -t args < <(cli_args "$2" "$work/out.grd" "$ngrids")
+  timed "$1" "$exe" "${args[@]}" </dev/null
 }
 
 run_ref() {  # run_ref CASE
@@ -119,9 +143,10 @@ for kind in $cases; do
   nvalues=$((nx * ny * ngrids))
   if [[ ! -s $work/$kind.txt ]]; then values "$kind" "$nvalues" >"$work/$kind.txt"; fi
   answers "$work/$kind.txt" "^$work/out.grd" "$ngrids" >"$work/$kind.ans"
+  if [[ ! -s $work/$kind.rows.txt ]]; then rows_of "$work/$kind.txt" >"$work/$kind.rows.txt"; fi
   bytes=$(stat -c %s "$work/$kind.txt")
   rm -f "$work"/*.times
-  progs=(text2grid reference)
+  progs=(text2grid reference cli cli-rows)
   [[ -n $baseline ]] && progs+=(baseline)
   for ((r = 0; r < runs; r++)); do
     # each program in turn, the order rotated from run to run
@@ -129,9 +154,13 @@ for kind in $cases; do
       case ${progs[(r + k) % ${#progs[@]}]} in
         text2grid) run_t2g text2grid "$exe" "$kind" && cp "$work/out.grd" "$work/new.grd" ;;
         reference) run_ref "$kind" ;;
+        cli) run_cli cli "$work/$kind.txt" && cp "$work/out.grd" "$work/cli.grd" ;;
+        cli-rows) run_cli cli-rows "$work/$kind.rows.txt" && cp "$work/out.grd" "$work/rows.grd" ;;
         baseline) run_t2g baseline "$baseline" "$kind" && cp "$work/out.grd" "$work/old.grd" ;;
       esac
     done
+    cmp "$work/new.grd" "$work/cli.grd" || { echo "the command line's grid file differs" >&2; exit 1; }
+    cmp "$work/new.grd" "$work/rows.grd" || { echo "the rows' grid file differs" >&2; exit 1; }
     if [[ -n $baseline ]]; then
       cmp "$work/new.grd" "$work/old.grd" || { echo "grid files differ from the baseline" >&2; exit 1; }
       cmp "$work/text2grid.out" "$work/baseline.out" ||
@@ -145,6 +174,9 @@ for kind in $cases; do
   summary text2grid text2grid "$nvalues" "$bytes"
   summary reference reference "$nvalues" "$bytes"
   echo "    ratio text2grid / reference (wall, median of pairs): $(ratio text2grid)"
+  summary cli "cli" "$nvalues" "$bytes"
+  summary cli-rows "cli-rows" "$nvalues" "$bytes"
+  echo "    ratio cli / reference: $(ratio cli); cli-rows / reference: $(ratio cli-rows)"
   if [[ -n $baseline ]]; then
     summary baseline baseline "$nvalues" "$bytes"
     echo "    ratio baseline / reference (wall, median of pairs): $(ratio baseline)"
@@ -160,5 +192,5 @@ for kind in $cases; do
              a / n, b / n, a / b }'
     rm -f "$work/cg.grd" "$work/cg.ref" "$work/cg.txt" "$work/cg.out"
   fi
-  rm -f "$work/out.grd" "$work/out.ref" "$work/new.grd" "$work/old.grd"
+  rm -f "$work/out.grd" "$work/out.ref" "$work/new.grd" "$work/old.grd" "$work/cli.grd" "$work/rows.grd"
 done

@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -107,6 +109,31 @@ void BM_ReadRoutines(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kGrids);
 }
 BENCHMARK(BM_ReadRoutines)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Every grid of the file named by BENCH_GRID_FILE, opened, read and closed
+// each iteration: the C++ side of bench/python_read_bench.sh.
+void BM_ReadWholeFile(benchmark::State& state) {
+  const char* path = std::getenv("BENCH_GRID_FILE");
+  if (path == nullptr) {
+    state.SkipWithError("BENCH_GRID_FILE is not set");
+    return;
+  }
+  std::size_t values = 0;
+  for (auto _ : state) {
+    gridfile::Result<gridfile::GridFile> f = gridfile::GridFile::open(path);
+    if (!f) {
+      state.SkipWithError(f.error().text.c_str());
+      return;
+    }
+    for (int k = 1; k <= f->count(); ++k) {
+      gridfile::Result<gridfile::Grid> g = f->read(k);
+      if (g) values += g->values.size();
+      benchmark::DoNotOptimize(g);
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(values));
+}
+BENCHMARK(BM_ReadWholeFile)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

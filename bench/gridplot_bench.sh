@@ -4,7 +4,9 @@
 # memory (maximum resident set size) and the picture's size in bytes:
 #
 #   (a) the bundled example's 8 x 6 grid (cells of 80 x 72 pixels)
-#   (b) a 1000 x 1000 grid (one pixel per point), with latitude/longitude lines
+#   (b) a 1000 x 1000 grid (one pixel per point), with latitude/longitude lines,
+#       without and with coastlines and borders (when gmt-gshhg-low is
+#       installed), and with coastlines, borders and contours
 #
 #   bench/gridplot_bench.sh [RUNS]   RUNS per case (default 5); the best is reported
 #   BENCH_BUILD_DIR  build folder (default build-bench, RelWithDebInfo)
@@ -32,11 +34,12 @@ printf '%s\n' 1000 1000 "$work/big.txt" "^$work/big.grd" 0 1 1 "20 -120 50 -60" 
   230101/0000 TMPK 1 1 0 850 >"$work/big.ans"
 "$text2grid" <"$work/big.ans" >/dev/null
 
-# run_case NAME FILE GRID FORMAT
+# run_case NAME FILE GRID FORMAT [GRIDPLOT OPTIONS...]
 run_case() {
   local name=$1 file=$2 grid=$3 format=$4
-  local out="$work/$name.$format" flags=()
-  [[ $format == svg ]] && flags=(--svg)
+  shift 4
+  local out="$work/$name.$format" flags=("$@")
+  [[ $format == svg ]] && flags+=(--svg)
   local best_wall="" best_cpu="" peak=0
   for ((r = 0; r < runs; r++)); do
     /usr/bin/time -f '%e %U %S %M' -o "$work/$name.time" \
@@ -48,12 +51,15 @@ run_case() {
     if [[ -z $best_cpu ]] || (($(echo "$cpu < $best_cpu" | bc))); then best_cpu=$cpu; fi
     ((rss > peak)) && peak=$rss
   done
-  printf '%-14s %-4s wall %6.2f s  cpu %6.2f s  peak %6.1f MiB  picture %8d bytes\n' \
+  printf '%-22s %-4s wall %6.2f s  cpu %6.2f s  peak %6.1f MiB  picture %8d bytes\n' \
     "$name" "$format" "$best_wall" "$best_cpu" "$(echo "$peak / 1024" | bc -l)" \
     "$(stat -c %s "$out")"
 }
 
 run_case example "$work/example.grd" 1 png
 run_case example "$work/example.grd" 1 svg
-run_case 1000x1000 "$work/big.grd" 1 png
-run_case 1000x1000 "$work/big.grd" 1 svg
+run_case 1000x1000 "$work/big.grd" 1 png --no-coastlines --no-borders
+run_case 1000x1000 "$work/big.grd" 1 svg --no-coastlines --no-borders
+run_case 1000x1000+coast "$work/big.grd" 1 png
+run_case 1000x1000+coast+contour "$work/big.grd" 1 png --contour
+run_case 1000x1000+coast+contour "$work/big.grd" 1 svg --contour

@@ -7,7 +7,8 @@
 #
 # To add a target: write <name>.cpp here, put seeds in corpus/<name>/ (or
 # corpus/<name without _fuzz>/), and add
-# one line to `targets` naming the library layers it links, lowest last.
+# one line to `targets` naming the library layers it links, lowest last (and
+# after them any system libraries, as -lNAME).
 set -euo pipefail
 
 targets=(
@@ -16,6 +17,7 @@ targets=(
   "time_text_fuzz: time strings"
   "message_fuzz: services strings platform"
   "conversion_fuzz: driver grid time dm pack services strings platform"
+  "nc_import_fuzz: nc cli proj params gridfile grid time dm pack services strings platform -lnetcdf -lproj"
 )
 
 secs=${1:-60}
@@ -25,6 +27,7 @@ out=${FUZZ_BUILD:-$root/build-fuzz}
 cxx=${CXX_FUZZ:-clang++-14}
 command -v "$cxx" >/dev/null || cxx=clang++
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -I"$root/src"
+       -DT2G_FUZZ_TABLE="\"$root/tables/parameters.tbl\""
        -fsanitize=address,undefined -fno-sanitize-recover=all)
 mkdir -p "$out/obj" "$out/bin"
 
@@ -57,6 +60,10 @@ for entry in "${targets[@]}"; do
   read -r -a layers <<<"${entry#*:}"
   libs=()
   for layer in "${layers[@]}"; do
+    if [[ $layer == -l* ]]; then
+      libs+=("$layer")
+      continue
+    fi
     if [[ -z ${built[$layer]:-} ]]; then
       compile_layer "$layer"
       built[$layer]=1

@@ -20,12 +20,14 @@ if ! "$py" -c 'import xarray, netCDF4' >/dev/null 2>&1; then
   exit 0
 fi
 
-cmake --build "$build" --target text2grid gridinfo grid2nc nc2grid >/dev/null
+cmake --build "$build" --target text2grid gridinfo grid2nc nc2grid grid2grib grib2grid >/dev/null
 program() { find "$build" -type f -name "$1" -perm -u+x | head -n 1; }
 text2grid=$(program text2grid)
 gridinfo=$(program gridinfo)
 grid2nc=$(program grid2nc)
 nc2grid=$(program nc2grid)
+grid2grib=$(program grid2grib)
+grib2grid=$(program grib2grid)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -243,6 +245,147 @@ for a, b in ((lat1, glat1), (lon1, glon1), (lat2, glat2), (lon2, glon2)):
     assert abs(a - b) < 1e-5, (a, b)  # 32-bit reals: about 1e-6 degrees
 EOF
 check "nc2grid warns that GDAL's earth is not the sphere" grep -q 'not the 6,371,200 m sphere' gdal.import
+
+# --- GRIB2: grid2grib's messages read by ecCodes' tools, CDO, GDAL and
+# xarray's cfgrib; grib2grid's imports of GRIB2 files CDO made.
+if command -v grib_ls >/dev/null 2>&1 && "$py" -c 'import cfgrib' >/dev/null 2>&1; then
+  "$grid2grib" ced.grd ced.grib2 >/dev/null
+  "$grid2grib" lcc.grd lcc.grib2 >/dev/null
+  "$grid2grib" ced.grd ced-ieee.grib2 --packing ieee >/dev/null
+  "$grid2grib" lcc.grd lcc-ieee.grib2 --packing ieee >/dev/null
+  grib_ls -p shortName,typeOfLevel,level,dataDate,dataTime,stepRange,gridType,packingType \
+    ced.grib2 | awk 'NF == 8 && $1 != "shortName"' | sed -n '1p;4p;5p' >ced.grib_ls
+  printf '%s\n' "t isobaricInhPa 850 19910823 1200 0 regular_ll grid_ccsds" \
+    "prmsl meanSea 0 19910823 1200 0 regular_ll grid_ccsds" \
+    "t isobaricInhPa 850 19910824 0 0 regular_ll grid_ccsds" >ced.grib_ls.want
+  check "grib_ls: parameter, level, date, step, grid and packing of the messages" \
+    diff -w ced.grib_ls.want ced.grib_ls
+  check "grib_dump: Lambert template on the 6,371,200 m sphere, a 12-hour forecast" \
+    "$py" - <(grib_dump -O lcc.grib2) <<'EOF'
+import sys
+text = open(sys.argv[1]).read()
+need = ["gridDefinitionTemplateNumber = 30", "shapeOfTheEarth = 1",
+        "scaledValueOfRadiusOfSphericalEarth = 6371200", "Latin1 = 25000000", "LoV = 265000000",
+        "forecastTime = 12", "typeOfProcessedData = 1", "scaledValueOfFirstFixedSurface = 85000"]
+missing = [n for n in need if n not in text]
+sys.exit(f"missing {missing}" if missing else 0)
+EOF
+  check "grib_get_data: the values and first points of gridinfo --dump" \
+    "$py" - <(grib_get_data -F %.9g -w count=1 ced-ieee.grib2) <(dump ced.grd 1) \
+    <(grib_get_data -F %.9g lcc-ieee.grib2) <(dump lcc.grd 1) <<'EOF'
+import sys
+import numpy as np
+def rows(path):
+    return np.array([[float(x) for x in l.split()] for l in open(path) if l.strip()[:1] in "-0123456789"])
+cases = ((sys.argv[1], sys.argv[2], 8, (30.0, 260.0)), (sys.argv[3], sys.argv[4], 10, (20.0, 240.0)))
+for data, dump, nx, corner in cases:
+    d = rows(data)  # lat lon value from the first point (south-west), rows eastward
+    ours = np.array([float(l) for l in open(dump)], np.float32)  # top row first
+    ours = ours.reshape(-1, nx)[::-1].ravel()
+    assert np.array_equal(d[:, 2].astype(np.float32), ours), (d[:, 2], ours)
+    assert abs(d[0, 0] - corner[0]) < 1e-6 and abs(d[0, 1] - corner[1]) < 1e-6, d[0]
+EOF
+  check "cdo sinfon: GRIB2 lonlat grid and pressure levels" \
+    "$py" - <(cdo -s sinfon ced.grib2 2>&1) <<'EOF'
+import sys
+text = open(sys.argv[1]).read()
+need = ["GRIB2", "lonlat", "points=48 (8x6)", "plev : 85000 to 50000 Pa", "2 steps"]
+missing = [n for n in need if n not in text]
+sys.exit(f"missing {missing} in:\n{text}" if missing else 0)
+EOF
+  check "cdo showtimestamp: GRIB2 valid times" \
+    test "$(cdo -s showtimestamp ced.grib2 2>/dev/null | xargs)" = \
+    "1991-08-23T12:00:00 1991-08-24T00:00:00"
+  check "cdo showtimestamp: GRIB2 forecast valid time" \
+    test "$(cdo -s showtimestamp lcc.grib2 2>/dev/null | xargs)" = "1991-08-24T00:00:00"
+  # GDAL 3.6 reads no CCSDS packing (template 5.42): the IEEE export.
+  gdalinfo -json lcc-ieee.grib2 >lcc.grib.json 2>/dev/null
+  check "gdalinfo: the GRIB2 Lambert grid's corner points where PROJ puts the grid's corners" \
+    "$py" - lcc.grib.json <<'EOF'
+import json, subprocess, sys
+d = json.load(open(sys.argv[1]))
+x0, dx, _, y0, _, dy = d["geoTransform"]
+wkt = d["coordinateSystem"]["wkt"]
+assert "Lambert" in wkt and "6371200" in wkt, wkt
+nx, ny = d["size"]
+# Pixel centres of the first point of the bottom row and the last of the top row.
+pts = [(x0 + dx / 2, y0 + dy * (ny - 0.5)), (x0 + dx * (nx - 0.5), y0 + dy / 2)]
+out = subprocess.run(["gdaltransform", "-s_srs", wkt, "-t_srs", "+proj=longlat +R=6371200 +no_defs"],
+                     input="".join(f"{x!r} {y!r}\n" for x, y in pts), capture_output=True,
+                     text=True).stdout
+got = [tuple(map(float, l.split()[:2])) for l in out.splitlines()]
+want = [(-120.0, 20.0), (-70.0, 50.0)]
+bad = [(g, w) for g, w in zip(got, want) if abs(g[0] - w[0]) > 1e-5 or abs(g[1] - w[1]) > 1e-5]
+sys.exit(f"corners {bad}" if bad or len(got) != 2 else 0)
+EOF
+  check "xarray with cfgrib: times, steps, levels and values" \
+    "$py" - ced-ieee.grib2 lcc-ieee.grib2 <(dump ced.grd 1) <<'EOF'
+import sys, numpy as np, xarray as xr
+ced = xr.open_dataset(sys.argv[1], engine="cfgrib", indexpath="",
+                      backend_kwargs={"filter_by_keys": {"typeOfLevel": "isobaricInhPa"}})
+lcc = xr.open_dataset(sys.argv[2], engine="cfgrib", indexpath="")
+assert list(ced.time.values) == [np.datetime64("1991-08-23T12:00"),
+                                 np.datetime64("1991-08-24T00:00")], ced.time
+assert sorted(ced.isobaricInhPa.values.tolist()) == [500, 700, 850]
+assert lcc.step.values == np.timedelta64(12, "h"), lcc.step
+assert lcc.valid_time.values == np.datetime64("1991-08-24T00:00"), lcc.valid_time
+assert lcc.t.attrs["GRIB_gridType"] == "lambert"
+ours = np.array([float(l) for l in open(sys.argv[3])], np.float32).reshape(6, 8)[::-1]  # south first
+theirs = ced.t.sel(isobaricInhPa=850).isel(time=0).values.astype(np.float32)
+if ced.latitude.values[0] > ced.latitude.values[-1]:
+    theirs = theirs[::-1]
+assert np.array_equal(theirs, ours), (theirs, ours)
+EOF
+  "$grib2grid" ced.grib2 ced-back.grd >/dev/null
+  "$grib2grid" lcc-ieee.grib2 lcc-back.grd >/dev/null
+  check "grib2grid: identifiers and navigation back, values exact in IEEE packing" \
+    "$py" - <("$gridinfo" ced.grd --json) <("$gridinfo" ced-back.grd --json) \
+    <(dump lcc.grd 1) <(dump lcc-back.grd 1) <<'EOF'
+import json, sys
+a, b = json.load(open(sys.argv[1])), json.load(open(sys.argv[2]))
+assert a["navigation"] == b["navigation"], (a["navigation"], b["navigation"])
+ids = lambda d: [(g["time1"]["text"], g["level1"], g["vcoord"], g["param"]) for g in d["grids"]]
+assert ids(a) == ids(b), (ids(a), ids(b))
+assert open(sys.argv[3]).read() == open(sys.argv[4]).read()
+EOF
+  # CDO's own GRIB2 (its topography remapped to a global grid and to a
+  # regional grid scanned north first) imports with the values CDO reads.
+  cdo -s -f grb2 -settaxis,2024-01-01,00:00:00 -remapbil,r36x18 -topo topo-global.grib2 2>/dev/null
+  printf '%s\n' "gridtype = lonlat" "xsize = 12" "ysize = 8" "xfirst = -30" "xinc = 2.5" \
+    "yfirst = 35" "yinc = 2.5" >box.txt
+  cdo -s -f grb2 -settaxis,2024-01-01,00:00:00 -invertlat -remapbil,box.txt -topo \
+    topo-box.grib2 2>/dev/null
+  for f in topo-global topo-box; do
+    "$grib2grid" $f.grib2 $f.grd --name ZSFC --first-year 1950 >/dev/null
+    cdo -s -outputtab,lat,lon $f.grib2 >$f.where
+    cdo -s -outputf,%.9g,1 $f.grib2 >$f.values
+    dump $f.grd 1 >$f.dump
+    "$gridinfo" $f.grd --json >$f.json
+  done
+  check "grib2grid imports CDO's GRIB2 value for value" \
+    "$py" - <<'EOF'
+import json
+import numpy as np
+checked = 0
+for f in ("topo-global", "topo-box"):
+    nav = json.load(open(f"{f}.json"))["navigation"]
+    lat1, lon1 = nav["lower_left"]["lat"], nav["lower_left"]["lon"]
+    dx, dy, nx, ny = nav["spacing"]["dx"], nav["spacing"]["dy"], nav["nx"], nav["ny"]
+    where = [l.split() for l in open(f"{f}.where") if not l.startswith("#")]
+    values = [float(l) for l in open(f"{f}.values")]
+    dump = [float(l) for l in open(f"{f}.dump")]  # the last row first
+    assert len(where) == len(values) == len(dump) == nx * ny, f
+    for (lat, lon), v in zip(where, values):
+        i = round(((float(lon) - lon1) % 360) / dx)
+        j = round((float(lat) - lat1) / dy)
+        ours = dump[(ny - 1 - j) * nx + i]
+        assert np.float32(ours) == np.float32(v), (f, lat, lon, ours, v)
+        checked += 1
+print(f"{checked} values")
+EOF
+else
+  echo "client-tests: ecCodes' tools or python3-cfgrib are not installed; GRIB2 checks skipped"
+fi
 
 if ((failures > 0)); then
   echo "client-tests: $failures check(s) failed" >&2

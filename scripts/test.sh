@@ -68,6 +68,14 @@ check_install() {
     { echo "moved text2grid: not the moved message files: $refused" >&2; return 1; }
   env -u MORERR -u MORTBL "$prefix/bin/gridinfo" "$tmp/examples/example.grd" | grep -q ' Kmoved ' ||
     { echo "moved gridinfo: not the moved parameter table" >&2; return 1; }
+  # The Python package, from the moved prefix, for Debian's python3.
+  local site
+  site=$(find "$prefix" -type d -name dist-packages | head -n 1)
+  (cd "$tmp" && PYTHONPATH=$site /usr/bin/python3 -c "
+import xarray as xr
+ds = xr.open_dataset('examples/example.grd', engine='text2grid')
+assert ds['TMPK'].shape == (2, 3, 6, 8), ds
+") || { echo "installed Python package: the example does not open" >&2; return 1; }
   if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
     echo "(no src/gridfile library yet: the consumer example is not built)"
     rm -rf "$tmp"

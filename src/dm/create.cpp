@@ -64,6 +64,9 @@ std::int64_t sum_parameters(int nprt, std::span<const int> nparm) {
 
 // Whether dm_cret names the file when it ends (see set_publish_on_create).
 bool publish_on_create = true;
+// Whether a new file is to take the place of a file of its name (see
+// set_replace_on_publish).
+bool replace_on_publish = false;
 
 // The structural sections, in file order, then a flush. Stops at the first failure.
 int write_sections(int idmf, std::int64_t lenfil) {
@@ -109,7 +112,11 @@ void dm_cret(std::string_view filnam, int iftype, int ifsrce, int nfhdrs,
   }
 
   int lun = 0, ier = 0;
-  fl_dcrp(filnam, dm::kRecordWords, lun, ier);
+  if (replace_on_publish) {
+    fl_dcrr(filnam, dm::kRecordWords, lun, ier);
+  } else {
+    fl_dcrp(filnam, dm::kRecordWords, lun, ier);
+  }
   if (ier != 0) {
     dm::report_file_error(ier, filnam);
     iret = dm::kDmCreateFailed;
@@ -217,6 +224,10 @@ namespace dm {
 
 void set_publish_on_create(bool on) {
   publish_on_create = on;
+}
+
+void set_replace_on_publish(bool on) {
+  replace_on_publish = on;
 }
 
 int publish_file(int idmf, std::string_view filnam) {

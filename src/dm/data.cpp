@@ -19,8 +19,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "dm/internal.h"
+#include "dm/structure.h"
 #include "pack/dp.h"
 #include "services/fl.h"
 
@@ -97,6 +100,48 @@ int write_data(int idmf, int iprt, std::span<const float> rdata, int isword, int
   return iret;
 }
 
+// Stores a record of lennew words (after its length word) for the pointer at
+// ipoint: write_body(istart) writes them after the length word at istart.
+// The steps keep the file sound at every instant (see cache.cpp); a failed
+// write leaves the file as it was.
+int store_record(int idmf, int ipoint, int lennew, const std::function<int(int)>& write_body) {
+  int iold = 0, lenold = 0;
+  int iret = old_record(idmf, ipoint, iold, lenold);
+  if (iret != 0) return iret;
+
+  // Words for the new record, in memory only; the file learns of them last.
+  const DmFreeSpace saved = dm::free_space(idmf);
+  int nword_before = 0, ier = 0;
+  fl_dsiz(dm::iflun(idmf), nword_before, ier);
+  int istart = 0;
+  iret = dm::allocate_words(idmf, lennew + 1, istart);
+  if (iret != 0) return iret;
+
+  // 1. The record itself, flushed whole, where no listed record lies.
+  dm_wint(idmf, istart, 1, std::array{lennew}, iret);
+  if (iret == 0) iret = write_body(istart);
+  if (iret == 0) dm_fwrt(idmf, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  // 2. The free-space block, which now covers the record.
+  if (iret == 0) dm_wdmg(idmf, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  if (iret != 0) {
+    dm::roll_back_record(idmf, saved, nword_before, istart);
+    return iret;
+  }
+  // 3. The pointer: the record becomes that of the pointer. Should it fail,
+  // the record stays allocated and unnamed, as the file says.
+  dm_wint(idmf, ipoint, 1, std::array{istart}, iret);
+  if (iret == 0) iret = dm::sync_file(idmf);
+  if (iret != 0) return iret;
+  // 4. The old record's words are free only once nothing points at them.
+  if (lenold > 0) {
+    dm_afre(idmf, lenold + 1, iold, ier);
+    dm_wdmg(idmf, iret);
+  }
+  return iret;
+}
+
 }  // namespace
 
 void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<const int> idthdr,
@@ -130,43 +175,50 @@ void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<co
   if (iret != 0) return;
 
   const int ipoint = dm::data_pointer_word(lbl.datbeg, lbl.ncol, lbl.nprt, irow, icol, iprt);
-  int iold = 0, lenold = 0;
-  iret = old_record(idmf, ipoint, iold, lenold);
-  if (iret != 0) return;
-
-  // Words for the new record, in memory only; the file learns of them last.
-  const DmFreeSpace saved = dm::free_space(idmf);
-  int nword_before = 0, ier = 0;
-  fl_dsiz(dm::iflun(idmf), nword_before, ier);
-  const int lennew = kword + ilenhd;
-  int istart = 0;
-  iret = dm::allocate_words(idmf, lennew + 1, istart);
-  if (iret != 0) return;
-
-  // 1. The record itself, flushed whole, where no listed record lies.
-  dm_wint(idmf, istart, 1, std::array{lennew}, iret);
-  if (iret == 0 && ilenhd > 0) dm_wint(idmf, istart + 1, ilenhd, idthdr, iret);
-  if (iret == 0) iret = write_data(idmf, iprt, rdata, istart + 1 + ilenhd, kword, grid);
-  if (iret == 0) dm_fwrt(idmf, iret);
-  if (iret == 0) iret = dm::sync_file(idmf);
-  // 2. The free-space block, which now covers the record.
-  if (iret == 0) dm_wdmg(idmf, iret);
-  if (iret == 0) iret = dm::sync_file(idmf);
-  if (iret != 0) {
-    dm::roll_back_record(idmf, saved, nword_before, istart);
-    return;
-  }
-  // 3. The pointer: the record becomes that of (irow, icol, iprt). Should it
-  // fail, the record stays allocated and unnamed, as the file says.
-  dm_wint(idmf, ipoint, 1, std::array{istart}, iret);
-  if (iret == 0) iret = dm::sync_file(idmf);
-  if (iret != 0) return;
-  // 4. The old record's words are free only once nothing points at them.
-  if (lenold > 0) {
-    dm_afre(idmf, lenold + 1, iold, ier);
-    dm_wdmg(idmf, iret);
-  }
+  iret = store_record(idmf, ipoint, kword + ilenhd, [&](int istart) {
+    int ier = 0;
+    if (ilenhd > 0) dm_wint(idmf, istart + 1, ilenhd, idthdr, ier);
+    if (ier == 0) ier = write_data(idmf, iprt, rdata, istart + 1 + ilenhd, kword, grid);
+    return ier;
+  });
 }
+
+namespace dm {
+
+int read_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                      std::vector<int>& words) {
+  words.clear();
+  int iprt = 0, istart = 0, length = 0;
+  int iret = locate_record(idmf, irow, icol, prtnam, iprt, istart, length);
+  if (iret != 0) return iret;
+  words.resize(static_cast<std::size_t>(length));
+  dm_rint(idmf, istart + 1, length, words, iret);
+  return iret;
+}
+
+int write_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                       std::span<const int> words) {
+  int iret = 0;
+  dm_chkf(idmf, iret);
+  if (iret != 0) return iret;
+  if (dmfile.kwrite[file_index(idmf)] == 0) return kDmNotWritable;
+  const DmLabelValues& lbl = label(idmf);
+  if (irow < 1 || irow > lbl.nrow || icol < 1 || icol > lbl.ncol) return kDmBadRowCol;
+  const int iprt = find_part(idmf, prtnam);
+  if (iprt == 0) return kDmNoPart;
+  const int length = static_cast<int>(words.size());
+  if (length < part(idmf, iprt).klnhdr || words.size() > std::size_t{INT32_MAX} / 2) {
+    return kDmBadArgument;
+  }
+  const int ipoint = data_pointer_word(lbl.datbeg, lbl.ncol, lbl.nprt, irow, icol, iprt);
+  return store_record(idmf, ipoint, length, [&](int istart) {
+    int ier = 0;
+    if (length > 0) dm_wint(idmf, istart + 1, length, words, ier);
+    return ier;
+  });
+}
+
+}  // namespace dm
 
 void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& kword,
              std::span<int> idata, int& iret) {

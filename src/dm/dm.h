@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dm/dm_blocks.h"
 #include "dm/dm_limits.h"
@@ -125,6 +126,10 @@ int first_free_column(int idmf);
 // leaves it under its temporary name for publish_file (a caller that writes
 // more before the file is complete).
 void set_publish_on_create(bool on);
+// Whether the files dm_cret creates from now on take the place of an
+// existing file of their name when publish_file names them (off: an existing
+// file makes the creation fail). The existing file stays whole until then.
+void set_replace_on_publish(bool on);
 // Flushes file idmf, syncs it in durable mode and gives a file still under
 // its temporary name its own (never replacing a file). 0; -6 when the flush
 // failed; -1 when the name could not be given ("FL" message with filnam).
@@ -135,6 +140,19 @@ std::string& open_warning(int idmf);
 // Durable mode: forces every record written to idmf to the medium ("FL"
 // message and -6 on failure); 0 at once when the mode is off.
 int sync_file(int idmf);
+
+// --- Records as stored (a copy that keeps every word) -------------------------
+
+// The words of the data record of (irow, icol, part prtnam) after its length
+// word: the data header, then the data exactly as stored (packed or not).
+// Codes as dm_rdtr.
+int read_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                      std::vector<int>& words);
+// Writes such words as the record of (irow, icol, prtnam) of idmf, in the
+// order dm_wdtr writes a record. -9 row or column outside the file, -10 no
+// such part, -34 fewer words than the part's data header.
+int write_record_words(int idmf, int irow, int icol, std::string_view prtnam,
+                       std::span<const int> words);
 }  // namespace dm
 
 // --- Reading existing files ----------------------------------------------------

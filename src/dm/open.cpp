@@ -16,6 +16,7 @@
 #include "dm/internal.h"
 #include "dm/structure.h"
 #include "pack/dp.h"
+#include "services/er.h"
 #include "services/fl.h"
 
 namespace {
@@ -393,6 +394,23 @@ std::array<std::string, dm::kMaxFiles>& open_warnings() {
 
 namespace dm {
 
+// What the file services' code ier says, as the operator reads it ("No such
+// file or directory"), without its "[FL n]" prefix; the code when the
+// message files say nothing.
+std::string file_service_text(int ier) {
+  std::array<char, 160> msg{};
+  int jer = 0;
+  er_mmsg("FL", ier, " ", msg, jer);
+  std::string text(msg.data(), msg.size());
+  text.erase(text.find_last_not_of(" \0") + 1);
+  if (const std::size_t close = text.find("] "); jer == 0 && close != std::string::npos) {
+    text.erase(0, text.find_first_not_of(' ', close + 1));
+    text.erase(text.find_last_not_of(" :") + 1);  // the place of the context
+    if (!text.empty()) return text;
+  }
+  return "file-service code " + num(ier);
+}
+
 Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf, bool tolerant) {
   int iret = 0;
   dm_getf(idmf, iret);
@@ -400,14 +418,13 @@ Problem open_existing(std::string_view filnam, bool wrtflg, int& idmf, bool tole
   int lun = 0, ier = 0;
   fl_dopn(filnam, kRecordWords, wrtflg, lun, ier);
   if (ier != 0) {
-    return {kDmOpenFailed, "the file cannot be opened (file-service code " + num(ier) + ")", ier};
+    return {kDmOpenFailed, "the file cannot be opened: " + file_service_text(ier), ier};
   }
   int nfword = 0;
   fl_dsiz(lun, nfword, ier);
   if (ier != 0) {
     fl_clos(lun, iret);
-    return {kDmOpenFailed, "the file's size cannot be found (file-service code " + num(ier) + ")",
-            ier};
+    return {kDmOpenFailed, "the file's size cannot be found: " + file_service_text(ier), ier};
   }
 
   // Claim the number with neutral tables: words are read as they stand.

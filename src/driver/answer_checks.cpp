@@ -106,6 +106,12 @@ bool check_run_parameters(const RunPar& runpar, DialogueStop& stop) {
   if (!check_file_name(src.infile, "enter filename", stop)) return false;
   if (!check_file_name(src.outfile1, "enter output1 filename", stop)) return false;
 
+  warn_about_area(runpar);
+  return true;
+}
+
+void warn_about_area(const RunPar& runpar) {
+  const AnswerSources& src = runpar.sources;
   check_latitude(runpar.lat1, "lat1", src.area);
   check_latitude(runpar.lat2, "lat2", src.area);
   const std::string_view proj = strings::trim_right(runpar.PROJ);
@@ -114,7 +120,6 @@ bool check_run_parameters(const RunPar& runpar, DialogueStop& stop) {
     warn(at_line(src.PROJ) + "projection " + quoted(proj) +
          " is not a known projection name (such as CED or LCC; upper case); stored as given");
   }
-  return true;
 }
 
 bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem) {

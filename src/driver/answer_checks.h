@@ -16,6 +16,8 @@ namespace driver {
 // Stage 1. Refused: NX or NY below 1, a file name longer than its 70
 // characters. Warned: a latitude outside -90..90, an unknown projection name.
 bool check_run_parameters(const RunPar& runpar, DialogueStop& stop);
+// The warnings of stage 1: a latitude outside -90..90, an unknown projection name.
+void warn_about_area(const RunPar& runpar);
 
 // Stage 2. Refused: a time that does not convert. Warned: a vertical
 // coordinate code outside 0-4, a parameter name longer than 12 characters or

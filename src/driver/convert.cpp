@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <new>
@@ -23,11 +22,15 @@
 
 #include "dm/dm.h"
 #include "driver/in.h"
+#include "driver/input_values.h"
+#include "driver/output_file.h"
+#include "driver/progress.h"
 #include "grid/file_format.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
-#include "pack/missing.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
+#include "services/er.h"
 #include "services/fl.h"
 #include "services/message_text.h"
 #include "strings/field.h"
@@ -37,7 +40,6 @@ namespace {
 
 using grid::kNavWords;                        // navigation block stored as "NAVB"
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = pack::kMissing;    // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
@@ -47,11 +49,6 @@ std::string quoted(std::string_view text) {
   out.append(text);
   out += '"';
   return out;
-}
-
-// Operating-system text for a platform status.
-std::string reason(int status) {
-  return platform::status_text(status);
 }
 
 // Closes what a run may leave open: the input unit and, once the library has
@@ -78,105 +75,6 @@ class RunFiles {
   bool started_ = false;
 };
 
-// A count of input lines of one kind and the first of them.
-struct LineTally {
-  std::int64_t count = 0;
-  int first_line = 0;
-  void add(int line) {
-    if (count++ == 0) first_line = line;
-  }
-};
-
-// The reader of the input values, which reports why the input stopped and
-// keeps count of values it could not store as read and of lines it did not
-// read whole.
-class InputValues {
- public:
-  explicit InputValues(std::string name) : name_(std::move(name)) {}
-
-  const std::string& name() const { return name_; }
-  // NaN, infinities and values beyond the range of a 32-bit real.
-  const LineTally& not_finite() const { return not_finite_; }
-  // Lines whose further items were dropped.
-  const LineTally& extra_items() const { return extra_items_; }
-
-  // Values after the last grid: the lines holding an item, and the first.
-  LineTally rest() {
-    LineTally tally;
-    std::string line;
-    while (platform::read_line(kInputUnit, line) == platform::kOk) {
-      if (line.find_first_not_of(" \t,") != std::string::npos) {
-        tally.add(platform::line_number(kInputUnit));
-      }
-    }
-    return tally;
-  }
-
-  int open() {
-    const int status = platform::open_sequential(kInputUnit, name_);
-    if (status != platform::kOk) {
-      platform::write_error_line("text2grid: cannot open the input file " + quoted(name_) + ": " +
-                                 reason(status));
-    }
-    return status;
-  }
-
-  // Reads grid number `igrid` (from 1): for j = NY down to 1, for i = 1..NX,
-  // one real into position (j-1) x NX + i. False, with the message written,
-  // when the values run out or one cannot be read.
-  bool read_grid(int NX, int NY, std::span<float> grid, int igrid) {
-    // With NX of 0 or less a row holds no value (and there is no buffer).
-    const auto nx = static_cast<std::size_t>(std::max(NX, 0));
-    std::int64_t nread = 0;
-    for (int j = NY; j >= 1; --j) {
-      const std::span<float> row = grid.subspan(static_cast<std::size_t>(j - 1) * nx, nx);
-      // read_reals stops early after a value worth a look, so only the last
-      // value of each call needs the checks below.
-      for (std::size_t i = 0; i < nx;) {
-        std::size_t count = 0;
-        const int status = platform::read_reals(kInputUnit, row.subspan(i), count, &bad_);
-        nread += static_cast<std::int64_t>(count);
-        i += count;
-        if (status != platform::kOk) {
-          report(status, nread + 1, igrid);
-          return false;
-        }
-        float& last = row[i - 1];
-        // Readers of grid files cannot contour NaN or infinity (a value
-        // beyond the float range reads as infinity): store them as missing.
-        if (!std::isfinite(last)) {
-          last = kMissing;
-          not_finite_.add(platform::line_number(kInputUnit));
-        }
-        if (platform::more_items_on_line(kInputUnit)) {
-          extra_items_.add(platform::line_number(kInputUnit));
-        }
-      }
-    }
-    return true;
-  }
-
- private:
-  void report(int status, std::int64_t ivalue, int igrid) const {
-    const std::string line = std::to_string(platform::line_number(kInputUnit));
-    std::string message = "text2grid: input file " + quoted(name_);
-    if (status == platform::kEndOfFile) {
-      message += " ends after line " + line + ": value " + std::to_string(ivalue) + " of grid " +
-                 std::to_string(igrid) + " is missing";
-    } else if (status == platform::kBadItem) {
-      message += ", line " + line + ": " + quoted(bad_) + " is not a real number";
-    } else {
-      message += ", line " + line + ": the read failed: " + reason(status);
-    }
-    platform::write_error_line(message);
-  }
-
-  std::string name_;
-  std::string bad_;
-  LineTally not_finite_;
-  LineTally extra_items_;
-};
-
 void write_angles(const RunPar& runpar) {
   platform::write_list({"ANGLES:"});
   platform::write_list({runpar.angl1, runpar.angl2, runpar.angl3});
@@ -199,16 +97,6 @@ struct GridNote {
   int code = 0;
 };
 
-// "grid 3: time 910823/1200, level 850, vertical coordinate 1, parameter TMPK"
-std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
-                            std::string_view pname) {
-  const std::string_view shown = strings::trim_right(time);
-  return "grid " + std::to_string(igrid) + ": time " +
-         (shown.empty() ? std::string("(none)") : std::string(shown)) + ", level " +
-         std::to_string(level) + ", vertical coordinate " + std::to_string(vcode) + ", parameter " +
-         std::string(strings::trim_right(pname));
-}
-
 // Why the grid file could not be created, as far as the driver can tell.
 std::string creation_problem(const std::string& name) {
   if (platform::file_exists(name)) {
@@ -220,34 +108,14 @@ std::string creation_problem(const std::string& name) {
     return "the folder " + quoted(name.substr(0, slash)) +
            " does not exist (names are turned to lower case unless they begin with ^)";
   }
-  return "see the [FL] and [DM] messages on standard output";
+  // With --quiet those lines were not written.
+  return platform::stdout_discarded()
+             ? "run again without --quiet to see the [FL] and [DM] messages that say why"
+             : "see the [FL] and [DM] messages on standard output";
 }
 
 void warn(const std::string& text) {
   platform::write_error_line("text2grid: warning: " + text);
-}
-
-// The warnings about the input file, at the end of a run that read it all.
-void warn_about_input(InputValues& input, std::int64_t nread) {
-  const std::string file = quoted(input.name());
-  if (const LineTally& bad = input.not_finite(); bad.count > 0) {
-    warn(std::to_string(bad.count) + " value(s) of " + file +
-         " were NaN, infinite or beyond the range of a 32-bit real, and were stored as the "
-         "missing value -9999.0 (first at line " +
-         std::to_string(bad.first_line) + ")");
-  }
-  if (const LineTally& extra = input.extra_items(); extra.count > 0) {
-    warn(std::to_string(extra.count) + " line(s) of " + file +
-         " held more than one item, and only the first was read (first at line " +
-         std::to_string(extra.first_line) +
-         "): values go one per line, and a decimal comma ends a value");
-  }
-  if (const LineTally rest = input.rest(); rest.count > 0) {
-    warn(std::to_string(rest.count) + " line(s) of values of " + file + " were left after the " +
-         std::to_string(nread) + " values of the grids (first at line " +
-         std::to_string(rest.first_line) +
-         "): check NX, NY and the numbers of times, variables and levels");
-  }
 }
 
 // The grid-packing work area of the DM engine, for trying a packing before
@@ -270,119 +138,29 @@ class PackingTrial {
   std::vector<int> work_;
 };
 
-// Starts the library and creates the grid file, each step's return code on
-// its progress line; the creation's code.
-int create_grid_file(const RunPar& runpar, RunFiles& run_files, int& gfnum) {
-  int iret = 0;
-  in_bdta(iret);
-  run_files.library_started();
-  platform::write_list({"IN_BDTA: iret = ", iret});
-  write_angles(runpar);
-
-  std::array<float, kNavWords> navblock{};
-  gr_mnav(runpar.PROJ, runpar.NX, runpar.NY, runpar.lat1, runpar.lon1, runpar.lat2, runpar.lon2,
-          runpar.angl1, runpar.angl2, runpar.angl3, true, navblock, iret);
-  platform::write_list({"GR_MNAV1: iret = ", iret});
-  write_angles(runpar);
-
-  // The blocks every created grid file holds (grid/file_format.h).
-  gd_cref(runpar.outfile1, kNavWords, navblock, grid::kAnlWords, grid::kEmptyAnalysis,
-          grid::kGridHeaderWords, grid::kMaxGridsPerFile, gfnum, iret);
-  platform::write_list({"GD_CREF: iret = ", iret});
-  return iret;
-}
-
-// Writes each grid as the run asks: unpacked, or packed when the packing can
-// hold it and unpacked otherwise.
-class GridWriter {
- public:
-  GridWriter(const RunPar& runpar, int gfnum, bool created, const Packing& packing)
-      : runpar_(runpar), gfnum_(gfnum), created_(created), packing_(packing) {}
-
-  // The write's return code; `unpacked` is the DM code of a packing refused,
-  // the grid then being written unpacked, else 0.
-  int write(std::span<const float> grid, std::span<const std::string_view> timpair,
-            std::span<const int> levpair, std::size_t v, int& unpacked) {
-    unpacked = 0;
-    int iret = 0;
-    int ipack = 0;
-    if (packing_.kind != Packing::Kind::kNone && created_ &&
-        trial_.packs(grid, runpar_.NX, runpar_.NY, packing_, ipack)) {
-      gd_wpgd(gfnum_, grid, runpar_.NX, runpar_.NY, grid::kGridHeader, timpair, levpair,
-              runpar_.vcodes[v], runpar_.varnames[v], false, packing_.ipktyp(), packing_.value,
-              iret);
-      return iret;
-    }
-    gd_wdat(gfnum_, grid, runpar_.NX, runpar_.NY, grid::kGridHeader, timpair, levpair,
-            runpar_.vcodes[v], runpar_.varnames[v], false, iret);
-    // A grid the packing cannot hold (no value that is not missing, or a
-    // range too wide for the digits asked) is kept, unpacked.
-    unpacked = ipack;
-    return iret;
-  }
-
- private:
-  const RunPar& runpar_;
-  int gfnum_;
-  bool created_;
-  const Packing& packing_;
-  PackingTrial trial_;
-};
-
-// What a run did, for its report on standard error.
-struct RunOutcome {
-  bool created = false;
-  std::string outname;  // the grid file's name as created
-  std::vector<GridNote> failed;
-  std::vector<GridNote> unpacked;
-  int ngrids = 0;
-  int iflush = 0;  // the final flush's status
-};
-
-// The summary on standard error, and the exit status.
-int report_outcome(const RunOutcome& outcome, const Packing& packing) {
-  const std::string& outname = outcome.outname;
-  const std::vector<GridNote>& failed = outcome.failed;
-  if (!outcome.unpacked.empty()) {
-    warn(std::to_string(outcome.unpacked.size()) + " grid(s) could not be packed as --pack " +
-         packing.text() + " asks and were written unpacked; the first, " +
-         outcome.unpacked.front().identifier + ": " +
-         services::message_text("DM", outcome.unpacked.front().code, outname));
-  }
-  const std::string file = quoted(outname);
-  if (!outcome.created) {
-    platform::write_error_line("text2grid: the grid file " + file +
-                               " could not be created: " + creation_problem(outname));
-    platform::write_error_line("text2grid: none of the " + std::to_string(outcome.ngrids) +
-                               " grids was written");
-    return kNotWrittenStatus;
-  }
-  if (!failed.empty()) {
-    platform::write_error_line("text2grid: " + std::to_string(failed.size()) + " of " +
-                               std::to_string(outcome.ngrids) + " grids were not written to " +
-                               file + ":");
-    for (std::size_t k = 0; k < failed.size() && k < kMaxListedGrids; ++k) {
-      platform::write_error_line("text2grid:   " + failed[k].identifier + ": " +
-                                 services::message_text("GD", failed[k].code, outname));
-    }
-    if (failed.size() > kMaxListedGrids) {
-      platform::write_error_line("text2grid:   and " +
-                                 std::to_string(failed.size() - kMaxListedGrids) + " more");
-    }
-  }
-  if (outcome.iflush != 0) {
-    platform::write_error_line("text2grid: the grid file " + file +
-                               " is incomplete: its headers could not be written");
-  }
-  return failed.empty() && outcome.iflush == 0 ? 0 : kNotWrittenStatus;
-}
-
 }  // namespace
+
+std::int64_t count_grids(const RunPar& runpar) {
+  std::int64_t nlevels = 0;
+  for (const int n : runpar.nlevels) nlevels += std::clamp(n, 0, kMaxLevels);
+  return static_cast<std::int64_t>(runpar.dates.size()) * nlevels;
+}
+
+std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
+                            std::string_view pname) {
+  const std::string_view shown = strings::trim_right(time);
+  return "grid " + std::to_string(igrid) + ": time " +
+         (shown.empty() ? std::string("(none)") : std::string(shown)) + ", level " +
+         std::to_string(level) + ", vertical coordinate " + std::to_string(vcode) + ", parameter " +
+         std::string(strings::trim_right(pname));
+}
 
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
             const RunOptions& options) {
   RunFiles run_files;
-  InputValues input(std::string(strings::trim_right(runpar.infile)));
+  InputValues input(std::string(strings::trim_right(runpar.infile)),
+                    options.input_stdin ? platform::kStdinUnit : kInputUnit, options.layout,
+                    options.command_line);
   if (input.open() != platform::kOk) return kBadInputStatus;
 
   std::size_t nvalues = 0;
@@ -398,13 +176,50 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   std::array<std::string_view, 2> timpair{blank_time, blank_time};
   std::array<int, 2> levpair{0, kSecondLevel};
 
-  int gfnum = 0;
-  int iret = create_grid_file(runpar, run_files, gfnum);
-  RunOutcome outcome;
-  outcome.created = iret == 0;
-  outcome.outname = services::creation_name(runpar.outfile1);
+  // The library's transcript is the dialogue's; the command-line way shows
+  // a line per grid instead.
+  const bool transcript = !options.command_line;
+  int iret = 0;
+  in_bdta(iret);
+  run_files.library_started();
+  if (transcript) {
+    platform::write_list({"IN_BDTA: iret = ", iret});
+    write_angles(runpar);
+  }
 
-  GridWriter writer(runpar, gfnum, outcome.created, options.packing);
+  std::array<float, kNavWords> navblock{};
+  gr_mnav(runpar.PROJ, runpar.NX, runpar.NY, runpar.lat1, runpar.lon1, runpar.lat2, runpar.lon2,
+          runpar.angl1, runpar.angl2, runpar.angl3, true, navblock, iret);
+  if (transcript) {
+    platform::write_list({"GR_MNAV1: iret = ", iret});
+    write_angles(runpar);
+  }
+
+  // The blocks and grid header every created grid file holds (grid/file_format.h).
+  const std::span<const int> grdhdr = grid::kGridHeader;
+  int gfnum = 0;
+  const GridPublishing publishing(options.output);
+  gd_cref(runpar.outfile1, kNavWords, navblock, grid::kAnlWords, grid::kEmptyAnalysis,
+          grid::kGridHeaderWords, options.max_grids > 0 ? options.max_grids : kMostGrids, gfnum,
+          iret);
+  if (transcript) platform::write_list({"GD_CREF: iret = ", iret});
+  const bool created = iret == 0;
+  const std::string outname = services::creation_name(runpar.outfile1);
+  if (!created && options.command_line) {
+    platform::write_error_line("text2grid: the grid file " + quoted(outname) +
+                               " could not be created: " + creation_problem(outname));
+    return kNotWrittenStatus;
+  }
+  const std::int64_t nexpected = count_grids(runpar) * std::int64_t{runpar.NX} * runpar.NY;
+  Progress progress(count_grids(runpar), nexpected, options.progress_bar);
+  input.expect(nexpected);
+  if (options.progress_bar) input.on_row([&progress](std::int64_t n) { progress.values_read(n); });
+
+  const Packing& packing = options.packing;
+  PackingTrial trial;
+  std::vector<GridNote> failed;
+  std::vector<GridNote> unpacked;
+  int ngrids = 0;
   for (std::size_t t = 0; t < runpar.dates.size(); ++t) {
     // The progress line shows the time as answered; the file holds its stored form.
     const std::string_view answered = runpar.dates[t];
@@ -412,34 +227,88 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
     for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
       const int nlevels = std::min(runpar.nlevels[v], kMaxLevels);  // the levels table's rows
       for (int l = 0; l < nlevels; ++l) {
-        const int igrid = outcome.ngrids + 1;
-        if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid)) return kBadInputStatus;
+        const int igrid = ngrids + 1;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
+        const std::string label =
+            grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]);
+        if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid, label)) {
+          progress.finish();
+          if (created) publishing.finish(gfnum, false, runpar.outfile1, outname);
+          return kBadInputStatus;
+        }
         int ipack = 0;
-        iret = writer.write(grid, timpair, levpair, v, ipack);
-        const auto note = [&](int code) {
-          return GridNote{
-              igrid,
-              grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v], runpar.varnames[v]),
-              code};
-        };
-        if (iret == 0 && ipack != 0) outcome.unpacked.push_back(note(ipack));
-        platform::write_list({"GD_WDAT1: iret = ", iret});
-        platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
-        platform::write_list({"date ", answered, " completed"});
-        ++outcome.ngrids;
-        if (iret != 0) outcome.failed.push_back(note(iret));
+        if (packing.kind == Packing::Kind::kNone || !created) {
+          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, iret);
+        } else if (trial.packs(grid, runpar.NX, runpar.NY, packing, ipack)) {
+          gd_wpgd(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, packing.ipktyp(), packing.value, iret);
+        } else {
+          // A grid the packing cannot hold (no value that is not missing, or
+          // a range too wide for the digits asked) is kept, unpacked.
+          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
+                  runpar.varnames[v], false, iret);
+          if (iret == 0) unpacked.push_back({igrid, label, ipack});
+        }
+        if (transcript) {
+          platform::write_list({"GD_WDAT1: iret = ", iret});
+          platform::write_list({"Wrote variable ", runpar.varnames[v], "at level ", levpair[0]});
+          platform::write_list({"date ", answered, " completed"});
+        } else {
+          progress.grid_done(igrid, iret, label);
+        }
+        ++ngrids;
+        if (iret != 0) failed.push_back({igrid, label, iret});
       }
     }
   }
 
   // The headers written at creation wait in the record cache until a flush;
   // a run that wrote no grid gets them onto disk here.
-  if (outcome.created) dm_fwrt(gfnum, outcome.iflush);
+  int iflush = 0;
+  if (created) dm_fwrt(gfnum, iflush);
+  progress.finish();
 
-  warn_about_input(input,
-                   static_cast<std::int64_t>(outcome.ngrids) * static_cast<std::int64_t>(nvalues));
-  return report_outcome(outcome, options.packing);
+  const bool input_exact = input.finish();
+  if (!unpacked.empty()) {
+    warn(std::to_string(unpacked.size()) + " grid(s) could not be packed as --pack " +
+         packing.text() + " asks and were written unpacked; the first, " +
+         unpacked.front().identifier + ": " +
+         services::message_text("DM", unpacked.front().code, outname));
+  }
+
+  const std::string file = quoted(outname);
+  if (!created) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " could not be created: " + creation_problem(outname));
+    platform::write_error_line("text2grid: none of the " + std::to_string(ngrids) +
+                               " grids was written");
+    return kNotWrittenStatus;
+  }
+  if (!failed.empty()) {
+    platform::write_error_line("text2grid: " + std::to_string(failed.size()) + " of " +
+                               std::to_string(ngrids) + " grids were not written to " + file + ":");
+    for (std::size_t k = 0; k < failed.size() && k < kMaxListedGrids; ++k) {
+      platform::write_error_line("text2grid:   " + failed[k].identifier + ": " +
+                                 services::message_text("GD", failed[k].code, outname));
+    }
+    if (failed.size() > kMaxListedGrids) {
+      platform::write_error_line("text2grid:   and " +
+                                 std::to_string(failed.size() - kMaxListedGrids) + " more");
+    }
+  }
+  if (iflush != 0) {
+    platform::write_error_line("text2grid: the grid file " + file +
+                               " is incomplete: its headers could not be written");
+  }
+  const bool complete = failed.empty() && iflush == 0 && input_exact;
+  const int named = publishing.finish(gfnum, complete, runpar.outfile1, outname);
+  if (!input_exact) return kBadInputStatus;
+  if (!complete || named != 0) return kNotWrittenStatus;
+  if (options.command_line) {
+    platform::write_line("wrote " + std::to_string(ngrids) + " grid(s) to " + file);
+  }
+  return 0;
 }
 
 }  // namespace driver

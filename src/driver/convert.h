@@ -2,8 +2,10 @@
 // a new grid file, with a progress line after every library call.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "driver/dialogue.h"
 #include "driver/options.h"
@@ -30,5 +32,12 @@ inline constexpr int kInputUnit = 9;
 // run another conversion.
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
             const RunOptions& options);
+
+// Grids of a run: times x the levels of every variable.
+std::int64_t count_grids(const RunPar& runpar);
+
+// "grid 3: time 910823/1200, level 850, vertical coordinate 1, parameter TMPK"
+std::string grid_identifier(int igrid, std::string_view time, int level, int vcode,
+                            std::string_view pname);
 
 }  // namespace driver

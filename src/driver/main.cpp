@@ -7,18 +7,18 @@
 
 #include "driver/text2grid.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 #include "services/program_files.h"
 
 int main(int argc, char** argv) {
   // Before any file is opened: a closed standard stream must not lend its
   // descriptor to a grid or input file.
-  platform::ensure_standard_streams();
+  if (!platform::start_program("text2grid")) return 2;
   // An operator's own MORERR wins; otherwise the message files shipped with
   // the program.
   services::use_shipped_message_files(services::kMessageFolder);
-  // A grid file reaching the size limit is a failed write, reported and
-  // survived like a full disk.
-  platform::ignore_file_size_signal();
   const std::vector<std::string> args(argv, argv + argc);
-  platform::exit_process(driver::text2grid_main(args));
+  // A grid file reaching the size limit is a failed write, reported and
+  // survived like a full disk (start_program ignores the signal).
+  platform::exit_process(platform::finish_program("text2grid", driver::text2grid_main(args)));
 }

@@ -13,6 +13,7 @@ namespace driver {
 namespace {
 
 constexpr std::string_view kPackOption = "--pack";
+constexpr std::string_view kMaxGridsOption = "--max-grids";
 
 bool parse_int(std::string_view text, int& value) {
   const char* first = text.data();
@@ -20,6 +21,13 @@ bool parse_int(std::string_view text, int& value) {
   if (first != last && *first == '+') ++first;
   const auto [ptr, ec] = std::from_chars(first, last, value);
   return first != last && ec == std::errc{} && ptr == last;
+}
+
+bool parse_max_grids(std::string_view text, int& max_grids, std::string& error) {
+  if (parse_int(text, max_grids) && max_grids >= 1 && max_grids <= kMostGrids) return true;
+  error = "--max-grids \"" + std::string(text) + "\": give a whole number from 1 to " +
+          std::to_string(kMostGrids);
+  return false;
 }
 
 }  // namespace
@@ -103,7 +111,17 @@ CommandLine parse_command_line(std::span<const std::string> args) {
       }
     } else if (arg.starts_with(std::string(kPackOption) + "=")) {
       parse_packing(arg.substr(kPackOption.size() + 1), cl.options.packing, cl.error);
-    } else if (arg.starts_with("-")) {
+    } else if (arg == kMaxGridsOption || arg.starts_with(std::string(kMaxGridsOption) + "=")) {
+      const bool joined = arg != kMaxGridsOption;
+      if (!joined && k + 1 == args.size()) {
+        cl.error = "--max-grids needs a value: the number of grids the file can hold (1-9999)";
+      } else {
+        parse_max_grids(joined ? arg.substr(kMaxGridsOption.size() + 1) : args[++k],
+                        cl.options.max_grids, cl.error);
+      }
+    } else if (take_conversion_option(args, k, cl.request, cl.error)) {
+      // an option of the command-line way
+    } else if (arg.starts_with("-") && arg != "-") {
       cl.error = "unknown option \"" + std::string(arg) + "\"";
     } else {
       cl.error = "unexpected argument \"" + std::string(arg) +
@@ -114,23 +132,30 @@ CommandLine parse_command_line(std::span<const std::string> args) {
 }
 
 std::string usage_text() {
-  return "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--quiet] [--durable] "
-         "< answers\n"
-         "Converts gridded values from a text file into a new grid file. The run parameters\n"
-         "(grid size, files, times, variables, levels) are asked for and read on standard\n"
-         "input, one answer per line.\n"
+  return conversion_usage() +
+         "\n"
+         "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--max-grids N] [--quiet]\n"
+         "                 [--durable] < answers\n"
+         "Without -i, the dialogue: the run parameters (grid size, files, times, variables,\n"
+         "levels) are asked for and read on standard input, one answer per line; the input\n"
+         "file holds one value per line.\n"
          "\n"
          "  --pack grib:BITS    store every grid packed GRIB style, BITS (2-31) bits per value\n"
          "  --pack diff:BITS    store every grid as packed differences, BITS (2-31) bits each\n"
          "  --pack dec:DIGITS   store every grid packed to DIGITS (-10 to 10) decimal places\n"
+         "  --max-grids N       the file holds at most N grids (1-9999, default 9999); a\n"
+         "                      smaller file for few grids\n"
          "  --quiet             no dialogue echo or progress lines on standard output\n"
          "  --durable           sync each grid to the medium before its progress line\n"
          "                      (sets T2G_DURABLE=1 for the run)\n"
          "  --help              this text\n"
          "  --version           the program's version\n"
          "\n"
+         "Example: text2grid < examples/answers.txt\n"
+         "\n"
          "Exit status: 0 every grid written; 1 the grid file or a grid not written;\n"
-         "2 a bad command line, answer or input file.";
+         "2 a bad command line, answer or input file (nothing is created for a bad command\n"
+         "line).";
 }
 
 std::string version_text() {

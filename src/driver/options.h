@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "driver/command_line.h"
+
 namespace driver {
 
 // Exit status of a command line that cannot be used.
@@ -31,21 +33,48 @@ inline constexpr int kMaxPackBits = 31;
 inline constexpr int kMinDecimalDigits = -10;
 inline constexpr int kMaxDecimalDigits = 10;
 
+// Columns of a grid file: grids it can hold.
+inline constexpr int kMostGrids = 9999;
+
+// How the input file's values are laid out.
+enum class Layout {
+  kLines,  // the dialogue's rule: the first item of each line, one value per line
+  kFree,   // every number in order, whatever blanks and line ends separate them
+  kCsv,    // as kFree, commas separating too
+};
+
+// How the grid file comes into being. By default (the dialogue) it gets its
+// name at creation and keeps every grid written whatever happens later.
+struct OutputRules {
+  bool all_or_nothing = false;  // named only once every grid is in and the input exact
+  bool overwrite = false;       // then taking the place of a file of that name
+  bool keep_partial = false;    // after a failure, named all the same with the grids so far
+};
+
 struct RunOptions {
   bool quiet = false;    // no dialogue echo or progress lines on standard output
   bool durable = false;  // T2G_DURABLE=1 for the run
   Packing packing;
+  int max_grids = 0;  // --max-grids: the columns of the file; 0: not given (kMostGrids)
+  // The conversion asked for on the command line: one progress line per
+  // grid, no library transcript; values from kStdinUnit when input_stdin.
+  bool command_line = false;
+  bool input_stdin = false;
+  bool progress_bar = false;  // --progress: a bar on standard error when it is a terminal
+  Layout layout = Layout::kLines;
+  OutputRules output;
 };
 
 struct CommandLine {
   RunOptions options;
+  ConversionRequest request;  // the command-line way, when request.given
   bool help = false;
   bool version = false;
   std::string error;  // empty when the command line is usable
 };
 
 // Reads the command-line words (args[0] is the program name). An unknown
-// option, a stray argument or a bad --pack value sets `error`.
+// option, a stray argument or a bad --pack or --max-grids value sets `error`.
 CommandLine parse_command_line(std::span<const std::string> args);
 
 // "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false, with

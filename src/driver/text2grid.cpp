@@ -2,13 +2,13 @@
 // checks and echo, then the conversion routine.
 #include "driver/text2grid.h"
 
-#include <system_error>
-
 #include "driver/answer_checks.h"
 #include "driver/convert.h"
 #include "driver/dialogue.h"
+#include "driver/plan.h"
 #include "driver/vexo.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace driver {
 namespace {
@@ -26,20 +26,41 @@ int run(const RunOptions& options) {
   return run_conversion(runpar, options);
 }
 
+// The command-line way: every option checked before anything is created.
+int run_command_line(const ConversionRequest& request, const RunOptions& options) {
+  ConversionPlan plan;
+  if (std::string error; !make_plan(request, options, plan, error)) {
+    platform::write_error_line("text2grid: " + error + " (see text2grid --help)");
+    return kUsageStatus;
+  }
+  if (std::string problem; !check_packing(plan.runpar, options.packing, problem)) {
+    platform::write_error_line("text2grid: " + problem);
+    return kUsageStatus;
+  }
+  warn_about_area(plan.runpar);
+  if (request.dry_run) {
+    print_plan(plan);
+    return 0;
+  }
+  return convert(plan.runpar, plan.grid_times, plan.options);
+}
+
+// Either way, with the options that shape standard output and durability.
+template <typename Run>
+int run_with(const RunOptions& options, Run run_way) {
+  if (options.durable) platform::set_env("T2G_DURABLE", "1");
+  if (options.quiet) platform::discard_stdout(true);
+  int status = run_way();
+  if (options.quiet) platform::discard_stdout(false);
+  // A transcript lost to a full disk is a failed run, even when the grids are in.
+  if (platform::report_stdout_failure("text2grid") && status == 0) status = kNotWrittenStatus;
+  return status;
+}
+
 }  // namespace
 
 int run_text2grid(const RunOptions& options) {
-  if (options.durable) platform::set_env("T2G_DURABLE", "1");
-  if (options.quiet) platform::discard_stdout(true);
-  int status = run(options);
-  if (options.quiet) platform::discard_stdout(false);
-  // A transcript lost to a full disk is a failed run, even when the grids are in.
-  if (const int error = platform::stdout_error(); error != 0) {
-    platform::write_error_line("text2grid: standard output could not be written: " +
-                               std::generic_category().message(error));
-    if (status == 0) status = kNotWrittenStatus;
-  }
-  return status;
+  return run_with(options, [&options] { return run(options); });
 }
 
 int text2grid_main(std::span<const std::string> args) {
@@ -51,6 +72,9 @@ int text2grid_main(std::span<const std::string> args) {
   if (cl.help || cl.version) {
     platform::write_line(cl.help ? usage_text() : version_text());
     return platform::stdout_error() == 0 ? 0 : kNotWrittenStatus;
+  }
+  if (cl.request.given) {
+    return run_with(cl.options, [&cl] { return run_command_line(cl.request, cl.options); });
   }
   return run_text2grid(cl.options);
 }

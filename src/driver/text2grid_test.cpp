@@ -90,8 +90,13 @@ TEST(Text2gridProgramTest, RefusedVariableAnswerAfterTheEcho) {
 TEST(Text2gridProgramTest, CommandLine) {
   const RunResult help = run_text2grid("", "--help");
   EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(help.out.starts_with("usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS]"))
+  // Both ways, the command-line way first, each with an example.
+  EXPECT_TRUE(help.out.starts_with("usage: text2grid -i VALUES -o GRIDFILE --size NXxNY"))
       << help.out;
+  EXPECT_NE(help.out.find("\nusage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS]"),
+            std::string::npos);
+  EXPECT_NE(help.out.find("Example: text2grid -i input.txt"), std::string::npos);
+  EXPECT_NE(help.out.find("Example: text2grid < examples/answers.txt"), std::string::npos);
   EXPECT_NE(help.out.find("  --quiet "), std::string::npos);
   EXPECT_NE(help.out.find("  --durable "), std::string::npos);
   EXPECT_EQ(help.err, "");

@@ -46,6 +46,13 @@ int run_conversion(RunPar& runpar, const RunOptions& options) {
   if (!ask_variables(runpar, stop)) return report_stop(stop);
   std::vector<std::string> grid_times;
   if (!check_variables(runpar, grid_times, stop)) return report_stop(stop);
+  if (const std::int64_t ngrids = count_grids(runpar);
+      options.max_grids > 0 && ngrids > options.max_grids) {
+    platform::write_error_line("text2grid: --max-grids " + std::to_string(options.max_grids) +
+                               ": the answers make " + std::to_string(ngrids) +
+                               " grids, more than the file is to hold");
+    return kUsageStatus;
+  }
   return convert(runpar, grid_times, options);
 }
 

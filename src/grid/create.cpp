@@ -32,6 +32,9 @@ constexpr std::array<int, 1> kPartParameterCounts = {1};
 constexpr std::array<std::string_view, 1> kParameterNames = {"GRID"};
 constexpr std::array<int, 1> kNoPacking = {0};  // scale, offset, bits: packing is per grid
 
+// Whether gd_cref names the file before it returns (set_publish_on_create).
+bool publish_on_create = true;
+
 // The DM failure, then the grid layer's own line, both with `context`.
 void report_failure(int idmcode, std::string_view context) {
   int ier = 0;
@@ -92,7 +95,7 @@ void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock,
     iret = grid::kGdCreateFailed;
     return;
   }
-  ier = dm::publish_file(f, filnam);
+  if (publish_on_create) ier = dm::publish_file(f, filnam);
   if (ier != 0) {
     report_failure(ier, filnam);
     gmgrid.gfmark[grid::file_index(f)] = -1;
@@ -116,3 +119,11 @@ void gd_cref(std::string_view filnam, int nnav, std::span<const float> navblock,
   std::copy_n(anlblock.begin(), anlcopy, grdcmn.gfanl.begin() + grid::anl_index(1, f));
   grdcmn.gfanlln[fi] = nanl;
 }
+
+namespace grid {
+
+void set_publish_on_create(bool on) {
+  publish_on_create = on;
+}
+
+}  // namespace grid

@@ -38,6 +38,10 @@ void gd_addt(int gfnum, std::span<const int> intdft, int& iret);
 namespace grid {
 // Start condition: no grid files (gfmark -1); called by in_bdta.
 void reset_state();
+// Whether gd_cref gives a new file its name before it returns (the default),
+// or leaves it under its temporary name for dm::publish_file once the caller
+// has written its grids (an output that appears whole or not at all).
+void set_publish_on_create(bool on);
 }  // namespace grid
 
 // --- Reading grid files back -------------------------------------------------
@@ -61,8 +65,8 @@ void gd_gidn(int gfnum, int igrid, std::span<char> time1, std::span<char> time2,
 // header words (as many as grdhdr holds). -15 no grid with that number, -9
 // grid holds fewer than kx x ky values, -16 the record cannot be read
 // (message "DM" with the DM code).
-void gd_rgrd(int gfnum, int igrid, std::span<float> grid, int& kx, int& ky,
-             std::span<int> grdhdr, int& iret);
+void gd_rgrd(int gfnum, int igrid, std::span<float> grid, int& kx, int& ky, std::span<int> grdhdr,
+             int& iret);
 // Values of the grid with this identifier; codes as gd_rgrd.
 void gd_rdat(int gfnum, std::span<const std::string_view> timpair, std::span<const int> levpair,
              int vcode, std::string_view pname, std::span<float> grid, int& kx, int& ky,

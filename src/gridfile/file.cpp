@@ -108,23 +108,6 @@ Status trial_pack(std::string_view path, std::span<const float> values, int nx, 
 
 }  // namespace
 
-struct GridFile::State {
-  std::string path;
-  Navigation nav;
-  Mode mode = Mode::kUpdate;
-  int gfnum = 0;                                   // 0 once closed
-  std::optional<platform::FileIdentity> identity;  // the file, while open
-
-  // The files open through this interface, to refuse a second open for
-  // update of one file and a fourth open file with errors of their own.
-  static std::vector<const State*>& open_files() {
-    static std::vector<const State*> files;
-    return files;
-  }
-  void opened() { open_files().push_back(this); }
-  void closed() { std::erase(open_files(), this); }
-};
-
 namespace {
 
 // kInUse when `path` is to be opened for update and is open for update
@@ -162,6 +145,26 @@ GridFile::~GridFile() {
 }
 
 Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav, int max_grids) {
+  return create_file(path, nav, max_grids, true);
+}
+
+Result<GridFile> GridFile::create_unpublished(const std::string& path, const Navigation& nav,
+                                              int max_grids) {
+  return create_file(path, nav, max_grids, false);
+}
+
+Status GridFile::publish() {
+  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_->unpublished) return {};
+  detail::MessageCapture capture;
+  const int iret = dm::publish_file(state_->gfnum, state_->path);
+  if (iret != 0) return library_error("DM", iret, state_->path, capture.lines());
+  state_->unpublished = false;
+  return {};
+}
+
+Result<GridFile> GridFile::create_file(const std::string& path, const Navigation& nav,
+                                       int max_grids, bool publish_now) {
   Result<std::string> name = detail::library_name(path);
   if (!name) return name.error();
   if (nav.projection.size() > detail::kProjChars) {
@@ -177,8 +180,10 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
   int gfnum = 0, iret = 0;
   detail::MessageCapture capture;
   const bool existed = platform::file_exists(path);
+  grid::set_publish_on_create(publish_now);
   gd_cref(*name, detail::kNavWords, navblock, detail::kAnlWords, grid::kEmptyAnalysis,
           kGridHeaderWords, max_grids, gfnum, iret);
+  grid::set_publish_on_create(true);
   if (iret != 0) {
     Error e = library_error("GD", iret, path, capture.lines());
     if (iret == grid::kGdCreateFailed && existed) e.condition = Condition::kExists;
@@ -188,6 +193,7 @@ Result<GridFile> GridFile::create(const std::string& path, const Navigation& nav
   state->path = path;
   state->nav = Navigation::from_block(navblock);
   state->gfnum = gfnum;
+  state->unpublished = !publish_now;
   state->identity = platform::file_identity(path);
   state->opened();
   return GridFile(std::move(state));
@@ -410,14 +416,33 @@ Status check(const std::string& path) {
   int iret = 0;
   detail::MessageCapture capture;
   dm_chck(*name, msgtxt, iret);
-  if (iret == 0) return {};
-  Error e = library_error("DM", iret, path, capture.lines());
-  const std::string detail_text = trimmed(msgtxt);
-  if (!detail_text.empty()) {
-    e.text += ": " + detail_text;
-    e.reason += ": " + detail_text;
+  if (iret != 0) {
+    Error e = library_error("DM", iret, path, capture.lines());
+    const std::string detail_text = trimmed(msgtxt);
+    if (!detail_text.empty()) {
+      e.text += ": " + detail_text;
+      e.reason += ": " + detail_text;
+    }
+    return e;
   }
-  return e;
+  // The structure is sound: now everything the reader checks, so that a file
+  // that passes opens and reads whole (its keys as a grid file's, every
+  // identifier and every grid's values).
+  Result<GridFile> file = GridFile::open(path);
+  if (!file) return file.error();
+  if (const std::string damage = file->damage(); !damage.empty()) {
+    return library_error("DM", dm::kDmDamaged, path + ": " + damage);
+  }
+  for (int igrid = 1; igrid <= file->count(); ++igrid) {
+    Result<Grid> g = file->read(igrid);
+    if (!g && g.error().code != grid::kGdNoGrid) {
+      Error e = g.error();
+      e.text = "grid " + std::to_string(igrid) + ": " + e.text;
+      e.reason = "grid " + std::to_string(igrid) + ": " + e.reason_or_text();
+      return e;
+    }
+  }
+  return {};
 }
 
 }  // namespace gridfile

@@ -170,6 +170,8 @@ struct Grid {
 using MessageSink = std::function<void(std::string_view line)>;
 void set_message_sink(MessageSink sink);
 
+struct SalvageResult;
+
 // --- Files ---------------------------------------------------------------------
 
 enum class Mode { kRead, kUpdate };
@@ -199,6 +201,12 @@ class GridFile {
                                  int max_grids = 9999);
   static Result<GridFile> create(const std::string& path, const Navigation& nav,
                                  const CreateOptions& options);
+  // The same, but written under a temporary name beside `path` (see
+  // platform::PendingOutput): the file appears under its name only when
+  // publish() succeeds, and is removed when closed or destroyed before. For
+  // outputs that must appear whole or not at all.
+  static Result<GridFile> create_unpublished(const std::string& path, const Navigation& nav,
+                                             int max_grids = 9999);
   // Opens an existing grid file. Failures: -1 the file did not open as a DM
   // file (the library's DM and FL lines are in the Error's text), -14 not a
   // grid file.
@@ -245,16 +253,40 @@ class GridFile {
                Packing packing = {}, bool replace = false);
   // Flushes and closes now; the destructor then does nothing.
   Status close();
+  // Flushes a file made by create_unpublished, syncs it in durable mode and
+  // gives it its name (never replacing a file: then an error and the file is
+  // still unpublished); ok at once for any other file. It stays open.
+  Status publish();
 
   struct State;  // the implementation's own
 
  private:
+  friend Result<SalvageResult> salvage(const std::string& path, const std::string& target);
   explicit GridFile(std::unique_ptr<State> state);
+  static Result<GridFile> create_file(const std::string& path, const Navigation& nav, int max_grids,
+                                      bool publish_now);
   std::unique_ptr<State> state_;
 };
 
-// The structure check of a file: ok, or the first fault found (its DM code,
-// mostly -36, with the check's own description of the fault).
+// What salvage copied and what it could not.
+struct SalvageResult {
+  int copied = 0;
+  std::vector<std::string> left_out;  // one line per grid left out, with the reason
+};
+// Copies every grid of the grid file `path` that reads back whole into the
+// new grid file `target`, each data record word for word (values, packing
+// and grid header exactly as stored) under its identifier, with the same
+// navigation and analysis blocks, grid header length and capacity. The grids
+// are numbered from 1 in file order. `target` is used exactly as given, like
+// every name here, and appears only when complete (never replacing a file).
+// An Error when either file fails; a grid that does not read back whole is
+// left out and listed.
+Result<SalvageResult> salvage(const std::string& path, const std::string& target);
+
+// The check of a file: its structure (every pointer, record and free block),
+// then everything the reader stops on (the keys of a grid file, every grid's
+// identifier and values). Ok, or the first fault found (its code, mostly DM
+// -36, with a description of the fault).
 Status check(const std::string& path);
 
 namespace detail {

@@ -9,6 +9,7 @@
 
 #include "grid/file_format.h"
 #include "gridfile/gridfile.h"
+#include "platform/platform.h"
 
 namespace gridfile::detail {
 
@@ -71,3 +72,26 @@ struct RecordHead {
 int read_record_head(int gfnum, int igrid, RecordHead& head);
 
 }  // namespace gridfile::detail
+
+namespace gridfile {
+
+// What a GridFile holds: the library's file number and what it knows.
+struct GridFile::State {
+  std::string path;
+  Navigation nav;
+  Mode mode = Mode::kUpdate;
+  int gfnum = 0;                                   // 0 once closed
+  bool unpublished = false;                        // made by create_unpublished, not yet named
+  std::optional<platform::FileIdentity> identity;  // the file, while open
+
+  // The files open through this interface, to refuse a second open for
+  // update of one file and a fourth open file with errors of their own.
+  static std::vector<const State*>& open_files() {
+    static std::vector<const State*> files;
+    return files;
+  }
+  void opened() { open_files().push_back(this); }
+  void closed() { std::erase(open_files(), this); }
+};
+
+}  // namespace gridfile

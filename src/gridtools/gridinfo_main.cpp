@@ -4,15 +4,15 @@
 
 #include "gridtools/gridinfo.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 #include "services/program_files.h"
 
 int main(int argc, char** argv) {
   // Before any file is opened: a closed standard stream must not lend its
   // descriptor to a grid file.
-  platform::ensure_standard_streams();
+  if (!platform::start_program("gridinfo")) return 2;
   services::use_shipped_message_files(services::kMessageFolder);
   const std::vector<std::string> args(argv, argv + argc);
   const int status = gridinfo::run(args);
-  platform::flush_stdout();
-  platform::exit_process(status);
+  platform::exit_process(platform::finish_program("gridinfo", status));
 }

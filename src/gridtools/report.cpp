@@ -5,6 +5,11 @@
 #include "proj/projection.h"
 
 namespace gridtools {
+namespace {
+
+constexpr int kNoGrid = -15;  // the grid routines' code for a number that holds no grid
+
+}  // namespace
 
 bool FileReport::complete() const {
   return std::all_of(grids.begin(), grids.end(),
@@ -16,21 +21,31 @@ gridfile::Result<FileReport> build_report(const gridfile::GridFile& file,
   FileReport report;
   report.path = file.path();
   report.nav = file.navigation();
-  gridfile::Result<std::vector<gridfile::GridInfo>> infos = file.grids();
-  if (!infos) return infos.error();
-  report.grids_in_file = static_cast<int>(infos->size());
-  for (gridfile::GridInfo& info : *infos) {
-    if (!selection.matches(info.id)) continue;
+  // Grid by grid: one that cannot be read (a torn file, a damaged record) is
+  // listed as unreadable and the others still are.
+  const int n = file.count();
+  for (int number = 1; number <= n; ++number) {
+    gridfile::Result<gridfile::GridInfo> info = file.info(number);
+    if (!info && info.error().code == kNoGrid) continue;  // an unused number
+    ++report.grids_in_file;
     GridReport g;
+    if (!info) {
+      if (!selection.empty()) continue;  // nothing to match against
+      g.info.number = number;
+      g.error = info.error().text;
+      report.grids.push_back(std::move(g));
+      continue;
+    }
+    if (!selection.matches(info->id)) continue;
     if (with_stats) {
-      gridfile::Result<gridfile::Grid> grid = file.read(info.number);
+      gridfile::Result<gridfile::Grid> grid = file.read(number);
       if (grid) {
         g.stats = compute_stats(grid->values);
       } else {
         g.error = grid.error().text;
       }
     }
-    g.info = std::move(info);
+    g.info = std::move(info).value();
     report.grids.push_back(std::move(g));
   }
   return report;

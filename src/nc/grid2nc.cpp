@@ -4,8 +4,7 @@
 #include "nc/grid2nc.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
 
 #include "cli/command_line.h"
 #include "nc/export_dataset.h"
@@ -13,6 +12,7 @@
 #include "nc/ncfile.h"
 #include "params/params.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 #include "proj/projection.h"
 
 namespace nc {
@@ -92,20 +92,27 @@ int export_grids(const ExportOptions& o, const TableDirs& dirs) {
     return kExitFailed;
   }
 
-  gridfile::Result<NcFile> f = NcFile::create(o.nc_path, o.classic);
-  if (!f) {
-    complain(f.error().text);
+  // Written under a temporary name, given its own only when complete.
+  platform::PendingOutput pending;
+  if (const int st = pending.reserve(o.nc_path); st != platform::kOk) {
+    complain(o.nc_path + (st == EEXIST ? std::string(": a file of that name exists, and grid2nc "
+                                                     "never replaces one")
+                                       : ": cannot create: " + platform::status_text(st)));
     return kExitFailed;
   }
-  const gridfile::Status written = write_dataset(*f, *grid_file, *plan, *proj, *table, o);
+  gridfile::Result<NcFile> f = NcFile::create_in(pending.temp_path(), o.nc_path, o.classic);
+  gridfile::Status written = f ? write_dataset(*f, *grid_file, *plan, *proj, *table, o) : f.error();
+  if (written.ok()) written = f->close();
+  if (written.ok()) {
+    if (const int st = pending.publish(); st != platform::kOk) {
+      written = base::Error(base::Source::kTool, st,
+                            o.nc_path + ": cannot be given its name: " + platform::status_text(st));
+    }
+  }
   if (!written.ok()) {
-    // Never leave a partial export behind.
-    { const NcFile doomed = std::move(*f); }  // closed here
-    std::error_code ec;
-    std::filesystem::remove(o.nc_path, ec);
     complain(written.error().text);
     complain(o.nc_path + " not written");
-    return kExitFailed;
+    return kExitFailed;  // the temporary file goes with `pending`
   }
   say(o.nc_path + ": " + std::to_string(chosen.size()) + " grids in " +
       std::to_string(plan->variables.size()) + " variables, " +

@@ -79,6 +79,15 @@ bool is_time_coordinate(const NcFile& f, int v) {
   return units && units->find(" since ") != std::string::npos;
 }
 
+bool looks_like_time(const NcFile& f, int v) {
+  if (is_time_coordinate(f, v)) return true;
+  const std::string name = f.var_name(v);
+  if (name == "time" || name == "Time" || name == "TIME" || name == "t") return true;
+  const std::string units = f.text_att(v, "units").value_or("");
+  const std::string first = units.substr(0, units.find(' '));
+  return first != units && duration_seconds(first).has_value();
+}
+
 bool is_vertical_coordinate(const NcFile& f, int v) {
   if (f.number_att(v, "t2g_vcoord") || one_of(f.text_att(v, "axis"), {"Z"}) ||
       one_of(f.text_att(v, "positive"), {"up", "down", "Up", "Down", "UP", "DOWN"})) {
@@ -258,7 +267,15 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
   axis.level2.assign(axis.level1.size(), -1);
   if (const auto kept = f.number_att(level_var, "t2g_level2");
       kept && kept->size() == axis.level1.size()) {
-    for (std::size_t k = 0; k < kept->size(); ++k) axis.level2[k] = static_cast<int>((*kept)[k]);
+    for (std::size_t k = 0; k < kept->size(); ++k) {
+      const double v = (*kept)[k];
+      if (!std::isfinite(v) || v != std::round(v) ||
+          std::fabs(v) > std::numeric_limits<std::int32_t>::max()) {
+        return refuse("t2g_level2 " + number(v) + " of " + name +
+                      " is not a whole number a grid level can hold");
+      }
+      axis.level2[k] = static_cast<int>(v);
+    }
   }
   return axis;
 }

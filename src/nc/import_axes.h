@@ -13,6 +13,10 @@ namespace nc {
 
 bool is_time_coordinate(const NcFile& f, int varid);
 bool is_vertical_coordinate(const NcFile& f, int varid);
+// A time coordinate, or a variable that looks meant as one (named time, or
+// units "hours ..." without " since DATE"): refused rather than ignored
+// when its units do not convert.
+bool looks_like_time(const NcFile& f, int varid);
 
 struct TimeAxis {
   std::vector<std::string> time1, time2;  // one per step of the time dimension

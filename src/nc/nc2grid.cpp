@@ -11,8 +11,9 @@
 #include <netcdf.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
-#include <filesystem>
+#include <cstdint>
 #include <limits>
 #include <map>
 #include <set>
@@ -23,7 +24,9 @@
 #include "nc/import_values.h"
 #include "nc/ncfile.h"
 #include "nc/refuse.h"
+#include "platform/contain.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace nc {
 namespace {
@@ -78,6 +81,9 @@ struct Source {
 struct Slot {
   std::size_t source = 0, t = 0, l = 0;
   int kept_number = 0;
+  // The kept grid numbers say no grid was here: imported only when it holds
+  // a value that is not missing (a tool may have filled it since).
+  bool unnumbered = false;
   gridfile::GridId id;
 };
 
@@ -151,6 +157,17 @@ std::string parameter_name(const NcFile& f, int v, const params::Table& table,
   return param;
 }
 
+// Grid numbers as grid2nc keeps them: whole, at most 9999, each number above
+// 0 once (0 or less: no grid in that place).
+bool usable_grid_numbers(const std::vector<double>& numbers) {
+  std::set<double> seen;
+  for (double n : numbers) {
+    if (!std::isfinite(n) || n != std::floor(n) || n > kMaxGrids) return false;
+    if (n > 0 && !seen.insert(n).second) return false;
+  }
+  return true;
+}
+
 gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
                                      Plan& plan) {
   Source s;
@@ -176,6 +193,11 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
       auto levels = read_level_axis(f, c);
       if (!levels) return refuse(s.name + ": " + levels.error().text);
       s.levels = std::move(*levels);
+    } else if (c >= 0 && looks_like_time(f, c)) {
+      // A time the import cannot read is refused, not dropped, even on one step.
+      return refuse(s.name + ": the time coordinate " + f.var_name(c) + " has the units \"" +
+                    f.text_att(c, "units").value_or("") +
+                    "\", which are not UNIT since DATE; its grids would be filed without a time");
     } else if (f.dim_len(d) != 1) {
       return refuse(s.name + ": its dimension " + f.dim_name(d) + " (" +
                     std::to_string(f.dim_len(d)) +
@@ -207,8 +229,19 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   auto unpack = read_unpacking(f, v);
   if (!unpack) return unpack.error();
   s.unpack = *unpack;
+  if (s.unpack.scale == 0) {
+    plan.warnings.push_back(s.name +
+                            " has scale_factor 0: every value that is not missing imports "
+                            "as add_offset");
+  }
   s.param = parameter_name(f, v, table, plan.warnings);
   s.grid_numbers = f.number_att(v, "t2g_grid_numbers");
+  if (s.grid_numbers && !usable_grid_numbers(*s.grid_numbers)) {
+    plan.warnings.push_back(s.name +
+                            ": t2g_grid_numbers ignored (not whole numbers up to 9999, or one "
+                            "used twice); its grids are filed in the netCDF order");
+    s.grid_numbers.reset();
+  }
   return s;
 }
 
@@ -306,7 +339,7 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
         slot.id.param = s.param;
         if (exact) {
           slot.kept_number = static_cast<int>((*s.grid_numbers)[t * s.levels.level1.size() + l]);
-          if (slot.kept_number <= 0) continue;  // no grid was there
+          slot.unnumbered = slot.kept_number <= 0;
         }
         if (!o.times.empty() &&
             std::find(o.times.begin(), o.times.end(), slot.id.time1) == o.times.end()) {
@@ -322,7 +355,8 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
   }
   // The grid file's own order when grid2nc kept it; else times, variables, levels.
   std::stable_sort(plan.slots.begin(), plan.slots.end(), [&](const Slot& a, const Slot& b) {
-    if (exact) return a.kept_number < b.kept_number;
+    if (exact && a.unnumbered != b.unnumbered) return b.unnumbered;
+    if (exact && !a.unnumbered) return a.kept_number < b.kept_number;
     return std::tie(a.t, a.source, a.l) < std::tie(b.t, b.source, b.l);
   });
   return plan;
@@ -384,6 +418,131 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
   return {};
 }
 
+// Bytes the import takes per grid: the values as read and as stored, and
+// the packer's work area.
+std::uint64_t bytes_per_grid(const Plan& plan) {
+  const std::uint64_t points = std::uint64_t(plan.grid.nav.nx) * std::uint64_t(plan.grid.nav.ny);
+  return points * (sizeof(double) + 2 * sizeof(float));
+}
+
+// Room left for the libraries themselves under the memory limit.
+constexpr std::uint64_t kLibraryBytes = std::uint64_t{512} << 20;
+
+// The name a slot's grid came from: "TMP[time 2, level 1]".
+std::string slot_origin(const Source& s, const Slot& slot) {
+  std::string where = s.name;
+  if (s.time_pos >= 0 || s.level_pos >= 0) {
+    where += "[";
+    if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
+    if (s.level_pos >= 0)
+      where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
+    where += "]";
+  }
+  return where;
+}
+
+bool all_missing(const std::vector<float>& values) {
+  return std::all_of(values.begin(), values.end(), gridfile::is_missing);
+}
+
+// Reads every slot into the unpublished file `out`; the lines to report once
+// it is published. A slot that the kept grid numbers call empty is written
+// (with a warning) only when it holds a value.
+gridfile::Status write_grids(const NcFile& f, const Plan& plan, const gridfile::Packing& packing,
+                             gridfile::GridFile& out, std::vector<std::string>& lines) {
+  std::vector<double> raw;
+  std::vector<float> values;
+  bool clipped = false;
+  for (const Slot& slot : plan.slots) {
+    const Source& s = plan.sources[slot.source];
+    gridfile::Status st = read_grid(f, plan, slot, raw, values, clipped);
+    platform::contained_step();
+    if (st.ok() && slot.unnumbered) {
+      if (all_missing(values)) continue;  // the place grid2nc left empty
+      complain("warning: " + slot_origin(s, slot) +
+               " holds values although t2g_grid_numbers says no grid was there; imported");
+    }
+    if (st.ok()) st = out.write(values, plan.grid.nav.nx, plan.grid.nav.ny, slot.id, packing);
+    if (!st.ok()) {
+      return base::Error(base::Source::kTool, st.error().code,
+                         st.error().text + "\ngrid " + slot.id.text() + " from " + s.name +
+                             " could not be imported");
+    }
+    lines.push_back("grid " + std::to_string(lines.size() + 1) + " written: " + slot.id.text() +
+                    " <- " + slot_origin(s, slot));
+  }
+  if (clipped) complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  return {};
+}
+
+// The import itself, in the contained child: every netCDF call is here.
+int import_in_child(const ImportOptions& o, const params::Table& table,
+                    const gridfile::Packing& packing) {
+  const std::string not_created = o.grid_path + " not created";
+  gridfile::Result<NcFile> f = NcFile::open(o.nc_path);
+  if (!f) {
+    complain(f.error().text);
+    complain(not_created);
+    return kExitFailed;
+  }
+  gridfile::Result<Plan> plan = plan_import(*f, o, table);
+  if (!plan) {
+    complain(plan.error().text);
+    complain(not_created);
+    return kExitFailed;
+  }
+  platform::contained_step();
+  for (const std::string& w : plan->warnings) complain("warning: " + w);
+  gridfile::Status ok = check_plan(*plan);
+  const std::uint64_t limit = std::uint64_t(o.memory_limit_mib) << 20;
+  if (ok.ok() && limit > 0 && bytes_per_grid(*plan) + kLibraryBytes > limit) {
+    ok = refuse("each grid of " + std::to_string(plan->grid.nav.nx) + " x " +
+                std::to_string(plan->grid.nav.ny) + " points needs " +
+                std::to_string((bytes_per_grid(*plan) + kLibraryBytes) >> 20) +
+                " MiB, more than the memory limit of " + std::to_string(o.memory_limit_mib) +
+                " MiB (--memory-limit)");
+  }
+  if (!ok.ok()) {
+    complain(ok.error().text);
+    complain(not_created);
+    return kExitFailed;
+  }
+  gridfile::Result<gridfile::GridFile> out =
+      gridfile::GridFile::create_unpublished(o.grid_path, plan->grid.nav);
+  std::vector<std::string> lines;
+  gridfile::Status st = out ? write_grids(*f, *plan, packing, *out, lines) : out.error();
+  if (st.ok()) st = out->publish();
+  if (st.ok()) st = out->close();
+  if (!st.ok()) {
+    complain(st.error().text);
+    complain(not_created);
+    return kExitFailed;
+  }
+  for (const std::string& line : lines) say(line);
+  say(o.grid_path + ": " + std::to_string(lines.size()) + " grids from " + o.nc_path);
+  return kExitOk;
+}
+
+// How a contained import that did not return ended, as one line.
+std::string failure_text(const platform::ContainOutcome& end, const ImportOptions& o) {
+  using Kind = platform::ContainOutcome::Kind;
+  const std::string damaged = ": the file is damaged or not netCDF";
+  switch (end.kind) {
+    case Kind::kOutOfMemory:
+      return "the netCDF library failed reading " + o.nc_path + damaged + " (it wanted more than " +
+             std::to_string(o.memory_limit_mib) + " MiB of memory, see --memory-limit)";
+    case Kind::kTimedOut:
+      return "the netCDF library failed reading " + o.nc_path + damaged +
+             " (one step took longer than " + std::to_string(static_cast<int>(o.timeout_seconds)) +
+             " seconds, see --timeout)";
+    case Kind::kNotStarted:
+      return "cannot start reading " + o.nc_path + ": " + platform::status_text(end.status);
+    default:
+      return "the netCDF library failed reading " + o.nc_path + damaged + " (" +
+             platform::signal_name(end.signal) + ")";
+  }
+}
+
 }  // namespace
 
 int import_grids(const ImportOptions& o, const TableDirs& dirs) {
@@ -399,70 +558,29 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
       return kExitUsage;
     }
   }
-  gridfile::Result<NcFile> f = NcFile::open(o.nc_path);
-  if (!f) {
-    complain(f.error().text);
-    return kExitFailed;
-  }
-  gridfile::Result<Plan> plan = plan_import(*f, o, *table);
-  if (!plan) {
-    complain(plan.error().text);
+  // Refused before the netCDF library sees them: a FIFO would block its open.
+  if (const int st = platform::check_input_file(o.nc_path); st != platform::kOk) {
+    complain(o.nc_path + ": " + platform::status_text(st));
     complain(o.grid_path + " not created");
     return kExitFailed;
   }
-  for (const std::string& w : plan->warnings) complain("warning: " + w);
-  if (const gridfile::Status ok = check_plan(*plan); !ok.ok()) {
-    complain(ok.error().text);
-    complain(o.grid_path + " not created");
+  if (const int st = platform::check_output_name(o.grid_path); st != platform::kOk) {
+    complain(o.grid_path + (st == EEXIST ? std::string(": a file of that name exists, and nc2grid "
+                                                       "never replaces one")
+                                         : ": " + platform::status_text(st)));
     return kExitFailed;
   }
-
-  std::error_code ec;
-  const bool existed = std::filesystem::exists(o.grid_path, ec) || ec;
-  gridfile::Result<gridfile::GridFile> out =
-      gridfile::GridFile::create(o.grid_path, plan->grid.nav);
-  if (!out) {
-    // A creation that failed half-way leaves no grid file, only its remains:
-    // ours to remove, since the name was free.
-    if (!existed) std::filesystem::remove(o.grid_path, ec);
-    complain(out.error().text);
-    complain(o.grid_path + " not created");
-    return kExitFailed;
-  }
-  std::vector<double> raw;
-  std::vector<float> values;
-  int written = 0;
-  bool clipped = false;
-  for (const Slot& slot : plan->slots) {
-    const Source& s = plan->sources[slot.source];
-    gridfile::Status st = read_grid(*f, *plan, slot, raw, values, clipped);
-    if (st.ok()) {
-      st = out->write(values, plan->grid.nav.nx, plan->grid.nav.ny, slot.id, *packing);
-    }
-    if (!st.ok()) {
-      complain(st.error().text);
-      complain("grid " + slot.id.text() + " from " + s.name + " not written; " + o.grid_path +
-               " holds the " + std::to_string(written) + " grids reported written");
-      return kExitFailed;
-    }
-    ++written;
-    std::string where = s.name;
-    if (s.time_pos >= 0 || s.level_pos >= 0) {
-      where += "[";
-      if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
-      if (s.level_pos >= 0)
-        where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
-      where += "]";
-    }
-    say("grid " + std::to_string(written) + " written: " + slot.id.text() + " <- " + where);
-  }
-  if (clipped) complain("warning: values beyond the range of 32-bit reals were stored as missing");
-  if (const gridfile::Status st = out->close(); !st.ok()) {
-    complain(st.error().text);
-    return kExitFailed;
-  }
-  say(o.grid_path + ": " + std::to_string(written) + " grids from " + o.nc_path);
-  return kExitOk;
+  platform::ContainLimits limits;
+  limits.step_seconds = o.timeout_seconds;
+  limits.memory_bytes = std::uint64_t(o.memory_limit_mib) << 20;
+  const platform::ContainOutcome end = platform::run_contained(
+      [&] { return platform::finish_program("nc2grid", import_in_child(o, *table, *packing)); },
+      limits);
+  if (end.kind == platform::ContainOutcome::Kind::kExited) return end.status;
+  platform::remove_pending_of(o.grid_path, end.pid);
+  complain(failure_text(end, o));
+  complain(o.grid_path + " not created");
+  return kExitFailed;
 }
 
 int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
@@ -491,6 +609,15 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
+  app.add_option("--timeout", o.timeout_seconds,
+                 "give up when the netCDF library takes longer than S seconds to open the "
+                 "file or read one grid (0: wait for ever; default 300)")
+      ->type_name("S")
+      ->check(CLI::Range(0.0, 1e6));
+  app.add_option("--memory-limit", o.memory_limit_mib,
+                 "the memory the reading may take, in MiB (0: no limit; default 4096)")
+      ->type_name("MIB")
+      ->check(CLI::Range(0, 1 << 24));
   if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
     return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
   }

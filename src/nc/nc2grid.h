@@ -18,10 +18,18 @@ struct ImportOptions {
   std::vector<int> levels;         // first levels to import (hPa for pressure)
   std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
   std::string table_path;          // parameter table; empty: the usual search
+  // The netCDF and HDF5 libraries read in a child process: the longest one
+  // step of reading (opening and planning, or one grid) may take, in seconds
+  // (0: no limit), and the child's address space in MiB (0: no limit).
+  double timeout_seconds = 300;
+  int memory_limit_mib = 4096;
 };
 
 // Imports. Every check that can refuse the import runs before the grid file
-// is created; a grid is reported on standard output only once it is written.
+// is created; the grid file appears under its name only when complete, and
+// its grids are reported on standard output once it has. A crash, a hang or
+// runaway memory of the netCDF library is one line on standard error, exit
+// status 1, and no file.
 int import_grids(const ImportOptions& options, const TableDirs& dirs);
 
 int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs);

@@ -3,7 +3,10 @@
 
 #include <netcdf.h>
 
+#include <cerrno>
 #include <utility>
+
+#include "platform/platform.h"
 
 namespace nc {
 
@@ -30,14 +33,32 @@ NcFile::~NcFile() {
 }
 
 gridfile::Error NcFile::error(int status, std::string_view what) const {
-  return base::Error(base::Source::kNetcdf, status,
-                     path_ + ": " + std::string(what) + ": " + nc_strerror(status));
+  std::string text = path_ + ": " + std::string(what) + ": " + nc_strerror(status);
+  // The libraries' "HDF error" or "I/O failure" hides what the system said:
+  // a full disk or a size limit.
+  if ((status == NC_EHDFERR || status == NC_EIO) &&
+      (errno == ENOSPC || errno == EDQUOT || errno == EFBIG || errno == EIO)) {
+    text += " (" + platform::status_text(errno) + ")";
+  }
+  return base::Error(base::Source::kNetcdf, status, text);
 }
 
 gridfile::Result<NcFile> NcFile::create(const std::string& path, bool classic) {
   const int mode = NC_NOCLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
   int ncid = -1;
   const int status = nc_create(path.c_str(), mode, &ncid);
+  if (status != NC_NOERR) {
+    return base::Error(base::Source::kNetcdf, status,
+                       path + ": cannot create: " + nc_strerror(status));
+  }
+  return NcFile(ncid, path, !classic);
+}
+
+gridfile::Result<NcFile> NcFile::create_in(const std::string& temp_path, const std::string& path,
+                                           bool classic) {
+  const int mode = NC_CLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
+  int ncid = -1;
+  const int status = nc_create(temp_path.c_str(), mode, &ncid);
   if (status != NC_NOERR) {
     return base::Error(base::Source::kNetcdf, status,
                        path + ": cannot create: " + nc_strerror(status));

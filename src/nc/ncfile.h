@@ -18,6 +18,10 @@ class NcFile {
   // Creates a new dataset; never overwrites. classic: 64-bit-offset format,
   // else netCDF-4 (HDF5-based). The dataset starts in define mode.
   static gridfile::Result<NcFile> create(const std::string& path, bool classic);
+  // Creates the dataset in the empty file `temp_path` reserved for it (see
+  // platform::PendingOutput); messages name it `path`, the name it will have.
+  static gridfile::Result<NcFile> create_in(const std::string& temp_path, const std::string& path,
+                                            bool classic);
   static gridfile::Result<NcFile> open(const std::string& path);
 
   NcFile(NcFile&& other) noexcept;

@@ -121,12 +121,13 @@ std::optional<Table> Table::parse(std::string_view text, std::string& error) {
   return table;
 }
 
-std::optional<Table> Table::load(const std::string& path, std::string& error) {
+std::optional<std::string> read_table_text(const std::string& path, std::string_view what,
+                                           std::string& error) {
   int lun = 0;
   int iret = 0;
   fl_glun(lun, iret);
   if (iret != 0) {
-    error = "cannot read the parameter table " + path + ": no free unit";
+    error = "cannot read the " + std::string(what) + " " + path + ": no free unit";
     return std::nullopt;
   }
   std::string text;
@@ -141,10 +142,16 @@ std::optional<Table> Table::load(const std::string& path, std::string& error) {
   }
   fl_flun(lun, iret);
   if (status != platform::kEndOfFile) {
-    error = "cannot read the parameter table " + path + " (status " + std::to_string(status) + ")";
+    error = "cannot read the " + std::string(what) + " " + path + " (status " + std::to_string(status) + ")";
     return std::nullopt;
   }
-  std::optional<Table> table = parse(text, error);
+  return text;
+}
+
+std::optional<Table> Table::load(const std::string& path, std::string& error) {
+  const std::optional<std::string> text = read_table_text(path, "parameter table", error);
+  if (!text) return std::nullopt;
+  std::optional<Table> table = parse(*text, error);
   if (!table) error = path + ": " + error;
   return table;
 }
@@ -170,7 +177,11 @@ const Parameter* Table::find_standard_name(std::string_view standard_name,
 }
 
 std::string find_table_file(const services::ShippedFolder& shipped) {
-  const std::string name(kTableFileName);
+  return find_table_file(shipped, kTableFileName);
+}
+
+std::string find_table_file(const services::ShippedFolder& shipped, std::string_view file_name) {
+  const std::string name(file_name);
   if (const std::optional<std::string> dir = platform::get_env("MORTBL"); dir && !dir->empty()) {
     if (platform::file_exists(*dir + "/" + name)) return *dir + "/" + name;
   }

@@ -59,5 +59,12 @@ bool same_units(std::string_view a, std::string_view b);
 // parameters.tbl in the shipped folders. The first that exists, or empty
 // when none does.
 std::string find_table_file(const services::ShippedFolder& shipped);
+// The same search for another table file shipped beside it (grib2.tbl).
+std::string find_table_file(const services::ShippedFolder& shipped, std::string_view file_name);
+
+// The text of a table file, line by line; nullopt with `error` ("cannot read
+// the <what> <path> ...") when it cannot be read.
+std::optional<std::string> read_table_text(const std::string& path, std::string_view what,
+                                           std::string& error);
 
 }  // namespace params

@@ -75,6 +75,7 @@ int open_onto(Unit& u, const std::string& name, int flags, int recl_bytes) {
   u.recl = recl_bytes;
   u.size = st.st_size;
   u.pending.clear();
+  u.replacing = false;
   return kOk;
 }
 
@@ -102,6 +103,37 @@ int open_direct_read_only(int lun, std::string_view path, int recl_bytes) {
   return open_direct_with(lun, path, O_RDONLY | O_CLOEXEC, recl_bytes);
 }
 
+namespace {
+
+// Creates the temporary file of a pending creation of `name` on the unit.
+int create_pending(Unit& u, const std::string& name, int recl_bytes, bool replacing) {
+  // A run's own name; a leftover of an earlier run with the same process
+  // number is stepped over.
+  for (int n = 0; n < 100; ++n) {
+    const std::string temp = detail::pending_name(name, n);
+    if (!detail::change_allowed()) {  // a crash before the file exists
+      u.access = Access::kDirect;
+      u.fd = -1;
+      u.name = name;
+      u.recl = recl_bytes;
+      u.size = 0;
+      u.pending = temp;
+      u.replacing = replacing;
+      return kOk;
+    }
+    const int status = open_onto(u, temp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, recl_bytes);
+    if (status == EEXIST) continue;
+    if (status != kOk) return status;
+    u.name = name;
+    u.pending = temp;
+    u.replacing = replacing;
+    return kOk;
+  }
+  return EEXIST;
+}
+
+}  // namespace
+
 int create_direct_pending(int lun, std::string_view path, int recl_bytes) {
   Unit* u = nullptr;
   if (const int status = unit_to_open(lun, path, recl_bytes, u)) return status;
@@ -109,27 +141,21 @@ int create_direct_pending(int lun, std::string_view path, int recl_bytes) {
   struct stat st {};
   if (::lstat(name.c_str(), &st) == 0) return EEXIST;  // never replaced, not even a dangling link
   if (errno != ENOENT) return errno;
-  // A run's own name; a leftover of an earlier run with the same process
-  // number is stepped over.
-  for (int n = 0; n < 100; ++n) {
-    const std::string temp = detail::pending_name(name, n);
-    if (!detail::change_allowed()) {  // a crash before the file exists
-      u->access = Access::kDirect;
-      u->fd = -1;
-      u->name = name;
-      u->recl = recl_bytes;
-      u->size = 0;
-      u->pending = temp;
-      return kOk;
-    }
-    const int status = open_onto(*u, temp, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, recl_bytes);
-    if (status == EEXIST) continue;
-    if (status != kOk) return status;
-    u->name = name;
-    u->pending = temp;
-    return kOk;
+  return create_pending(*u, name, recl_bytes, false);
+}
+
+int create_direct_replacing(int lun, std::string_view path, int recl_bytes) {
+  Unit* u = nullptr;
+  if (const int status = unit_to_open(lun, path, recl_bytes, u)) return status;
+  const std::string name(path);
+  struct stat st {};
+  if (::lstat(name.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return kNotRegularFile;
+  } else if (errno != ENOENT) {
+    return errno;
   }
-  return EEXIST;
+  return create_pending(*u, name, recl_bytes, true);
 }
 
 int publish_direct(int lun) {
@@ -141,10 +167,14 @@ int publish_direct(int lun) {
     u->pending.clear();
     return kOk;
   }
-  if (const int status = detail::rename_no_replace(u->pending, u->name); status != kOk) {
+  if (u->replacing) {
+    // One step: a reader finds the old file whole or the new one whole.
+    if (::rename(u->pending.c_str(), u->name.c_str()) != 0) return errno;
+  } else if (const int status = detail::rename_no_replace(u->pending, u->name); status != kOk) {
     return status;
   }
   u->pending.clear();
+  u->replacing = false;
   if (durable()) return detail::sync_folder(u->name);
   return kOk;
 }

@@ -72,7 +72,9 @@ long magnitude(const char* first, const char* last) {
   return negative ? mag - exponent : mag + exponent;
 }
 
-bool parse_real(std::string_view tok, float& value) {
+}  // namespace
+
+bool detail::parse_real(std::string_view tok, float& value) {
   const char* first = tok.data();
   const char* last = first + tok.size();
   float v = 0.0f;
@@ -110,6 +112,8 @@ bool parse_real(std::string_view tok, float& value) {
   value = negative ? -v : v;
   return true;
 }
+
+namespace {
 
 // Copies a text item into its field, cut or blank-padded.
 void store_text(std::string_view text, std::span<char> field) {
@@ -168,7 +172,7 @@ int read_list(int lun, std::span<const ReadItem> items, std::string* bad_text) {
       } else {
         const std::string_view tok = bare_token(line, i);
         const bool ok = item.kind == ReadItem::Kind::kInteger ? parse_integer(tok, *item.ival)
-                                                              : parse_real(tok, *item.rval);
+                                                              : detail::parse_real(tok, *item.rval);
         if (!ok) return bad_item(tok, bad_text);
       }
       ++k;
@@ -270,7 +274,7 @@ int read_real_general(detail::Unit& u, float& value, std::string* bad_text) {
       continue;
     }
     const std::string_view tok = bare_token(line, i);
-    if (!parse_real(tok, value)) return bad_item(tok, bad_text);
+    if (!detail::parse_real(tok, value)) return bad_item(tok, bad_text);
     u.more_items = skip_separators(line, i) < line.size();
     return kOk;
   }

@@ -9,6 +9,7 @@
 // Each line goes to the operating system in one write(2) call, unbuffered,
 // so its order against standard error is exact and a printed line is on
 // record even if the process dies right after.
+#include "platform/publish.h"
 #include "platform/runtime.h"
 
 #include <unistd.h>
@@ -83,7 +84,7 @@ void append_real(std::string& out, float x) {
 }
 
 int first_stdout_error = 0;
-bool stdout_discarded = false;
+bool discarding = false;
 
 // Writes all of `data` to fd, retrying after interrupts and partial writes.
 // The first failure on standard output is kept for stdout_error().
@@ -105,7 +106,7 @@ void write_all(int fd, const char* data, std::size_t size) {
 namespace detail {
 
 void emit_line(int fd, std::string_view line) {
-  if (fd == STDOUT_FILENO && stdout_discarded) return;
+  if (fd == STDOUT_FILENO && discarding) return;
   HookState& h = hooks();
   std::string* capture =
       fd == STDOUT_FILENO ? (h.capture_out ? &h.out : nullptr) : (h.capture_err ? &h.err : nullptr);
@@ -155,7 +156,51 @@ void write_line(std::string_view text) {
 }
 
 void write_error_line(std::string_view text) {
-  detail::emit_line(STDERR_FILENO, text);
+  detail::emit_line(STDERR_FILENO, operator_text(text));
+}
+
+std::string operator_text(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  std::size_t line_chars = 0;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    if (c == '\n') {
+      line_chars = 0;
+      out += '\n';
+      continue;
+    }
+    if (line_chars == kMaxOperatorLine) {
+      const std::size_t end = std::min(text.find('\n', k), text.size());
+      out += "... (" + std::to_string(end - k) + " more bytes)";
+      k = end - 1;
+      continue;
+    }
+    ++line_chars;
+    if (c < 0x20 && c != '\t') {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else if (c == 0x7f) {
+      out += "\\x7f";
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+void write_error_text(std::string_view text) {
+  detail::HookState& h = detail::hooks();
+  if (h.capture_err) {
+    h.err += text;
+    return;
+  }
+  write_all(STDERR_FILENO, text.data(), text.size());
+}
+
+bool stderr_is_terminal() {
+  return !detail::hooks().capture_err && ::isatty(STDERR_FILENO) == 1;
 }
 
 int stdout_error() {
@@ -163,7 +208,11 @@ int stdout_error() {
 }
 
 void discard_stdout(bool on) {
-  stdout_discarded = on;
+  discarding = on;
+}
+
+bool stdout_discarded() {
+  return discarding;
 }
 
 // Standard output is written unbuffered, a line at a time; nothing waits here.

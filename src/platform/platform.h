@@ -55,8 +55,15 @@ int open_direct(int lun, std::string_view path, bool create_new, int recl_bytes)
 // removes the temporary file.
 int create_direct_pending(int lun, std::string_view path, int recl_bytes);
 
+// create_direct_pending for a file that is to take the place of any file of
+// its name when published: an existing regular file (or link) under `path`
+// stays untouched until publish_direct renames the new file over it in one
+// step. EISDIR or kNotRegularFile when `path` names something else.
+int create_direct_replacing(int lun, std::string_view path, int recl_bytes);
+
 // Gives the pending file on `lun` its name without ever replacing a file of
-// that name (EEXIST then, and the temporary file stays the unit's). In
+// that name (EEXIST then, and the temporary file stays the unit's), or, when
+// created by create_direct_replacing, in place of the file of that name. In
 // durable mode the file is synced before and its folder after. kOk, and
 // nothing done, for a unit that is not pending.
 int publish_direct(int lun);
@@ -164,6 +171,21 @@ int read_real(int lun, float& value, std::string* bad_text = nullptr);
 int read_reals(int lun, std::span<float> values, std::size_t& count,
                std::string* bad_text = nullptr);
 
+// Free-layout reads: values.size() numbers into values[0], values[1], ...,
+// taking every item of the text in order whatever blanks, tabs and line ends
+// (LF or CR LF) separate them, and commas too when `commas`. Items are reals
+// in any free-form form; lines may be of any length. `count` is the number
+// stored: kEndOfFile when the text ends first, kBadItem (the item in
+// `bad_text`) at an item that is not a real. line_number then gives the line
+// of the last item taken. Not to be mixed with line reads on the same unit.
+int read_numbers(int lun, std::span<float> values, std::size_t& count, bool commas,
+                 std::string* bad_text = nullptr);
+// Whether the last read_numbers on `lun` stored a value that is not finite
+// (NaN, an infinity, a value beyond the float range).
+bool read_not_finite(int lun);
+// The number of items left in the text, numbers or not (free layout as above).
+int count_items(int lun, bool commas, std::int64_t& count);
+
 // Whether the line that the last successful free-form read on `lun` ended on
 // held further items, which the read discarded (for example "1 99" or the
 // decimal comma of "1,5" read as one real).
@@ -227,6 +249,11 @@ std::string format_list(std::span<const OutItem> items);
 void write_line(std::string_view text);
 // One line on standard error (operator diagnostics outside the dialogue).
 void write_error_line(std::string_view text);
+// Text on standard error as it stands, without a line end (a progress bar
+// redrawn with a carriage return).
+void write_error_text(std::string_view text);
+// Whether standard error is a terminal.
+bool stderr_is_terminal();
 // The error number of the first write to standard output that failed (a full
 // disk behind a redirect, /dev/full), or 0 while every write has succeeded.
 int stdout_error();

@@ -49,8 +49,8 @@ int sync_file(const std::string& path) {
 
 namespace detail {
 
-std::string pending_name(const std::string& path, int n) {
-  std::string name = path + ".incomplete." + std::to_string(::getpid());
+std::string pending_name(const std::string& path, int n, int pid) {
+  std::string name = path + ".incomplete." + std::to_string(pid != 0 ? pid : ::getpid());
   if (n > 0) name += "." + std::to_string(n);
   return name;
 }

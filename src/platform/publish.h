@@ -11,6 +11,7 @@
 //   }
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,16 @@ int finish_program(std::string_view program, int status);
 // wants it before its own last words; true when output had failed. Later
 // calls (and finish_program) do not repeat it.
 bool report_stdout_failure(std::string_view program);
+
+// Whether lines for standard output are being dropped (discard_stdout).
+bool stdout_discarded();
+
+// A text fit for a terminal, as write_error_line writes it: control
+// characters other than tab and line feed (a NUL, a CR of quoted input) as
+// \xNN, and each line cut after kMaxOperatorLine characters with the count of
+// the bytes left out.
+inline constexpr std::size_t kMaxOperatorLine = 1024;
+std::string operator_text(std::string_view text);
 
 // An on/off switch as people write it: 1, yes, true, on / 0, no, false, off in
 // any case with blanks around; nullopt for anything else.

@@ -31,8 +31,9 @@ struct Unit {
   int fd = -1;
   std::string name;
   int recl = 0;
-  std::int64_t size = 0;  // direct: file size in bytes, kept up to date by writes
-  std::string pending;    // direct, created pending: the temporary name until published
+  std::int64_t size = 0;   // direct: file size in bytes, kept up to date by writes
+  std::string pending;     // direct, created pending: the temporary name until published
+  bool replacing = false;  // pending: published over any file of its name
 
   std::vector<char> buf;
   std::size_t pos = 0;
@@ -42,6 +43,7 @@ struct Unit {
   bool at_eof = false;      // the descriptor has delivered its last byte
   bool bom_pending = true;  // a UTF-8 byte-order mark may still come first
   bool more_items = false;  // the last free-form read left items on its line
+  bool not_finite = false;  // the last free-layout read stored a value that is not finite
   int line_no = 0;
 
   void reset_text() {
@@ -52,6 +54,7 @@ struct Unit {
     at_eof = false;
     bom_pending = true;
     more_items = false;
+    not_finite = false;
     line_no = 0;
   }
 };
@@ -61,6 +64,14 @@ Unit* find_unit(int lun);
 
 // Bytes read from a descriptor per refill of a text buffer.
 inline constexpr std::size_t kReadChunk = std::size_t{1} << 20;
+
+// Reads the next piece of the unit's descriptor into its buffer, keeping the
+// unread bytes and the line last read (moved to the front).
+int refill(Unit& u);
+
+// A real item in any of the free-form forms (see read_list); false when the
+// text is not one.
+bool parse_real(std::string_view tok, float& value);
 
 // Next line of a sequential unit (or standard input), without its line end.
 // The view stays valid until the next call on the same unit.
@@ -78,9 +89,9 @@ void emit_line(int fd, std::string_view line);
 
 // --- new files given their name when complete --------------------------------
 
-// The temporary name of the n-th try (from 0) for a new file `path`:
-// "<path>.incomplete.<pid>" and then ".<n>" after it.
-std::string pending_name(const std::string& path, int n);
+// The temporary name of the n-th try (from 0) for a new file `path` of the
+// process `pid` (0: this one): "<path>.incomplete.<pid>" and then ".<n>".
+std::string pending_name(const std::string& path, int n, int pid = 0);
 // Renames `from` to `to` unless something is at `to` (EEXIST then); kOk or an errno.
 int rename_no_replace(const std::string& from, const std::string& to);
 // Makes the entries of the folder holding `path` (a new name) reach the medium.

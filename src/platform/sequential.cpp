@@ -18,7 +18,6 @@
 
 namespace platform {
 namespace detail {
-namespace {
 
 // Moves the bytes still needed (the line last read and everything unread) to
 // the front of the buffer, grows the buffer when a single line fills it, and
@@ -45,6 +44,8 @@ int refill(Unit& u) {
     return kOk;
   }
 }
+
+namespace {
 
 // The line starting at u.pos has no LF within kMaxLineBytes: keep its first
 // kMaxLineBytes bytes, read on and drop everything up to its LF (or the end of

@@ -48,6 +48,7 @@ int close_unit(int lun) {
   // A file created pending and never published is not wanted under any name.
   if (!u->pending.empty() && detail::change_allowed()) ::unlink(u->pending.c_str());
   u->pending.clear();
+  u->replacing = false;
   // The descriptor is released even when close reports an error (Linux
   // semantics), so the unit is free again in every case.
   if (u->fd >= 0 && ::close(u->fd) != 0 && status == 0) status = errno;

@@ -1,9 +1,8 @@
-// The grid's area is found by sampling latitude and longitude over its cells'
-// outer edges and interior; longitudes are unwrapped around the grid's middle
-// so an area across 180 degrees stays one interval. A grid holding a pole
-// spans every longitude. Each line is then traced in small steps through
-// grid_point(), breaking where the projection has no point or the line jumps
-// (a wrap), and kept to a band just outside the grid; the renderer clips it.
+// A projected grid's area is found by sampling latitude and longitude over its
+// cells' outer edges and interior; longitudes are unwrapped around the grid's
+// middle so an area across 180 degrees stays one interval. A grid holding a
+// pole spans every longitude. Each line is then traced in small steps and
+// carried onto the grid by GridMapper; the renderer clips it.
 #include "plot/graticule.h"
 
 #include <algorithm>
@@ -11,6 +10,8 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+
+#include "plot/map_lines.h"
 
 namespace plot {
 
@@ -24,12 +25,6 @@ struct Area {
   double lat_min = 90, lat_max = -90;
   double lon_min = 0, lon_max = 0;  // unwrapped around the middle longitude
 };
-
-double unwrap(double lon, double around) {
-  while (lon - around > 180) lon -= 360;
-  while (lon - around < -180) lon += 360;
-  return lon;
-}
 
 std::optional<Area> find_area(const mapproj::Projection& p) {
   const double i_lo = 0.5, i_hi = p.nx() + 0.5, j_lo = 0.5, j_hi = p.ny() + 0.5;
@@ -47,7 +42,7 @@ std::optional<Area> find_area(const mapproj::Projection& p) {
       any = true;
       area.lat_min = std::min(area.lat_min, ll->lat);
       area.lat_max = std::max(area.lat_max, ll->lat);
-      const double lon = unwrap(ll->lon, middle->lon);
+      const double lon = unwrap_longitude(ll->lon, middle->lon);
       area.lon_min = std::min(area.lon_min, lon);
       area.lon_max = std::max(area.lon_max, lon);
     }
@@ -71,44 +66,29 @@ int decimals_for(double value) {
                                                                 : 2;
 }
 
-// Grid position of a point. A latitude-longitude grid is linear in degrees;
-// its longitudes are taken around the grid's middle column, so that points
-// just west of column 1 stay there instead of wrapping a turn east.
-std::optional<mapproj::GridPoint> locate(const mapproj::Projection& p, double lat, double lon) {
-  if (p.metres()) return p.grid_point(lat, lon);
-  if (p.dx() == 0 || p.dy() == 0) return std::nullopt;
-  const double middle = p.x((p.nx() + 1) / 2.0);
-  return mapproj::GridPoint{1 + (unwrap(lon, middle) - p.x(1)) / p.dx(),
-                            1 + (lat - p.y(1)) / p.dy()};
-}
-
-// Traces the points (lat(t), lon(t)) for t in 0..1 into grid segments.
+// The points (lat(t), lon(t)) for t in 0..1 as grid pieces.
 template <class AtT>
-std::vector<std::vector<GridPoint>> trace(const mapproj::Projection& p, AtT at) {
-  std::vector<std::vector<GridPoint>> segments(1);
-  const double i_lo = 0.5 - kBand, i_hi = p.nx() + 0.5 + kBand;
-  const double j_lo = 0.5 - kBand, j_hi = p.ny() + 0.5 + kBand;
-  const double jump = std::max(p.nx(), p.ny()) / 2.0;
-  auto close_segment = [&segments] {
-    if (!segments.back().empty()) segments.emplace_back();
-  };
+std::vector<GridLine> trace(const GridMapper& mapper, AtT at) {
+  std::vector<mapproj::LatLon> points;
+  points.reserve(kTraceSteps + 1);
   for (int k = 0; k <= kTraceSteps; ++k) {
     const auto [lat, lon] = at(static_cast<double>(k) / kTraceSteps);
-    const auto g = locate(p, lat, lon);
-    if (!g || !std::isfinite(g->i) || !std::isfinite(g->j) || g->i < i_lo || g->i > i_hi ||
-        g->j < j_lo || g->j > j_hi) {
-      close_segment();
-      continue;
-    }
-    auto& seg = segments.back();
-    if (!seg.empty() &&
-        (std::abs(g->i - seg.back().i) > jump || std::abs(g->j - seg.back().j) > jump)) {
-      close_segment();
-    }
-    segments.back().push_back({g->i, g->j});
+    points.push_back({lat, lon});
   }
-  std::erase_if(segments, [](const auto& s) { return s.size() < 2; });
-  return segments;
+  std::vector<GridLine> pieces;
+  mapper.add_line(points, pieces, kBand);
+  return pieces;
+}
+
+// A latitude-longitude grid's area straight from its outer cell edges, which
+// may pass the poles (the lines then run on to the raster's edge).
+Area lat_lon_area(const mapproj::Projection& p) {
+  Area area;
+  area.lat_min = std::min(p.y(0.5), p.y(p.ny() + 0.5));
+  area.lat_max = std::max(p.y(0.5), p.y(p.ny() + 0.5));
+  area.lon_min = std::min(p.x(0.5), p.x(p.nx() + 0.5));
+  area.lon_max = std::max(p.x(0.5), p.x(p.nx() + 0.5));
+  return area;
 }
 
 }  // namespace
@@ -143,29 +123,39 @@ std::string longitude_label(double lon) {
 
 std::vector<GraticuleLine> graticule(const mapproj::Projection& p) {
   std::vector<GraticuleLine> lines;
-  const auto area = find_area(p);
-  if (!area) return lines;
-  const double lat_step = degree_step(area->lat_max - area->lat_min);
-  const double lon_step = degree_step(area->lon_max - area->lon_min);
+  const auto found = p.metres() ? find_area(p) : std::optional<Area>(lat_lon_area(p));
+  if (!found) return lines;
+  const Area area = *found;
+  const GridMapper mapper(p);
+  const double lat_step = degree_step(std::min(area.lat_max, 90.0) - std::max(area.lat_min, -90.0));
+  const double lon_step = degree_step(std::min(area.lon_max - area.lon_min, 360.0));
+  // Each line runs a step past the sampled area, so that it reaches the
+  // raster's edges; the renderer clips it there.
+  const bool all_round = area.lon_max - area.lon_min >= 360 - 1e-9;
+  const double lon_from = all_round ? area.lon_min : area.lon_min - lon_step;
+  const double lon_to = all_round ? area.lon_max : area.lon_max + lon_step;
+  // Meridians stop short of the poles, where they all meet; on a
+  // latitude-longitude grid they run to its outer edges.
+  const double lat_from = p.metres() ? std::max(area.lat_min - lat_step, -89.9) : area.lat_min;
+  const double lat_to = p.metres() ? std::min(area.lat_max + lat_step, 89.9) : area.lat_max;
 
-  for (double k = std::ceil(area->lat_min / lat_step - 1e-9); k * lat_step <= area->lat_max + 1e-9;
-       ++k) {
+  for (double k = std::ceil(std::max(area.lat_min, -90.0) / lat_step - 1e-9);
+       k * lat_step <= std::min(area.lat_max, 90.0) + 1e-9; ++k) {
     const double lat = k * lat_step;
     if (std::abs(lat) >= 90 - 1e-9) continue;  // a pole is a point
     GraticuleLine line{GraticuleLine::Kind::kLatitude, latitude_label(lat), {}};
-    line.segments = trace(p, [&](double t) {
-      return std::pair{lat, area->lon_min + t * (area->lon_max - area->lon_min)};
+    line.segments = trace(mapper, [&](double t) {
+      return std::pair{lat, lon_from + t * (lon_to - lon_from)};
     });
     if (!line.segments.empty()) lines.push_back(std::move(line));
   }
-  for (double k = std::ceil(area->lon_min / lon_step - 1e-9); k * lon_step <= area->lon_max + 1e-9;
-       ++k) {
+  // Longitudes a turn apart are one line.
+  const double last_lon = all_round ? area.lon_min + 360 - lon_step / 2 : area.lon_max + 1e-9;
+  for (double k = std::ceil(area.lon_min / lon_step - 1e-9); k * lon_step <= last_lon; ++k) {
     const double lon = k * lon_step;
     GraticuleLine line{GraticuleLine::Kind::kLongitude, longitude_label(lon), {}};
-    // Stop short of the poles, where every meridian meets.
-    const double lat_lo = std::max(area->lat_min, -89.9), lat_hi = std::min(area->lat_max, 89.9);
-    line.segments = trace(p, [&](double t) {
-      return std::pair{lat_lo + t * (lat_hi - lat_lo), lon};
+    line.segments = trace(mapper, [&](double t) {
+      return std::pair{lat_from + t * (lat_to - lat_from), lon};
     });
     if (!line.segments.empty()) lines.push_back(std::move(line));
   }

@@ -112,4 +112,49 @@ TEST(GridPictureTest, NoGeometryWithoutAFittingProjection) {
   EXPECT_NE(picture.details[1].find("no values, 6 missing"), std::string::npos);
 }
 
+TEST(GridPictureTest, CoolwarmCentredOnZeroOrTheCentreAsked) {
+  const gridfile::GridId id{"910823/1200", "", 0, -1, 0, "TMPC"};
+  const std::vector<float> values = {-2, 0, 3, 10, -9999, 1};
+  plot::PictureOptions options;
+  options.map = "coolwarm";
+  auto range = [&] {
+    return plot::grid_picture(grid_of(values, 3, 2, id), ced(3, 2), nullptr, options).range;
+  };
+  EXPECT_EQ(range(), (std::pair{-10.0, 10.0}));
+  options.centre = 5.0;
+  EXPECT_EQ(range(), (std::pair{-2.0, 12.0}));
+  options.map = "viridis";  // a centre asked for holds for any map
+  EXPECT_EQ(range(), (std::pair{-2.0, 12.0}));
+  options.centre.reset();
+  EXPECT_EQ(range(), (std::pair{-2.0, 10.0}));
+  options.map = "coolwarm";
+  options.range = std::pair{-1.0, 4.0};  // a fixed range wins
+  EXPECT_EQ(range(), (std::pair{-1.0, 4.0}));
+  // One sign only: the values' own range.
+  options.range.reset();
+  const std::vector<float> positive = {1, 2, 3, 4, 5, 6};
+  EXPECT_EQ(plot::grid_picture(grid_of(positive, 3, 2, id), ced(3, 2), nullptr, options).range,
+            (std::pair{1.0, 6.0}));
+}
+
+TEST(GridPictureTest, NorthFirstGridDrawnNorthUpWithANote) {
+  const gridfile::GridId id{"910823/1200", "", 0, -1, 0, "TMPK"};
+  gridfile::Navigation nav = ced(3, 2);
+  std::swap(nav.lat1, nav.lat2);  // row 1 is the north row
+  const std::vector<float> values = {1, 2, 3, 4, 5, 6};
+  plot::PictureOptions options;
+  options.title = "my own title";
+  const auto picture = plot::grid_picture(grid_of(values, 3, 2, id), nav, nullptr, options);
+  EXPECT_EQ(picture.values, (std::vector<float>{4, 5, 6, 1, 2, 3}));  // south row first
+  EXPECT_NE(picture.details[1].find("stored north first, drawn north up"), std::string::npos);
+  EXPECT_EQ(picture.title, "my own title");
+  // Its lines are those of the same grid stored south first.
+  const auto south_first = plot::grid_picture(grid_of(values, 3, 2, id), ced(3, 2), nullptr, {});
+  ASSERT_EQ(picture.lines.size(), south_first.lines.size());
+  for (std::size_t k = 0; k < picture.lines.size(); ++k) {
+    EXPECT_EQ(picture.lines[k].label, south_first.lines[k].label);
+  }
+  EXPECT_EQ(south_first.details[1].find("north first"), std::string::npos);
+}
+
 }  // namespace

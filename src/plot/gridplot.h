@@ -16,6 +16,8 @@ inline constexpr int kExitUsage = 2;  // bad command line
 struct Setup {
   // The parameter table file (units and long names); empty: none.
   std::string table_path;
+  // Where the coastline and border files are looked for.
+  std::string shoreline_folder = "/usr/share/gmt-gshhg";
 };
 
 // Runs gridplot with the command-line words args (args[0] the program name).

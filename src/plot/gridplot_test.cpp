@@ -241,6 +241,14 @@ TEST_F(GridplotTest, Misuse) {
            {file_, "1", "-o", png, "--vcoord", "DEPTH"},    // unknown coordinate
            {file_, "1", "-o", png, "--level", "high"},      // not a level
            {file_, "1", "-o", png, "--colour"},             // unknown option
+           {file_, "1", "-o", png, "--fill", "dots"},       // neither cells nor none
+           {file_, "1", "-o", png, "--size", "10x10"},      // too small
+           {file_, "1", "-o", png, "--size", "800"},        // not WxH
+           {file_, "1", "-o", png, "--contour-interval", "0"},
+           {file_, "1", "-o", png, "--contour-interval", "x"},
+           {file_, "1", "-o", png, "--centre", "warm"},
+           {file_, "1", "-o", png, "--barbs"},         // barbs need wind
+           {file_, "1", "-o", png, "--wind", "UREL"},  // one name
        }) {
     const Outcome o = run(args);
     std::string words;
@@ -252,8 +260,10 @@ TEST_F(GridplotTest, Misuse) {
   const Outcome help = run({"--help"});
   EXPECT_EQ(help.status, gridplot::kExitOk);
   for (const char* word :
-       {"-o", "--svg", "--param", "--time", "--level", "--vcoord", "--range", "--cmap", "viridis",
-        "cividis", "coolwarm", "--no-latlon", "Exit status"}) {
+       {"-o",        "--svg",   "--param",  "--time",     "--level",         "--vcoord",
+        "--range",   "--cmap",  "viridis",  "cividis",    "coolwarm",        "--no-latlon",
+        "--contour", "--wind",  "--barbs",  "--fill",     "--no-coastlines", "--no-borders",
+        "--size",    "--title", "--centre", "Exit status"}) {
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   }
 }
@@ -318,6 +328,65 @@ TEST_F(GridplotTest, AsAProgram) {
   EXPECT_EQ(WEXITSTATUS(status), gridplot::kExitBadFile);
   const std::string misuse = std::string(GRIDPLOT_PATH) + " 2>" + out("err.txt");
   EXPECT_EQ(WEXITSTATUS(std::system(misuse.c_str())), gridplot::kExitUsage);
+}
+
+TEST_F(GridplotTest, ContoursAndWindFromGridsOfTheSameTimeAndLevel) {
+  // PMSL at 910824/0000 level 0, with its wind beside it.
+  {
+    auto file = gridfile::GridFile::open(file_, gridfile::Mode::kUpdate);
+    ASSERT_TRUE(file.ok()) << file.error().text;
+    const std::vector<float> u(kNx * kNy, 8.0f), v(kNx * kNy, -3.0f);
+    ASSERT_TRUE(file->write(u, kNx, kNy, {"910824/0000", "", 0, -1, 0, "UREL"}).ok());
+    ASSERT_TRUE(file->write(v, kNx, kNy, {"910824/0000", "", 0, -1, 0, "VREL"}).ok());
+    ASSERT_TRUE(file->close().ok());
+  }
+  const std::string svg = out("chart.svg");
+  Outcome o = run({file_, "--param", "PMSL", "--contour", "--wind", "--fill", "none", "--title",
+                   "Sea level", "-o", svg});
+  ASSERT_EQ(o.status, gridplot::kExitOk) << o.err;
+  const auto bytes = read_bytes(svg);
+  const std::string text(bytes.begin(), bytes.end());
+  EXPECT_NE(text.find(">Sea level</text>"), std::string::npos);
+  EXPECT_NE(text.find("class=\"contour\""), std::string::npos);
+  EXPECT_NE(text.find("class=\"wind\" x=\""), std::string::npos);
+  EXPECT_NE(text.find(">5 m s-1</text>"), std::string::npos);  // 8.5 m/s: a key of 5
+  EXPECT_EQ(text.find("class=\"bar\""), std::string::npos);    // no colours, no colour bar
+
+  EXPECT_EQ(run({file_, "--param", "PMSL", "--contour", "urel", "--wind", "UREL,VREL", "--barbs",
+                 "-o", out("b.png")})
+                .status,
+            gridplot::kExitOk);
+  o = run({file_, "--param", "PMSL", "--contour", "RELH", "-o", out("c.png")});
+  EXPECT_EQ(o.status, gridplot::kExitBadFile);
+  EXPECT_NE(o.err.find("contours of RELH"), std::string::npos) << o.err;
+  o = run({file_, "--param", "TMPK", "--level", "850", "--wind", "-o", out("c.png")});
+  EXPECT_EQ(o.status, gridplot::kExitBadFile);
+  EXPECT_NE(o.err.find("no wind at the time and level of 910823/1200 850 PRES TMPK"),
+            std::string::npos)
+      << o.err;
+  EXPECT_FALSE(fs::exists(out("c.png")));
+}
+
+TEST_F(GridplotTest, SizeAndFill) {
+  const std::string png = out("s.png");
+  ASSERT_EQ(run({file_, "3", "--size", "1000x700", "--fill", "none", "--no-coastlines",
+                 "--no-borders", "-o", png})
+                .status,
+            gridplot::kExitOk);
+  const Decoded image(read_bytes(png));
+  ASSERT_TRUE(image.ok());
+  EXPECT_EQ(image.width(), 1000);
+  EXPECT_EQ(image.height(), 700);
+  plot::PictureOptions options;
+  options.width = 1000;
+  options.height = 700;
+  options.fill = false;
+  const plot::Layout layout = plot::layout_picture(expected_picture(3, options));
+  EXPECT_GT(layout.text_scale, 1);  // a raster over 600 pixels: larger text
+  EXPECT_LE(layout.raster.x + layout.raster.w, 1000);
+  // A corner cell, clear of contours and lines: white without fill.
+  EXPECT_TRUE(near(image.at(layout.raster.x + 3, layout.raster.y + layout.raster.h - 3),
+                   {255, 255, 255}, 0));
 }
 
 }  // namespace

@@ -41,54 +41,106 @@ std::optional<std::pair<double, double>> value_range(const std::vector<float>& v
   return std::pair{lo, hi};
 }
 
-Layout layout_picture(const Picture& picture) {
+namespace {
+
+// The layout with the raster no larger than max_w x max_h pixels.
+Layout layout_within(const Picture& picture, int max_w, int max_h) {
   Layout layout;
   // Cells: as large as the raster limits allow, at least one pixel, the
   // ground aspect kept as nearly as whole pixels can.
   const double aspect = picture.cell_aspect > 0 ? picture.cell_aspect : 1.0;
-  const double fit = std::min(picture.max_raster_height / static_cast<double>(picture.ny),
-                              picture.max_raster_width / (picture.nx * aspect));
+  const double fit =
+      std::min(max_h / static_cast<double>(picture.ny), max_w / (picture.nx * aspect));
   layout.cell_h = std::max(1, static_cast<int>(std::floor(fit)));
   layout.cell_w = std::max(1, static_cast<int>(std::lround(layout.cell_h * aspect)));
+  const int raster_w = picture.nx * layout.cell_w, raster_h = picture.ny * layout.cell_h;
+  const double s = layout.text_scale = text_scale_for(raster_w, raster_h);
 
   const bool lines = !picture.lines.empty();
-  int top = kMargin + line_height(TextRole::kTitle) +
-            line_height(TextRole::kDetail) * static_cast<int>(picture.details.size()) + kTitleGap;
-  layout.raster = {kMargin + (lines ? kLatLabelRoom : 0), top, picture.nx * layout.cell_w,
-                   picture.ny * layout.cell_h};
+  const int side_room = lines ? scaled(kLatLabelRoom, s) : 0;
+  const int edge_room = lines ? scaled(kLonLabelRoom, s) : 0;
+  const int top = kMargin + line_height(TextRole::kTitle, s) +
+                  line_height(TextRole::kDetail, s) * static_cast<int>(picture.details.size()) +
+                  kTitleGap;
+  layout.raster = {kMargin + side_room, top + edge_room, raster_w, raster_h};
 
-  layout.bar = {layout.raster.x + layout.raster.w + kBarGap, top, kBarWidth,
-                std::max(layout.raster.h, kBarMinHeight)};
-  double label_width = 0;
-  if (picture.range) {
-    for (const std::string& label :
-         nice_ticks(picture.range->first, picture.range->second).labels) {
-      label_width = std::max(label_width, text_width(TextRole::kLabel, label));
+  // The column right of the raster: colour bar, missing key, wind key.
+  const int column_x = layout.raster.x + layout.raster.w + side_room + kBarGap;
+  int right = layout.raster.x + layout.raster.w + side_room;
+  int bottom = layout.raster.y + layout.raster.h + edge_room;
+  int column_y = layout.raster.y;
+  const int bar_w = scaled(kBarWidth, s);
+  if (picture.fill) {
+    layout.bar = {column_x, column_y, bar_w, std::max(layout.raster.h, kBarMinHeight)};
+    double label_width = 0;
+    if (picture.range) {
+      for (const std::string& label :
+           nice_ticks(picture.range->first, picture.range->second).labels) {
+        label_width = std::max(label_width, text_width(TextRole::kLabel, label, s));
+      }
+    } else {
+      label_width = text_width(TextRole::kLabel, "no values", s);
     }
-  } else {
-    label_width = text_width(TextRole::kLabel, "no values");
+    right = std::max(right, layout.bar.x + layout.bar.w + kTickLength + kLabelGap +
+                                static_cast<int>(std::ceil(label_width)));
+    column_y = layout.bar.y + layout.bar.h;
+    const std::size_t missing = missing_count(picture);
+    if (missing > 0) {
+      layout.missing_key = {column_x, column_y + kKeyGap, scaled(kKeyWidth, s),
+                            scaled(kKeyHeight, s)};
+      const std::string text = missing_key_text(missing);
+      right =
+          std::max(right, layout.missing_key.x + layout.missing_key.w + kKeyTextGap +
+                              static_cast<int>(std::ceil(text_width(TextRole::kLabel, text, s))));
+      column_y = layout.missing_key.y + layout.missing_key.h;
+    }
   }
-  int right = layout.bar.x + layout.bar.w + kTickLength + kLabelGap +
-              static_cast<int>(std::ceil(label_width));
-  int bottom = std::max(layout.raster.y + layout.raster.h + (lines ? kLonLabelRoom : 0),
-                        layout.bar.y + layout.bar.h);
-
-  const std::size_t missing = missing_count(picture);
-  if (missing > 0) {
-    layout.missing_key = {layout.bar.x, layout.bar.y + layout.bar.h + kKeyGap, kKeyWidth,
-                          kKeyHeight};
-    const std::string text = missing_key_text(missing);
-    right = std::max(right, layout.missing_key.x + kKeyWidth + kKeyTextGap +
-                                static_cast<int>(std::ceil(text_width(TextRole::kLabel, text))));
-    bottom = std::max(bottom, layout.missing_key.y + kKeyHeight);
+  if (picture.wind_key.speed > 0) {
+    // The key arrow is as long as the lattice spacing (see render_overlays.cpp).
+    const int arrow = static_cast<int>(
+        std::ceil(0.9 * picture.wind_key.lattice * std::min(layout.cell_w, layout.cell_h)));
+    const double text = text_width(TextRole::kLabel, picture.wind_key.text, s);
+    layout.wind_key = {column_x, column_y + kKeyGap,
+                       std::max(arrow, static_cast<int>(std::ceil(text))),
+                       scaled(kWindKeyHeight, s)};
+    right = std::max(right, layout.wind_key.x + layout.wind_key.w);
+    column_y = layout.wind_key.y + layout.wind_key.h;
   }
+  bottom = std::max(bottom, column_y);
 
-  double text_right = kMargin + text_width(TextRole::kTitle, picture.title);
+  double text_right = kMargin + text_width(TextRole::kTitle, picture.title, s);
   for (const std::string& line : picture.details) {
-    text_right = std::max(text_right, kMargin + text_width(TextRole::kDetail, line));
+    text_right = std::max(text_right, kMargin + text_width(TextRole::kDetail, line, s));
   }
   layout.width = std::max(right, static_cast<int>(std::ceil(text_right))) + kMargin;
   layout.height = bottom + kMargin;
+  return layout;
+}
+
+}  // namespace
+
+Layout layout_picture(const Picture& picture) {
+  if (picture.width <= 0 || picture.height <= 0) {
+    return layout_within(picture, picture.max_raster_width, picture.max_raster_height);
+  }
+  // A page of a given size: the raster takes what the other parts leave,
+  // found in a few rounds since the text grows with the raster.
+  int max_w = picture.width, max_h = picture.height;
+  Layout layout = layout_within(picture, max_w, max_h);
+  for (int round = 0; round < 4 && (layout.width > picture.width || layout.height > picture.height);
+       ++round) {
+    max_w = std::max(1, max_w - (layout.width - picture.width));
+    max_h = std::max(1, max_h - (layout.height - picture.height));
+    layout = layout_within(picture, max_w, max_h);
+  }
+  // Centred across the page under the title (room left over falls to the
+  // bottom), or the page grown where one pixel a cell needs more.
+  const int dx = std::max(0, (picture.width - layout.width) / 2);
+  for (Box* box : {&layout.raster, &layout.bar, &layout.missing_key, &layout.wind_key}) {
+    box->x += dx;
+  }
+  layout.width = std::max(layout.width, picture.width);
+  layout.height = std::max(layout.height, picture.height);
   return layout;
 }
 

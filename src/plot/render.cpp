@@ -1,6 +1,6 @@
-// The picture drawn with Cairo: raster, frame, graticule, colour bar, missing
-// key and texts, on a white page; then encoded in memory, so that the file is
-// written in one piece by the caller.
+// The picture drawn with Cairo: raster, overlays, graticule, frame, colour
+// bar, keys and texts, on a white page; then encoded in memory, so that the
+// file is written in one piece by the caller.
 #include "plot/render.h"
 
 #include <cairo-svg.h>
@@ -9,26 +9,61 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
+#include <string_view>
 
+#include "plot/render_parts.h"
 #include "plot/style.h"
 #include "plot/ticks.h"
 
 namespace plot {
 
-namespace {
+namespace drawing {
 
 using namespace style;
-
-using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
-using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
-
-constexpr Rgb kInk = {0.15, 0.15, 0.15};
-constexpr double kGraticuleAlpha = 0.55;
 
 void set_colour(cairo_t* cr, const Rgb& c) {
   cairo_set_source_rgb(cr, c.r, c.g, c.b);
 }
+
+void draw_text(Canvas& canvas, TextRole role, double x, double baseline, const std::string& text,
+               const char* kind) {
+  use_font(canvas.cr, role, canvas.scale());
+  set_colour(canvas.cr, kInk);
+  cairo_move_to(canvas.cr, x, baseline);
+  cairo_show_text(canvas.cr, text.c_str());
+  canvas.texts.push_back({kind, text, x, baseline});
+}
+
+void draw_label(Canvas& canvas, double x, double y, const std::string& text, const char* kind) {
+  use_font(canvas.cr, TextRole::kLabel, canvas.scale());
+  cairo_font_extents_t fe;
+  cairo_font_extents(canvas.cr, &fe);
+  draw_text(canvas, TextRole::kLabel, x, y + (fe.ascent - fe.descent) / 2, text, kind);
+}
+
+double label_height(const Canvas& canvas) {
+  use_font(canvas.cr, TextRole::kLabel, canvas.scale());
+  cairo_font_extents_t fe;
+  cairo_font_extents(canvas.cr, &fe);
+  return fe.ascent + fe.descent;
+}
+
+std::pair<double, double> pixel_of(const Layout& layout, const GridPoint& g) {
+  return {layout.raster.x + (g.i - 0.5) * layout.cell_w,
+          layout.raster.y + layout.raster.h - (g.j - 0.5) * layout.cell_h};
+}
+
+}  // namespace drawing
+
+namespace {
+
+using namespace style;
+using namespace drawing;
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
 
 std::uint32_t pixel_of(const Rgb& c) {
   auto byte = [](double x) { return static_cast<std::uint32_t>(std::lround(x * 255.0)); };
@@ -75,35 +110,23 @@ void frame(cairo_t* cr, const Box& box) {
   cairo_stroke(cr);
 }
 
-void draw_text(cairo_t* cr, TextRole role, double x, double baseline, const std::string& text) {
-  use_font(cr, role);
-  set_colour(cr, kInk);
-  cairo_move_to(cr, x, baseline);
-  cairo_show_text(cr, text.c_str());
-}
-
-// Text centred vertically on y.
-void draw_label(cairo_t* cr, double x, double y, const std::string& text) {
-  use_font(cr, TextRole::kLabel);
-  cairo_font_extents_t fe;
-  cairo_font_extents(cr, &fe);
-  draw_text(cr, TextRole::kLabel, x, y + (fe.ascent - fe.descent) / 2, text);
-}
-
-void draw_titles(cairo_t* cr, const Picture& p) {
-  double baseline = kMargin + line_height(TextRole::kTitle) - 5;
-  draw_text(cr, TextRole::kTitle, kMargin, baseline, p.title);
+void draw_titles(Canvas& canvas, const Picture& p) {
+  const double s = canvas.scale();
+  double baseline = kMargin + line_height(TextRole::kTitle, s) - 5 * s;
+  draw_text(canvas, TextRole::kTitle, kMargin, baseline, p.title, "title");
   for (const std::string& line : p.details) {
-    baseline += line_height(TextRole::kDetail);
-    draw_text(cr, TextRole::kDetail, kMargin, baseline, line);
+    baseline += line_height(TextRole::kDetail, s);
+    draw_text(canvas, TextRole::kDetail, kMargin, baseline, line, "detail");
   }
 }
 
-void draw_colour_bar(cairo_t* cr, const Picture& p, const Layout& layout) {
-  const Box& bar = layout.bar;
+void draw_colour_bar(Canvas& canvas, const Picture& p) {
+  cairo_t* cr = canvas.cr;
+  const Box& bar = canvas.layout.bar;
+  const double label_x = bar.x + bar.w + kTickLength + kLabelGap;
   if (!p.range) {
     frame(cr, bar);
-    draw_label(cr, bar.x + bar.w + kTickLength + kLabelGap, bar.y + bar.h / 2.0, "no values");
+    draw_label(canvas, label_x, bar.y + bar.h / 2.0, "no values", "bar");
     return;
   }
   // The map's own anchors as gradient stops: the bar shows exactly the
@@ -127,12 +150,13 @@ void draw_colour_bar(cairo_t* cr, const Picture& p, const Layout& layout) {
     cairo_move_to(cr, bar.x + bar.w, y);
     cairo_line_to(cr, bar.x + bar.w + kTickLength, y);
     cairo_stroke(cr);
-    draw_label(cr, bar.x + bar.w + kTickLength + kLabelGap, y, ticks.labels[k]);
+    draw_label(canvas, label_x, y, ticks.labels[k], "bar");
   }
 }
 
-void draw_missing_key(cairo_t* cr, const Picture& p, const Layout& layout) {
-  const Box& key = layout.missing_key;
+void draw_missing_key(Canvas& canvas, const Picture& p) {
+  cairo_t* cr = canvas.cr;
+  const Box& key = canvas.layout.missing_key;
   if (key.w == 0) return;
   set_colour(cr, rgb_from_hex(kMissingHex));
   cairo_rectangle(cr, key.x, key.y, key.w, key.h);
@@ -149,76 +173,51 @@ void draw_missing_key(cairo_t* cr, const Picture& p, const Layout& layout) {
   cairo_stroke(cr);
   cairo_restore(cr);
   frame(cr, key);
-  draw_label(cr, key.x + key.w + kKeyTextGap, key.y + key.h / 2.0,
-             missing_key_text(missing_count(p)));
+  draw_label(canvas, key.x + key.w + kKeyTextGap, key.y + key.h / 2.0,
+             missing_key_text(missing_count(p)), "missing");
 }
 
-// Where a polyline segment first crosses the vertical x = edge (kLatitude)
-// or the horizontal y = edge (kLongitude), in pixels.
-std::optional<double> crossing(const std::vector<std::pair<double, double>>& pts, bool vertical,
-                               double edge) {
-  for (std::size_t k = 1; k < pts.size(); ++k) {
-    const double a = vertical ? pts[k - 1].first : pts[k - 1].second;
-    const double b = vertical ? pts[k].first : pts[k].second;
-    if ((a - edge) * (b - edge) > 0 || a == b) continue;
-    const double f = (edge - a) / (b - a);
-    const double other_a = vertical ? pts[k - 1].second : pts[k - 1].first;
-    const double other_b = vertical ? pts[k].second : pts[k].first;
-    return other_a + f * (other_b - other_a);
-  }
-  return std::nullopt;
-}
-
-void draw_graticule(cairo_t* cr, const Picture& p, const Layout& layout) {
-  const Box& r = layout.raster;
-  const double left = r.x, bottom = r.y + r.h;
-  for (const GraticuleLine& line : p.lines) {
-    const bool latitude = line.kind == GraticuleLine::Kind::kLatitude;
-    std::optional<double> label_at;
-    for (const auto& segment : line.segments) {
-      std::vector<std::pair<double, double>> pts;
-      for (const GridPoint& g : segment) {
-        pts.emplace_back(r.x + (g.i - 0.5) * layout.cell_w, bottom - (g.j - 0.5) * layout.cell_h);
-      }
-      if (pts.size() < 2) continue;
-      cairo_save(cr);
-      cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-      cairo_clip(cr);
-      cairo_set_source_rgba(cr, 0, 0, 0, kGraticuleAlpha);
-      cairo_set_line_width(cr, 1);
-      cairo_move_to(cr, pts[0].first, pts[0].second);
-      for (std::size_t k = 1; k < pts.size(); ++k) cairo_line_to(cr, pts[k].first, pts[k].second);
-      cairo_stroke(cr);
-      cairo_restore(cr);
-      if (!label_at) {
-        const auto at = crossing(pts, latitude, latitude ? left : bottom);
-        if (at && *at >= (latitude ? r.y : r.x) && *at <= (latitude ? bottom : r.x + r.w)) {
-          label_at = at;
-        }
-      }
-    }
-    if (!label_at) continue;
-    const double width = text_width(TextRole::kLabel, line.label);
-    if (latitude) {
-      draw_label(cr, left - 4 - width, *label_at, line.label);
-    } else {
-      draw_label(cr, *label_at - width / 2, bottom + kLonLabelRoom / 2.0 + 1, line.label);
-    }
-  }
-}
-
-void draw(cairo_t* cr, const Picture& p, const Layout& layout) {
+std::vector<DrawnText> draw(cairo_t* cr, const Picture& p, const Layout& layout) {
+  Canvas canvas{cr, layout, {}};
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  draw_titles(cr, p);
-  SurfacePtr image = raster_image(p, layout);
-  cairo_set_source_surface(cr, image.get(), layout.raster.x, layout.raster.y);
-  cairo_rectangle(cr, layout.raster.x, layout.raster.y, layout.raster.w, layout.raster.h);
-  cairo_fill(cr);
-  draw_graticule(cr, p, layout);
+  draw_titles(canvas, p);
+  if (p.fill) {
+    SurfacePtr image = raster_image(p, layout);
+    cairo_set_source_surface(cr, image.get(), layout.raster.x, layout.raster.y);
+    cairo_rectangle(cr, layout.raster.x, layout.raster.y, layout.raster.w, layout.raster.h);
+    cairo_fill(cr);
+  }
+  draw_overlays(canvas, p);
+  draw_graticule(canvas, p);
   frame(cr, layout.raster);
-  draw_colour_bar(cr, p, layout);
-  draw_missing_key(cr, p, layout);
+  if (p.fill) {
+    draw_colour_bar(canvas, p);
+    draw_missing_key(canvas, p);
+  }
+  draw_wind_key(canvas, p);
+  return std::move(canvas.texts);
+}
+
+// The texts drawn, as invisible SVG text over the glyphs Cairo drew, so that
+// the picture's words can be searched, selected and read back.
+void append_svg_texts(std::vector<unsigned char>& svg, const std::vector<DrawnText>& texts) {
+  static constexpr std::string_view kEnd = "</svg>";
+  const std::string_view whole(reinterpret_cast<const char*>(svg.data()), svg.size());
+  const std::size_t end = whole.rfind(kEnd);
+  if (end == std::string_view::npos) return;
+  std::string insert = "<g fill-opacity=\"0\" font-family=\"sans-serif\">\n";
+  for (const DrawnText& t : texts) {
+    std::string escaped;
+    for (char c : t.text) {
+      escaped += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : std::string(1, c);
+    }
+    char position[64];
+    std::snprintf(position, sizeof position, "x=\"%.1f\" y=\"%.1f\"", t.x, t.y);
+    insert += "<text class=\"" + t.kind + "\" " + position + ">" + escaped + "</text>\n";
+  }
+  insert += "</g>\n";
+  svg.insert(svg.begin() + static_cast<std::ptrdiff_t>(end), insert.begin(), insert.end());
 }
 
 cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
@@ -236,6 +235,7 @@ std::string cairo_error(const char* what, cairo_status_t status) {
 Rendered render_picture(const Picture& picture, ImageFormat format) {
   const Layout layout = layout_picture(picture);
   Rendered out;
+  std::vector<DrawnText> texts;
   SurfacePtr surface(
       format == ImageFormat::kPng
           ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, layout.width, layout.height)
@@ -248,7 +248,7 @@ Rendered render_picture(const Picture& picture, ImageFormat format) {
   }
   {
     ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
-    draw(cr.get(), picture, layout);
+    texts = draw(cr.get(), picture, layout);
     if (const auto status = cairo_status(cr.get()); status != CAIRO_STATUS_SUCCESS) {
       out.error = cairo_error("cannot draw the picture", status);
       return out;
@@ -260,6 +260,7 @@ Rendered render_picture(const Picture& picture, ImageFormat format) {
   } else {
     cairo_surface_finish(surface.get());
     status = cairo_surface_status(surface.get());
+    if (status == CAIRO_STATUS_SUCCESS) append_svg_texts(out.bytes, texts);
   }
   if (status != CAIRO_STATUS_SUCCESS) out.error = cairo_error("cannot encode the picture", status);
   return out;

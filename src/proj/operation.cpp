@@ -19,11 +19,27 @@ struct ContextDeleter {
 struct PjDeleter {
   void operator()(PJ* p) const { proj_destroy(p); }
 };
+using Context = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
+
+// A quiet PROJ context that has PROJ's own database. A PROJ_DATA or PROJ_LIB
+// pointing elsewhere (set by other software in the same process: some Python
+// packages point it into their own, absent, copies) would leave PROJ without
+// proj.db; the folder PROJ was installed with is then searched instead.
+Context new_context() {
+  Context ctx(proj_context_create());
+  if (!ctx) return ctx;
+  proj_log_level(ctx.get(), PJ_LOG_NONE);
+  if (proj_context_get_database_path(ctx.get()) == nullptr) {
+    const char* installed = T2G_PROJ_DATA_DIR;
+    proj_context_set_search_paths(ctx.get(), 1, &installed);
+  }
+  return ctx;
+}
 
 }  // namespace
 
 struct Operation::Handles {
-  std::unique_ptr<PJ_CONTEXT, ContextDeleter> ctx;
+  Context ctx;
   std::unique_ptr<PJ, PjDeleter> op;
 };
 
@@ -34,9 +50,8 @@ Operation::~Operation() = default;
 
 gridfile::Result<Operation> Operation::create(const std::string& definition) {
   auto h = std::make_unique<Handles>();
-  h->ctx.reset(proj_context_create());
+  h->ctx = new_context();
   if (!h->ctx) return base::Error(base::Source::kProj, kBadGeometry, "PROJ could not start");
-  proj_log_level(h->ctx.get(), PJ_LOG_NONE);
   h->op.reset(proj_create(h->ctx.get(), definition.c_str()));
   if (!h->op) {
     const int err = proj_context_errno(h->ctx.get());

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include "services/test_env.h"
+
 namespace mapproj {
 namespace {
 
@@ -258,6 +260,16 @@ TEST(Transform, DistanceOnTheSphere) {
   // One degree of a great circle on the 6,371,200 m sphere: 111,198.8 m.
   EXPECT_NEAR(distance({0, 0}, {0, 1}), 6371200.0 * M_PI / 180.0, 1e-3);
   EXPECT_NEAR(distance({45, 10}, {45, 10}), 0.0, 1e-9);
+}
+
+// Other software in the process (Python's ecmwflibs, for one) may point
+// PROJ_LIB and PROJ_DATA at folders without PROJ's database.
+TEST(Geometry, WktWithTheEnvironmentPointingElsewhere) {
+  const services::testing::ScopedEnv lib("PROJ_LIB", "/nonexistent/share/proj");
+  const services::testing::ScopedEnv data("PROJ_DATA", "/nonexistent/share/proj");
+  const Projection p = make(grid211());
+  EXPECT_NE(p.wkt().find("Lambert_Conformal_Conic"), std::string::npos);
+  EXPECT_NEAR(p.latlon(1, 1)->lat, grid211().lat1, 1e-4);
 }
 
 }  // namespace

@@ -72,12 +72,23 @@ std::string creation_name(std::string_view filnam) {
   return std::string(name_of(path));
 }
 
+std::string exact_filnam(std::string_view path) {
+  if (path.empty() || path.find('\0') != std::string_view::npos || path.back() == ' ') return {};
+  std::string name(path);
+  const bool looks_symbolic = path.starts_with('$') || path.find(':') != std::string_view::npos;
+  if (looks_symbolic && !path.starts_with('/')) name = "./" + name;
+  if (name.size() > kNameWidth) return {};
+  return "^" + name;
+}
+
 }  // namespace services
 
 namespace {
 
-// Body of fl_dcre and fl_dcrp.
-void create_direct(std::string_view filnam, int lrecl, bool pending, int& lun, int& iret) {
+enum class Creation { kAtOnce, kPending, kReplacing };
+
+// Body of fl_dcre, fl_dcrp and fl_dcrr.
+void create_direct(std::string_view filnam, int lrecl, Creation how, int& lun, int& iret) {
   fl_glun(lun, iret);
   if (iret != 0) return;
 
@@ -85,8 +96,14 @@ void create_direct(std::string_view filnam, int lrecl, bool pending, int& lun, i
   const std::string path = services::creation_name(filnam);
   int status = EINVAL;  // a record length that is not a positive byte count
   if (lrecl >= 1 && lrecl <= INT_MAX / 4) {
-    status = pending ? platform::create_direct_pending(lun, path, 4 * lrecl)
-                     : platform::open_direct(lun, path, /*create_new=*/true, 4 * lrecl);
+    const int recl_bytes = 4 * lrecl;
+    if (how == Creation::kPending) {
+      status = platform::create_direct_pending(lun, path, recl_bytes);
+    } else if (how == Creation::kReplacing) {
+      status = platform::create_direct_replacing(lun, path, recl_bytes);
+    } else {
+      status = platform::open_direct(lun, path, /*create_new=*/true, recl_bytes);
+    }
   }
   iret = code_of(status);
   if (iret != 0) {
@@ -98,11 +115,15 @@ void create_direct(std::string_view filnam, int lrecl, bool pending, int& lun, i
 }  // namespace
 
 void fl_dcre(std::string_view filnam, int lrecl, int& lun, int& iret) {
-  create_direct(filnam, lrecl, false, lun, iret);
+  create_direct(filnam, lrecl, Creation::kAtOnce, lun, iret);
 }
 
 void fl_dcrp(std::string_view filnam, int lrecl, int& lun, int& iret) {
-  create_direct(filnam, lrecl, true, lun, iret);
+  create_direct(filnam, lrecl, Creation::kPending, lun, iret);
+}
+
+void fl_dcrr(std::string_view filnam, int lrecl, int& lun, int& iret) {
+  create_direct(filnam, lrecl, Creation::kReplacing, lun, iret);
 }
 
 void fl_dpub(int lun, int& iret) {

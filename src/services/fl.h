@@ -64,6 +64,13 @@ void reset_units();
 // The name under which fl_dcre creates filnam: lowered unless it starts with
 // "^" (which is dropped), a leading symbol expanded, trailing blanks removed.
 std::string creation_name(std::string_view filnam);
+
+// The filnam that fl_dcre creates as exactly `path` (no lowering, no symbol
+// expansion): "^", then the path, after "./" when a relative path would read
+// as a symbol ("$NAME/...", "NAME:..."). Empty when no filnam can: an empty
+// path, a NUL in it, or more characters than the file services keep (or a
+// path ending in a blank, which they drop).
+std::string exact_filnam(std::string_view path);
 }  // namespace services
 
 // --- Reopening existing files --------------------------------------------------
@@ -81,7 +88,11 @@ void fl_dopn(std::string_view filnam, int lrecl, bool wrtflg, int& lun, int& ire
 // closing the unit first removes it. Fails like fl_dcre (EEXIST for an
 // existing name).
 void fl_dcrp(std::string_view filnam, int lrecl, int& lun, int& iret);
-// Give a file created by fl_dcrp its name, never replacing a file (EEXIST).
+// fl_dcrp for a file that is to take the place of an existing file of its
+// name: that file stays whole until fl_dpub renames the new one over it.
+void fl_dcrr(std::string_view filnam, int lrecl, int& lun, int& iret);
+// Give a file created by fl_dcrp its name, never replacing a file (EEXIST);
+// one created by fl_dcrr replaces any file of its name in one step.
 void fl_dpub(int lun, int& iret);
 // Cut the direct-access file on lun back to nword words.
 void fl_dtrc(int lun, std::int64_t nword, int& iret);

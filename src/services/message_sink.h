@@ -15,4 +15,11 @@ using MessageSink = std::function<void(std::string_view message)>;
 // standard output.
 void set_message_sink(MessageSink sink);
 
+// Where er_mmsg finds the message files <GROUP>.ERR. By default it searches
+// as every table is searched (the working directory first, then $MORERR);
+// a program that found the message files shipped with it (or the operator's
+// MORERR) names their folder here, so that only they speak for it and a
+// stray file where it runs cannot. An empty folder restores the search.
+void use_message_folder(std::string_view folder);
+
 }  // namespace services

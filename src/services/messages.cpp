@@ -89,7 +89,40 @@ services::MessageSink& sink_slot() {
   return sink;
 }
 
+std::string& message_folder() {
+  static std::string folder;
+  return folder;
+}
+
+// Opens the message file of a group (as it is named: "DM.ERR"), positioned on
+// its first data line; true when it opened.
+bool open_message_file(std::string_view group, int& lun) {
+  int ier = 0;
+  if (message_folder().empty()) {
+    std::string table = "$MORERR/";
+    table += group;
+    table += ".ERR";
+    MessageField tabnam{};
+    strings::copy_field(table, tabnam);
+    fl_tbop(strings::as_view(tabnam), " ", lun, ier);
+    return ier == 0;
+  }
+  // "^": the name exactly as built, no other form of it tried.
+  const std::string name = "^" + message_folder() + "/" + std::string(group) + ".ERR";
+  fl_sopn(name, lun, ier);
+  if (ier != 0) return false;
+  fl_tdat(lun, ier);
+  if (ier == 0) return true;
+  fl_clos(lun, ier);
+  lun = 0;
+  return false;
+}
+
 }  // namespace
+
+void services::use_message_folder(std::string_view folder) {
+  message_folder() = std::string(folder);
+}
 
 void services::set_message_sink(MessageSink sink) {
   sink_slot() = std::move(sink);
@@ -113,13 +146,7 @@ void er_mmsg(std::string_view msggrp, int msgnum, std::string_view msgstr, std::
     strings::copy_field(kNoGroupPrefix, msg);
     lent = kNoGroupPrefix.size();
   } else {
-    std::string table = "$MORERR/";
-    table += strings::as_view(raw).substr(1, lent - 1);
-    table += ".ERR";
-    MessageField tabnam{};
-    strings::copy_field(table, tabnam);
-    fl_tbop(strings::as_view(tabnam), " ", lun, ier);
-    usable = ier == 0;
+    usable = open_message_file(strings::as_view(raw).substr(1, lent - 1), lun);
   }
 
   // " n] " after the group.

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "services/message_sink.h"
 
 namespace services {
 
@@ -23,10 +24,16 @@ std::string find_shipped_folder(const ShippedFolder& where, std::string_view pro
 }
 
 void use_shipped_message_files(const ShippedFolder& where) {
-  if (platform::get_env("MORERR").has_value()) return;
-  const std::string folder = find_shipped_folder(where, "DM.ERR");
-  // With no folder found the programs still run; messages show as "[DM n]".
-  platform::set_env("MORERR", folder.empty() ? std::string(where.built) : folder);
+  std::string folder;
+  if (const std::optional<std::string> own = platform::get_env("MORERR")) {
+    folder = *own;
+  } else {
+    folder = find_shipped_folder(where, "DM.ERR");
+    // With no folder found the programs still run; messages show as "[DM n]".
+    platform::set_env("MORERR", folder.empty() ? std::string(where.built) : folder);
+  }
+  // Found: only these files speak for the program, never a stray one where it runs.
+  if (!folder.empty() && platform::file_exists(folder + "/DM.ERR")) use_message_folder(folder);
 }
 
 }  // namespace services

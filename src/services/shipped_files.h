@@ -18,7 +18,9 @@ struct ShippedFolder {
 // The first of the three folders that holds `probe`; "" when none does.
 std::string find_shipped_folder(const ShippedFolder& where, std::string_view probe);
 
-// Points MORERR at the shipped message files, unless the operator set it.
+// Points MORERR at the shipped message files, unless the operator set it;
+// when that folder holds the message files, they alone are used
+// (use_message_folder): a message file in the working directory is not.
 void use_shipped_message_files(const ShippedFolder& where);
 
 }  // namespace services

@@ -1,0 +1,145 @@
+// Grid identifiers and GRIB2 keys: every kind of time and level there and
+// back, the year window, and each identifier or key that has no counterpart.
+#include "grib/identification.h"
+
+#include <gtest/gtest.h>
+
+namespace grib {
+namespace {
+
+using gridfile::GridId;
+
+GridId id(std::string time, int level, int vcoord, int level2 = -1) {
+  return GridId{std::move(time), "", level, level2, vcoord, ""};
+}
+
+TEST(Identification, TimesAndLevelsComeBackAsTheyWere) {
+  const GridId ids[] = {
+      id("910823/1200", 850, gridfile::kVcoordPres),
+      id("910823/1200F012", 0, gridfile::kVcoordNone),
+      id("240229/0630F00130", 300, gridfile::kVcoordThta),
+      id("240101/0000F000", 2, gridfile::kVcoordHght),
+      id("240101/0000A006", 9950, gridfile::kVcoordSgma),
+      id("240101/0000G003", 10, gridfile::kVcoordHght),
+      id("240101/0000I000", 1000, gridfile::kVcoordPres, 500),
+      id("200101/0000", 0, gridfile::kVcoordNone),
+  };
+  for (const GridId& g : ids) {
+    auto m = message_id(g, kGroundSurface, kLibraryFirstYear);
+    ASSERT_TRUE(m.ok()) << g.text() << ": " << m.error().text;
+    auto back = grid_id(*m, kLibraryFirstYear);
+    ASSERT_TRUE(back.ok()) << g.text() << ": " << back.error().text;
+    EXPECT_EQ(*back, g) << g.text() << " came back as " << back->text();
+  }
+}
+
+TEST(Identification, KeysFollowTheCodeTables) {
+  auto m = message_id(id("910823/1200F012", 850, gridfile::kVcoordPres), 1, kLibraryFirstYear);
+  ASSERT_TRUE(m.ok());
+  EXPECT_EQ(m->year, 1991);
+  EXPECT_EQ(m->processed_data, 1);
+  EXPECT_EQ(m->generating_process, kProcessForecast);
+  EXPECT_EQ(m->time_unit, kUnitHour);
+  EXPECT_EQ(m->forecast_time, 12);
+  EXPECT_EQ(m->first, (Surface{100, 85000, 0}));  // Pa
+  EXPECT_EQ(m->second.type, kMissingSurface);
+
+  m = message_id(id("240101/0000F00130", 9950, gridfile::kVcoordSgma), 1, kLibraryFirstYear);
+  ASSERT_TRUE(m.ok());
+  EXPECT_EQ(m->time_unit, kUnitMinute);
+  EXPECT_EQ(m->forecast_time, 90);
+  EXPECT_EQ(m->first, (Surface{104, 9950, 4}));  // sigma 0.995
+  EXPECT_EQ(m->generating_process, kProcessForecast);
+
+  m = message_id(id("240101/0000", 0, gridfile::kVcoordNone), 101, kLibraryFirstYear);
+  ASSERT_TRUE(m.ok());
+  EXPECT_EQ(m->first, (Surface{101, 0, 0}));
+  EXPECT_EQ(m->processed_data, 0);
+  EXPECT_EQ(m->generating_process, kProcessAnalysis);
+}
+
+TEST(Identification, TheYearWindowReadsTwoDigitYears) {
+  EXPECT_EQ(widen_year(21, 1921), 1921);
+  EXPECT_EQ(widen_year(20, 1921), 2020);
+  EXPECT_EQ(widen_year(49, 1950), 2049);
+  EXPECT_EQ(widen_year(50, 1950), 1950);
+  auto m = message_id(id("300101/0000", 0, 0), 1, 1950);
+  ASSERT_TRUE(m.ok());
+  EXPECT_EQ(m->year, 2030);
+  EXPECT_TRUE(grid_id(*m, 1950).ok());
+  auto refused = grid_id(*m, kLibraryFirstYear);  // 2030 lies beyond 1921-2020
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.error().text.find("window 1921-2020"), std::string::npos);
+}
+
+TEST(Identification, IdentifiersWithoutAGribFormAreRefused) {
+  const struct {
+    GridId id;
+    const char* why;
+  } cases[] = {
+      {id("", 0, 0), "no reference time"},
+      {GridId{"240101/0000", "240101/1200", 0, -1, 0, ""}, "second time"},
+      {id("240101/0000", 5, gridfile::kVcoordNone), "without a vertical coordinate"},
+      {id("240101/0000", 5, 7), "vertical coordinate 7"},
+  };
+  for (const auto& c : cases) {
+    auto m = message_id(c.id, 1, kLibraryFirstYear);
+    ASSERT_FALSE(m.ok()) << c.id.text();
+    EXPECT_NE(m.error().text.find(c.why), std::string::npos) << m.error().text;
+  }
+}
+
+TEST(Identification, KeysWithoutAGridFormAreRefused) {
+  MessageId base;
+  base.year = 2014;
+  base.month = 1;
+  base.day = 1;
+  base.first = {100, 85000, 0};
+  const struct {
+    void (*change)(MessageId&);
+    const char* why;
+  } cases[] = {
+      {[](MessageId& m) {
+         m.first = {105, 10, 0};
+       },
+       "fixed surface type 105"},
+      {[](MessageId& m) {
+         m.first = {100, 85050, 0};
+       },
+       "not a whole number"},
+      {[](MessageId& m) {
+         m.second = {103, 2, 0};
+       },
+       "layer between surfaces"},
+      {[](MessageId& m) { m.time_unit = 7; }, "time unit 7"},
+      {[](MessageId& m) { m.forecast_time = 1000; }, "outside 0..999 hours"},
+      {[](MessageId& m) { m.year = 1901; }, "reference year 1901"},
+  };
+  for (const auto& c : cases) {
+    MessageId m = base;
+    c.change(m);
+    auto g = grid_id(m, kLibraryFirstYear);
+    ASSERT_FALSE(g.ok()) << c.why;
+    EXPECT_NE(g.error().text.find(c.why), std::string::npos) << g.error().text;
+  }
+  // Other units of the forecast period, and the usual surfaces of others.
+  MessageId m = base;
+  m.processed_data = 1;
+  m.generating_process = 255;  // not said: a forecast, as the product says
+  m.time_unit = 10;            // 3 hours
+  m.forecast_time = 4;
+  m.first = {1, 0, 0};
+  auto g = grid_id(m, kLibraryFirstYear);
+  ASSERT_TRUE(g.ok()) << g.error().text;
+  EXPECT_EQ(g->text(), "140101/0000F012 0 NONE ");
+  m.time_unit = 13;  // seconds
+  m.forecast_time = 5400;
+  m.first = {100, 8500000, 2};  // 85000.00 Pa
+  g = grid_id(m, kLibraryFirstYear);
+  ASSERT_TRUE(g.ok()) << g.error().text;
+  EXPECT_EQ(g->time1, "140101/0000F00130");
+  EXPECT_EQ(g->level1, 850);
+}
+
+}  // namespace
+}  // namespace grib

@@ -1,0 +1,80 @@
+// The options and helpers both GRIB programs share.
+#include "grib/program.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/platform.h"
+
+namespace grib {
+namespace {
+
+template <class List, class Value>
+bool listed(const List& list, const Value& v) {
+  return list.empty() || std::find(list.begin(), list.end(), v) != list.end();
+}
+
+}  // namespace
+
+std::string upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool Selection::matches_number(int number) const {
+  return listed(numbers, number);
+}
+
+bool Selection::matches(int number, const gridfile::GridId& id) const {
+  const bool param_ok = params.empty() || std::any_of(params.begin(), params.end(), [&](auto& p) {
+                          return upper(p) == upper(id.param);
+                        });
+  return matches_number(number) && param_ok && listed(times, id.time1) && listed(levels, id.level1);
+}
+
+void add_selection_options(CLI::App& app, Selection& s, const std::string& number_option,
+                           const std::string& number_help) {
+  app.add_option(number_option, s.numbers, number_help)
+      ->type_name("N")
+      ->allow_extra_args(false)
+      ->check(CLI::PositiveNumber);
+  app.add_option("--param", s.params, "the parameter NAME (repeatable)")
+      ->type_name("NAME")
+      ->allow_extra_args(false);
+  app.add_option("--time", s.times, "grids of the time TEXT, e.g. 240101/0000F012 (repeatable)")
+      ->type_name("TEXT")
+      ->allow_extra_args(false);
+  app.add_option("--level", s.levels, "grids of the first level L, hPa for pressure (repeatable)")
+      ->type_name("L")
+      ->allow_extra_args(false);
+}
+
+void add_table_options(CLI::App& app, std::string& table_path, int& first_year) {
+  app.add_option("--table", table_path,
+                 "the GRIB2 parameter table (default: grib2.tbl in $MORTBL or the installed "
+                 "tables)");
+  app.add_option("--first-year", first_year,
+                 "read two-digit years as FIRST..FIRST+99 (default 1921, the library's rule)")
+      ->type_name("FIRST")
+      ->check(CLI::Range(1, 9900));
+}
+
+std::optional<ParameterTable> load_table(const std::string& path, const TableDirs& dirs,
+                                         std::string_view program) {
+  const std::string found = path.empty() ? find_table_file(dirs) : path;
+  if (found.empty()) {
+    complain(program, "no GRIB2 parameter table (" + std::string(kTableFileName) +
+                          ") found; give one with --table");
+    return std::nullopt;
+  }
+  std::string error;
+  std::optional<ParameterTable> t = ParameterTable::load(found, error);
+  if (!t) complain(program, error);
+  return t;
+}
+
+void complain(std::string_view program, const std::string& line) {
+  platform::write_error_line(std::string(program) + ": " + line);
+}
+
+}  // namespace grib

@@ -1,0 +1,121 @@
+"""The xarray backend: ``xr.open_dataset(path, engine="text2grid")``.
+
+The Dataset is the one grid2nc would write for the file, built from the same
+description (dimensions, coordinates, attributes, the crs grid mapping), and
+decoded the way xarray decodes that netCDF file. Grids are read lazily, one
+grid per read, and ``chunks={}`` gives one Dask chunk per grid. Nothing stays
+open between reads, so the arrays pickle to Dask workers, which open the file
+themselves.
+"""
+
+import os
+
+import numpy as np
+import xarray as xr
+from xarray.backends import BackendArray, BackendEntrypoint
+from xarray.core import indexing
+
+from . import _shipped
+from . import _text2grid as _lib
+from ._errors import LayoutError, NotFoundError
+
+# The value the netCDF library gives an int variable never written (crs).
+_NC_FILL_INT = np.int32(-2147483647)
+
+
+class GridArray(BackendArray):
+    """One data variable: a lattice of grid numbers (time x level, or less)
+    over the y, x plane of every grid; 0 marks a slot without a grid."""
+
+    def __init__(self, path, numbers, ny, nx):
+        self.path = path
+        self.numbers = numbers
+        self.shape = numbers.shape + (ny, nx)
+        self.dtype = np.dtype("float32")
+
+    def __getitem__(self, key):
+        return indexing.explicit_indexing_adapter(
+            key, self.shape, indexing.IndexingSupport.BASIC, self._read)
+
+    def _read(self, key):
+        lattice, plane = key[:-2], key[-2:]
+        numbers = np.asarray(self.numbers[lattice])
+        # Missing points keep the file's missing value, as the netCDF export
+        # has them; xarray's decoding masks them through _FillValue.
+        grids = _lib.read_grids(self.path, numbers.reshape(-1).tolist(), False)
+        grids = grids[(slice(None),) + tuple(plane)]
+        return grids.reshape(numbers.shape + grids.shape[1:])
+
+
+def _first_gap(name, dims, numbers, coords):
+    """A readable place of the first empty slot of a variable."""
+    index = tuple(int(i) for i in np.argwhere(numbers == 0)[0])
+    where = ", ".join(f"{dim} {coords[dim][i] if dim in coords else i}"
+                      for dim, i in zip(dims, index))
+    return f"{name} has no grid at {where}"
+
+
+def _raw_dataset(path, description, fill_missing):
+    dims = dict(description["dims"])
+    coords = {v["name"]: v["values"] for v in description["variables"]
+              if "values" in v and v["values"] is not None and v["dims"] == (v["name"],)}
+    variables = {}
+    for v in description["variables"]:
+        attrs = dict(v["attrs"])
+        if "grid_numbers" in v:
+            lattice = tuple(dims[d] for d in v["dims"][:-2])
+            numbers = np.array(v["grid_numbers"], dtype=np.int64).reshape(lattice)
+            if (numbers == 0).any() and not fill_missing:
+                raise LayoutError(
+                    f"{path}: the grids do not fill a regular lattice: "
+                    f"{_first_gap(v['name'], v['dims'], numbers, coords)} "
+                    "(open with fill_missing=True to read such slots as NaN)")
+            ny, nx = dims[v["dims"][-2]], dims[v["dims"][-1]]
+            data = indexing.LazilyIndexedArray(GridArray(path, numbers, ny, nx))
+            encoding = {"preferred_chunks": {d: (1 if d in v["dims"][:-2] else dims[d])
+                                             for d in v["dims"]}}
+            variables[v["name"]] = xr.Variable(v["dims"], data, attrs, encoding)
+        elif v["values"] is None:
+            variables[v["name"]] = xr.Variable((), _NC_FILL_INT, attrs)
+        else:
+            variables[v["name"]] = xr.Variable(v["dims"], v["values"], attrs)
+    return xr.Dataset(variables, attrs=dict(description["globals"]))
+
+
+def open_gridfile(path, *, first_year=None, fill_missing=False, drop_variables=None,
+                  mask_and_scale=True, decode_times=True, concat_characters=True,
+                  decode_coords=True, use_cftime=None, decode_timedelta=None):
+    """The Dataset of a grid file (what xr.open_dataset(engine="text2grid")
+    returns). first_year moves the window that widens two-digit years;
+    fill_missing reads slots without a grid as NaN instead of refusing."""
+    path = os.fspath(path)
+    if not os.path.exists(path):
+        raise NotFoundError(f"{path}: no such file", -1)
+    window = _lib.first_year(None if first_year is None else str(first_year))
+    description = _lib.describe(path, window, _shipped.parameter_table())
+    raw = _raw_dataset(path, description, fill_missing)
+    if drop_variables:
+        raw = raw.drop_vars([d for d in np.atleast_1d(drop_variables) if d in raw.variables])
+    ds = xr.decode_cf(raw, mask_and_scale=mask_and_scale, decode_times=decode_times,
+                      concat_characters=concat_characters, decode_coords=decode_coords,
+                      use_cftime=use_cftime, decode_timedelta=decode_timedelta)
+    ds.encoding["source"] = path
+    return ds
+
+
+class GridBackendEntrypoint(BackendEntrypoint):
+    description = "Grid files of text2grid (DM grid files)"
+    open_dataset_parameters = ("filename_or_obj", "drop_variables", "mask_and_scale",
+                               "decode_times", "concat_characters", "decode_coords",
+                               "use_cftime", "decode_timedelta", "first_year", "fill_missing")
+
+    def open_dataset(self, filename_or_obj, *, drop_variables=None, first_year=None,
+                     fill_missing=False, **decoders):
+        return open_gridfile(filename_or_obj, first_year=first_year, fill_missing=fill_missing,
+                             drop_variables=drop_variables, **decoders)
+
+    def guess_can_open(self, filename_or_obj):
+        try:
+            return os.path.splitext(os.fspath(filename_or_obj))[1].lower() in (".grd", ".gem")
+        except TypeError:
+            return False
