@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "dm/dm.h"
+#include "driver/words.h"
 #include "platform/platform.h"
-#include "strings/concat.h"
 #include "strings/field.h"
 #include "time/tg.h"
 #include "time/ti.h"
@@ -25,10 +25,6 @@ constexpr std::string_view kTimeForm =
 constexpr std::array<std::string_view, 18> kKnownProjections = {
     "CED", "MER", "MCD", "LCC", "SCC", "NPS", "SPS", "STR", "UTM",
     "TVM", "AZM", "ORT", "GNO", "LEA", "LIN", "LOG", "KAP", "POL"};
-
-std::string quoted(std::string_view text) {
-  return strings::concat({"\"", text, "\""});
-}
 
 // "answer line N, " (nothing for answers that were not read from standard input).
 std::string at_line(const AnswerSource& source) {

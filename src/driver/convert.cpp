@@ -25,6 +25,7 @@
 #include "driver/input_values.h"
 #include "driver/output_file.h"
 #include "driver/progress.h"
+#include "driver/words.h"
 #include "grid/file_format.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
@@ -41,15 +42,6 @@ namespace {
 using grid::kNavWords;                        // navigation block stored as "NAVB"
 constexpr int kSecondLevel = -1;              // level 2 of every grid
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
-
-std::string quoted(std::string_view text) {
-  // Built by appending: g++ 12 at -O3 reports a false -Wrestrict for a
-  // literal + std::string temporary.
-  std::string out(1, '"');
-  out.append(text);
-  out += '"';
-  return out;
-}
 
 // Closes what a run may leave open: the input unit and, once the library has
 // been started, the grid file and any other DM file (a close flushes the
