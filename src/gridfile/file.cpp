@@ -154,7 +154,7 @@ Result<GridFile> GridFile::create_unpublished(const std::string& path, const Nav
 }
 
 Status GridFile::publish() {
-  if (!state_ || state_->gfnum == 0) return Error{kClosed, "grid file is closed"};
+  if (!state_ || state_->gfnum == 0) return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
   if (!state_->unpublished) return {};
   detail::MessageCapture capture;
   const int iret = dm::publish_file(state_->gfnum, state_->path);
