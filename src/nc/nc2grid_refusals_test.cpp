@@ -106,6 +106,14 @@ TEST_F(Nc2gridFlow, LibraryCrashesAndHangsBecomeOneLineAndNoFile) {
   }
 }
 
+// A classic header whose sizes make netCDF-C claim gigabytes in nc_open.
+TEST_F(Nc2gridFlow, RunawayMemoryOfTheLibraryIsStoppedByTheLimit) {
+  if (!platform::memory_limit_applies()) GTEST_SKIP() << "no memory limit in this build";
+  expect_refused({kCorpus + "memory-classic-1.nc", path("out.grd"), "--memory-limit", "1024"},
+                 "the netCDF library failed reading " + kCorpus +
+                     "memory-classic-1.nc: the file is damaged or not netCDF");
+}
+
 TEST_F(Nc2gridFlow, MemoryIsCheckedBeforeItIsTaken) {
   // 32768 x 32768 points, never written: the grid would take 16 GiB.
   {
