@@ -269,10 +269,13 @@ bool make_plan(const ConversionRequest& request, const RunOptions& base, Convers
   const std::int64_t nlevels = runpar.ntimes > 0 ? ngrids / runpar.ntimes : 0;
   const int max_grids = options.max_grids > 0 ? options.max_grids : kMostGrids;
   if (ngrids > max_grids) {
-    error = std::to_string(runpar.ntimes) + " time(s) x " + std::to_string(nlevels) +
-            " level(s) make " + std::to_string(ngrids) + " grids, more than " +
-            (options.max_grids > 0 ? "--max-grids " : "the file's ") + std::to_string(max_grids) +
-            (options.max_grids > 0 ? "" : " (the most a file holds)");
+    const std::string made = std::to_string(runpar.ntimes) + " time(s) x " +
+                             std::to_string(nlevels) + " level(s) make " + std::to_string(ngrids) +
+                             " grids";
+    error = options.max_grids > 0
+                ? "--max-grids " + std::to_string(max_grids) + ": " + made + ", more than that"
+                : "--time and --var: " + made + ", more than the " + std::to_string(max_grids) +
+                      " a file holds";
     return false;
   }
   plan.ngrids = static_cast<int>(ngrids);
