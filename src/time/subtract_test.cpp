@@ -55,7 +55,8 @@ TEST(SubtractTest, MinutesBorrowHoursAndDays) {
 // The proleptic Gregorian calendar of <chrono> (with a year 0) as the reference.
 Fields ChronoMinus(int year, unsigned month, unsigned day, long long nsubm) {
   using namespace std::chrono;
-  auto start = sys_days{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
+  auto start =
+      sys_days{std::chrono::year{year} / std::chrono::month{month} / std::chrono::day{day}};
   auto when = sys_time<minutes>{start} - minutes{nsubm};
   auto date = floor<days>(when);
   year_month_day ymd{date};
