@@ -19,6 +19,9 @@ struct ConversionRequest {
   std::optional<std::string> proj;    // --proj
   std::optional<std::string> angles;  // --angles A1,A2,A3
   std::optional<std::string> layout;  // --layout free|lines|csv
+  // --first-year Y: the window of two-digit years (either way; it alone does
+  // not choose the command-line way).
+  std::optional<std::string> first_year;
   std::vector<std::string> times;     // --time, in order
   std::vector<std::string> vars;      // --var NAME[:VCOORD]=L1[,L2...], in order
   bool overwrite = false;

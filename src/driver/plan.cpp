@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "services/fl.h"
 #include "strings/field.h"
+#include "time/year_window.h"
 
 namespace driver {
 namespace {
@@ -154,11 +155,17 @@ bool parse_variable(std::string_view text, RunPar& runpar, std::string& error) {
   return true;
 }
 
-bool parse_times(const std::vector<std::string>& times, RunPar& runpar,
-                 std::vector<std::string>& grid_times, std::string& error) {
+bool parse_times(const std::vector<std::string>& times, const timewin::YearWindow& window,
+                 RunPar& runpar, std::vector<std::string>& grid_times, std::string& error) {
   for (const std::string& time : times) {
     std::string text, problem;
-    if (time.empty() || !stored_time(time, text, problem)) {
+    // A four-digit year is stored as its last two digits inside the window only.
+    const std::optional<std::string> narrowed = timewin::two_digit_year_text(time, window, problem);
+    if (!narrowed) {
+      error = option_at_fault("--time", time) + problem;
+      return false;
+    }
+    if (time.empty() || !stored_time(*narrowed, text, problem)) {
       error = option_at_fault("--time", time) +
               (time.empty() ? std::string("a grid time is needed") : problem) +
               "; give yymmdd/hhmm or yyyymmdd/hhmm, optionally with a forecast part (F012)";
@@ -251,7 +258,15 @@ bool make_plan(const ConversionRequest& request, const RunOptions& base, Convers
   runpar.angl1 = angles[0];
   runpar.angl2 = angles[1];
   runpar.angl3 = angles[2];
-  if (!parse_times(request.times, runpar, plan.grid_times, error)) return false;
+  std::string problem;
+  const std::optional<timewin::YearWindow> window = timewin::window_in_force(
+      request.first_year ? std::optional<std::string_view>(*request.first_year) : std::nullopt,
+      problem);
+  if (!window) {
+    error = problem;
+    return false;
+  }
+  if (!parse_times(request.times, *window, runpar, plan.grid_times, error)) return false;
   for (const std::string& var : request.vars) {
     if (!parse_variable(var, runpar, error)) return false;
   }
