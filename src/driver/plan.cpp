@@ -17,13 +17,6 @@
 namespace driver {
 namespace {
 
-std::string quoted(std::string_view text) {
-  std::string out(1, '"');
-  out.append(text);
-  out += '"';
-  return out;
-}
-
 // "--size "8-6": " as the start of a refusal.
 std::string option_at_fault(std::string_view option, std::string_view value) {
   std::string text(option);
@@ -34,19 +27,11 @@ std::string option_at_fault(std::string_view option, std::string_view value) {
 }
 
 bool parse_int(std::string_view text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return first != last && ec == std::errc{} && ptr == last;
+  return parse_number(text, value);
 }
 
 bool parse_real(std::string_view text, float& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return first != last && ec == std::errc{} && ptr == last;
+  return parse_number(text, value);
 }
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
