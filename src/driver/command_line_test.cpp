@@ -186,6 +186,7 @@ TEST_F(CommandLineWayTest, MistakesAreRefusedBeforeAnythingIsCreated) {
       {{"--time", "911323/1200"}, "--time \"911323/1200\": the month is outside 1-12"},
       {{"--layout", "rows"}, "--layout \"rows\": use free, lines or csv"},
       {{"--proj", "LAMBERT"}, "--proj \"LAMBERT\": a projection name has 1 to 3 characters"},
+      {{"--var", "T:PRES=5,7,5"}, "--var \"T\": level 5 at time 910823/1200 twice"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> words = {"-i", in, "-o", out_, "--size", "8x6"};

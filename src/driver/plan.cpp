@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <set>
 #include <string_view>
 
 #include "driver/answer_checks.h"
@@ -217,6 +218,29 @@ bool check_files(const ConversionPlan& plan, std::string& error) {
   return true;
 }
 
+// Two grids under one identifier: the second would be refused by the file.
+bool check_identifiers(const ConversionPlan& plan, std::string& error) {
+  const RunPar& runpar = plan.runpar;
+  std::set<std::string> seen;
+  for (const std::string& time : plan.grid_times) {
+    for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
+      std::string name(strings::trim_right(runpar.varnames[v]));
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (int l = 0; l < runpar.nlevels[v]; ++l) {
+        const int level = runpar.levels[v][static_cast<std::size_t>(l)];
+        const std::string key = time + "|" + name + "|" + std::to_string(level) + "|" +
+                                std::to_string(runpar.vcodes[v]);
+        if (seen.insert(key).second) continue;
+        error = "--var " + quoted(name) + ": level " + std::to_string(level) + " at time " +
+                std::string(strings::trim_right(time)) +
+                " twice; a grid file holds one grid of each identifier";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool make_plan(const ConversionRequest& request, const RunOptions& base, ConversionPlan& plan,
@@ -278,6 +302,7 @@ bool make_plan(const ConversionRequest& request, const RunOptions& base, Convers
                       " a file holds";
     return false;
   }
+  if (!check_identifiers(plan, error)) return false;
   plan.ngrids = static_cast<int>(ngrids);
   plan.nnumbers = ngrids * runpar.NX * runpar.NY;
   return check_files(plan, error);
