@@ -42,15 +42,6 @@ constexpr int kGridHeaderWords = 2;           // grid header length given at cre
 constexpr int kSecondLevel = -1;              // level 2 of every grid
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
-std::string quoted(std::string_view text) {
-  // Built by appending: g++ 12 at -O3 reports a false -Wrestrict for a
-  // literal + std::string temporary.
-  std::string out(1, '"');
-  out.append(text);
-  out += '"';
-  return out;
-}
-
 // Closes what a run may leave open: the input unit and, once the library has
 // been started, the grid file and any other DM file (a close flushes the
 // record cache first). Runs on every way out of convert().
@@ -151,6 +142,15 @@ class PackingTrial {
 };
 
 }  // namespace
+
+std::string quoted(std::string_view text) {
+  // Built by appending: g++ 12 at -O3 reports a false -Wrestrict for a
+  // literal + std::string temporary.
+  std::string out(1, '"');
+  out.append(text);
+  out += '"';
+  return out;
+}
 
 std::int64_t count_grids(const RunPar& runpar) {
   std::int64_t nlevels = 0;

@@ -5,18 +5,12 @@
 #include <cmath>
 #include <utility>
 
+#include "driver/convert.h"
 #include "pack/missing.h"
 #include "platform/platform.h"
 
 namespace driver {
 namespace {
-
-std::string quoted(std::string_view text) {
-  std::string out(1, '"');
-  out.append(text);
-  out += '"';
-  return out;
-}
 
 void warn(const std::string& text) {
   platform::write_error_line("text2grid: warning: " + text);

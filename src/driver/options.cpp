@@ -16,11 +16,7 @@ constexpr std::string_view kPackOption = "--pack";
 constexpr std::string_view kMaxGridsOption = "--max-grids";
 
 bool parse_int(std::string_view text, int& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return first != last && ec == std::errc{} && ptr == last;
+  return parse_number(text, value);
 }
 
 bool parse_max_grids(std::string_view text, int& max_grids, std::string& error) {

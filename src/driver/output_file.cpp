@@ -9,16 +9,7 @@
 #include "platform/platform.h"
 
 namespace driver {
-namespace {
-
-std::string quoted(std::string_view text) {
-  std::string out(1, '"');
-  out.append(text);
-  out += '"';
-  return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 GridPublishing::GridPublishing(const OutputRules& rules) : rules_(rules) {
   grid::set_publish_on_create(!rules_.all_or_nothing);
