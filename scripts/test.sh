@@ -68,6 +68,8 @@ check_install() {
     { echo "moved text2grid: not the moved message files: $refused" >&2; return 1; }
   env -u MORERR -u MORTBL "$prefix/bin/gridinfo" "$tmp/examples/example.grd" | grep -q ' Kmoved ' ||
     { echo "moved gridinfo: not the moved parameter table" >&2; return 1; }
+  env -u MORERR -u MORTBL "$prefix/bin/grid2grib" "$tmp/examples/example.grd" "$tmp/moved.grib2" \
+    >/dev/null || { echo "moved grid2grib: no GRIB2 parameter table beside it" >&2; return 1; }
   if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
     echo "(no src/gridfile library yet: the consumer example is not built)"
     rm -rf "$tmp"
