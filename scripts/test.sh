@@ -76,6 +76,9 @@ import xarray as xr
 ds = xr.open_dataset('examples/example.grd', engine='text2grid')
 assert ds['TMPK'].shape == (2, 3, 6, 8), ds
 ") || { echo "installed Python package: the example does not open" >&2; return 1; }
+
+  env -u MORERR -u MORTBL "$prefix/bin/grid2grib" "$tmp/examples/example.grd" "$tmp/moved.grib2" \
+    >/dev/null || { echo "moved grid2grib: no GRIB2 parameter table beside it" >&2; return 1; }
   if [[ ! -f src/gridfile/CMakeLists.txt ]]; then
     echo "(no src/gridfile library yet: the consumer example is not built)"
     rm -rf "$tmp"

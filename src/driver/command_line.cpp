@@ -15,7 +15,7 @@ struct ValueOption {
   std::vector<std::string> ConversionRequest::*repeated;
 };
 
-constexpr std::array<ValueOption, 9> kValueOptions = {{
+constexpr std::array<ValueOption, 10> kValueOptions = {{
     {"--input", "-i", &ConversionRequest::input, nullptr},
     {"--output", "-o", &ConversionRequest::output, nullptr},
     {"--size", "", &ConversionRequest::size, nullptr},
@@ -25,6 +25,7 @@ constexpr std::array<ValueOption, 9> kValueOptions = {{
     {"--layout", "", &ConversionRequest::layout, nullptr},
     {"--time", "", nullptr, &ConversionRequest::times},
     {"--var", "", nullptr, &ConversionRequest::vars},
+    {"--first-year", "", &ConversionRequest::first_year, nullptr},
 }};
 
 struct FlagOption {
@@ -65,7 +66,7 @@ bool take_conversion_option(std::span<const std::string> args, std::size_t& k,
     } else {
       continue;
     }
-    request.given = true;
+    request.given = request.given || option.single != &ConversionRequest::first_year;
     if (option.single != nullptr) {
       std::optional<std::string>& slot = request.*option.single;
       if (slot.has_value()) {
@@ -86,7 +87,7 @@ std::string conversion_usage() {
          "                 [--proj CED] [--angles A1,A2,A3] --time T [--time T ...]\n"
          "                 --var NAME[:VCOORD]=L1[,L2...] [--var ...] [--layout free|lines|csv]\n"
          "                 [--overwrite] [--keep-partial] [--max-grids N] [--dry-run]\n"
-         "                 [--progress] [--pack ...] [--quiet] [--durable]\n"
+         "                 [--progress] [--first-year Y] [--pack ...] [--quiet] [--durable]\n"
          "Converts the values of VALUES (\"-\": standard input) into the new grid file GRIDFILE\n"
          "(the name exactly as given). Grids come in the order times, variables, levels; each\n"
          "grid from the top row down, each row from column 1 to NX. The file appears only\n"
@@ -111,6 +112,8 @@ std::string conversion_usage() {
          "  --keep-partial      after a failure keep the grids written before it\n"
          "  --dry-run           print the grids and the count of numbers expected; write nothing\n"
          "  --progress          a progress bar on standard error when it is a terminal\n"
+         "  --first-year Y      two-digit years stand for Y..Y+99 (default 1950-2049, or\n"
+         "                      T2G_FIRST_YEAR=Y); a --time year outside is refused\n"
          "\n"
          "Example: text2grid -i input.txt -o example.grd --size 8x6 --area 30,-100,37.5,-86 \\\n"
          "           --time 910823/1200 --time 910824/0000 --var TMPK:PRES=850,700,500 \\\n"

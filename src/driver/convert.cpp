@@ -132,6 +132,15 @@ class PackingTrial {
 
 }  // namespace
 
+std::string quoted(std::string_view text) {
+  // Built by appending: g++ 12 at -O3 reports a false -Wrestrict for a
+  // literal + std::string temporary.
+  std::string out(1, '"');
+  out.append(text);
+  out += '"';
+  return out;
+}
+
 std::int64_t count_grids(const RunPar& runpar) {
   std::int64_t nlevels = 0;
   for (const int n : runpar.nlevels) nlevels += std::clamp(n, 0, kMaxLevels);

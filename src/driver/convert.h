@@ -33,6 +33,9 @@ inline constexpr int kInputUnit = 9;
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
             const RunOptions& options);
 
+// The text between double quotes, as messages show names and values.
+std::string quoted(std::string_view text);
+
 // Grids of a run: times x the levels of every variable.
 std::int64_t count_grids(const RunPar& runpar);
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "driver/words.h"
+#include "driver/convert.h"
 #include "pack/missing.h"
 #include "platform/platform.h"
 

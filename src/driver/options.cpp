@@ -4,8 +4,6 @@
 #include <charconv>
 #include <string>
 
-#include "driver/words.h"
-
 // The build passes the project's version; a bare compile (the fuzzers) says so.
 #ifndef T2G_VERSION
 #define T2G_VERSION "(version not set by the build)"
@@ -16,6 +14,10 @@ namespace {
 
 constexpr std::string_view kPackOption = "--pack";
 constexpr std::string_view kMaxGridsOption = "--max-grids";
+
+bool parse_int(std::string_view text, int& value) {
+  return parse_number(text, value);
+}
 
 bool parse_max_grids(std::string_view text, int& max_grids, std::string& error) {
   if (parse_int(text, max_grids) && max_grids >= 1 && max_grids <= kMostGrids) return true;

@@ -5,11 +5,12 @@
 
 #include "dm/dm.h"
 #include "driver/convert.h"
-#include "driver/words.h"
 #include "grid/gd.h"
 #include "platform/platform.h"
 
 namespace driver {
+namespace {}  // namespace
+
 GridPublishing::GridPublishing(const OutputRules& rules) : rules_(rules) {
   grid::set_publish_on_create(!rules_.all_or_nothing);
   dm::set_replace_on_publish(rules_.all_or_nothing && rules_.overwrite);

@@ -4,15 +4,16 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <set>
 #include <string_view>
 
 #include "driver/answer_checks.h"
 #include "driver/convert.h"
-#include "driver/words.h"
 #include "gridfile/selection.h"
 #include "platform/platform.h"
 #include "services/fl.h"
 #include "strings/field.h"
+#include "time/year_window.h"
 
 namespace driver {
 namespace {
@@ -26,12 +27,12 @@ std::string option_at_fault(std::string_view option, std::string_view value) {
   return text;
 }
 
+bool parse_int(std::string_view text, int& value) {
+  return parse_number(text, value);
+}
+
 bool parse_real(std::string_view text, float& value) {
-  const char* first = text.data();
-  const char* last = first + text.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return first != last && ec == std::errc{} && ptr == last;
+  return parse_number(text, value);
 }
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
@@ -140,11 +141,17 @@ bool parse_variable(std::string_view text, RunPar& runpar, std::string& error) {
   return true;
 }
 
-bool parse_times(const std::vector<std::string>& times, RunPar& runpar,
-                 std::vector<std::string>& grid_times, std::string& error) {
+bool parse_times(const std::vector<std::string>& times, const timewin::YearWindow& window,
+                 RunPar& runpar, std::vector<std::string>& grid_times, std::string& error) {
   for (const std::string& time : times) {
     std::string text, problem;
-    if (time.empty() || !stored_time(time, text, problem)) {
+    // A four-digit year is stored as its last two digits inside the window only.
+    const std::optional<std::string> narrowed = timewin::two_digit_year_text(time, window, problem);
+    if (!narrowed) {
+      error = option_at_fault("--time", time) + problem;
+      return false;
+    }
+    if (time.empty() || !stored_time(*narrowed, text, problem)) {
       error = option_at_fault("--time", time) +
               (time.empty() ? std::string("a grid time is needed") : problem) +
               "; give yymmdd/hhmm or yyyymmdd/hhmm, optionally with a forecast part (F012)";
@@ -211,6 +218,29 @@ bool check_files(const ConversionPlan& plan, std::string& error) {
   return true;
 }
 
+// Two grids under one identifier: the second would be refused by the file.
+bool check_identifiers(const ConversionPlan& plan, std::string& error) {
+  const RunPar& runpar = plan.runpar;
+  std::set<std::string> seen;
+  for (const std::string& time : plan.grid_times) {
+    for (std::size_t v = 0; v < runpar.varnames.size(); ++v) {
+      std::string name(strings::trim_right(runpar.varnames[v]));
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      for (int l = 0; l < runpar.nlevels[v]; ++l) {
+        const int level = runpar.levels[v][static_cast<std::size_t>(l)];
+        const std::string key = time + "|" + name + "|" + std::to_string(level) + "|" +
+                                std::to_string(runpar.vcodes[v]);
+        if (seen.insert(key).second) continue;
+        error = "--var " + quoted(name) + ": level " + std::to_string(level) + " at time " +
+                std::string(strings::trim_right(time)) +
+                " twice; a grid file holds one grid of each identifier";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool make_plan(const ConversionRequest& request, const RunOptions& base, ConversionPlan& plan,
@@ -237,7 +267,15 @@ bool make_plan(const ConversionRequest& request, const RunOptions& base, Convers
   runpar.angl1 = angles[0];
   runpar.angl2 = angles[1];
   runpar.angl3 = angles[2];
-  if (!parse_times(request.times, runpar, plan.grid_times, error)) return false;
+  std::string problem;
+  const std::optional<timewin::YearWindow> window = timewin::window_in_force(
+      request.first_year ? std::optional<std::string_view>(*request.first_year) : std::nullopt,
+      problem);
+  if (!window) {
+    error = problem;
+    return false;
+  }
+  if (!parse_times(request.times, *window, runpar, plan.grid_times, error)) return false;
   for (const std::string& var : request.vars) {
     if (!parse_variable(var, runpar, error)) return false;
   }
@@ -255,12 +293,16 @@ bool make_plan(const ConversionRequest& request, const RunOptions& base, Convers
   const std::int64_t nlevels = runpar.ntimes > 0 ? ngrids / runpar.ntimes : 0;
   const int max_grids = options.max_grids > 0 ? options.max_grids : kMostGrids;
   if (ngrids > max_grids) {
-    error = std::to_string(runpar.ntimes) + " time(s) x " + std::to_string(nlevels) +
-            " level(s) make " + std::to_string(ngrids) + " grids, more than " +
-            (options.max_grids > 0 ? "--max-grids " : "the file's ") + std::to_string(max_grids) +
-            (options.max_grids > 0 ? "" : " (the most a file holds)");
+    const std::string made = std::to_string(runpar.ntimes) + " time(s) x " +
+                             std::to_string(nlevels) + " level(s) make " + std::to_string(ngrids) +
+                             " grids";
+    error = options.max_grids > 0
+                ? "--max-grids " + std::to_string(max_grids) + ": " + made + ", more than that"
+                : "--time and --var: " + made + ", more than the " + std::to_string(max_grids) +
+                      " a file holds";
     return false;
   }
+  if (!check_identifiers(plan, error)) return false;
   plan.ngrids = static_cast<int>(ngrids);
   plan.nnumbers = ngrids * runpar.NX * runpar.NY;
   return check_files(plan, error);

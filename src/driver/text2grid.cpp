@@ -9,6 +9,7 @@
 #include "driver/vexo.h"
 #include "platform/platform.h"
 #include "platform/publish.h"
+#include "time/year_window.h"
 
 namespace driver {
 namespace {
@@ -75,6 +76,15 @@ int text2grid_main(std::span<const std::string> args) {
   }
   if (cl.request.given) {
     return run_with(cl.options, [&cl] { return run_command_line(cl.request, cl.options); });
+  }
+  if (cl.request.first_year) {
+    // The dialogue's time layer reads the window from the environment.
+    std::string problem;
+    if (!timewin::window_in_force(*cl.request.first_year, problem)) {
+      platform::write_error_line("text2grid: " + problem + " (see text2grid --help)");
+      return kUsageStatus;
+    }
+    platform::set_env(timewin::kFirstYearVariable, *cl.request.first_year);
   }
   return run_text2grid(cl.options);
 }

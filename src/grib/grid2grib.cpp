@@ -108,8 +108,11 @@ gridfile::Status write_message(const gridfile::GridFile& grids, grib_handle* bas
     any_missing = any_missing || missing;
     values[p] = missing ? gridfile::kMissing : item.param->to_grib(g->values[p]);
   }
-  packed_simple = packed_simple || (any_missing && packing.type == "complex");
-  if (gridfile::Status s = write_values(h.get(), packing, values, any_missing); !s) return s;
+  bool simple = false;
+  if (gridfile::Status s = write_values(h.get(), packing, values, any_missing, simple); !s) {
+    return s;
+  }
+  packed_simple = packed_simple || simple;
   if (gridfile::Status s = verify_values(h.get(), values); !s) return s;
   return out.write(message_bytes(h.get()));
 }

@@ -144,7 +144,7 @@ TEST_F(Import, RowsScannedWestwardAndOtherTimeUnitsAreRead) {
   Handle west = clone(good[0].get());
   Keys k(west.get());
   std::vector<double> v = *k.get_doubles("values");
-  for (std::size_t row = 0; row < 3; ++row)
+  for (std::ptrdiff_t row = 0; row < 3; ++row)
     std::reverse(v.begin() + row * 4, v.begin() + row * 4 + 4);
   k.set("iScansNegatively", 1L);
   k.set("longitudeOfFirstGridPoint", 26'000'000L);

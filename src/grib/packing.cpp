@@ -65,32 +65,34 @@ gridfile::Status prepare_values(grib_handle* h, std::size_t points) {
 }
 
 gridfile::Status write_values(grib_handle* h, const PackingChoice& choice,
-                              std::span<const double> values, bool any_missing) {
-  Keys k(h);
-  // This ecCodes' complex packing loses values beyond 15 bits when a bitmap
-  // is present: such messages are packed simple.
-  const bool complex_unsafe = choice.type == "complex" && any_missing;
-  k.set("packingType", packing_type(complex_unsafe ? "simple" : choice.type));
-  k.set("missingValue", static_cast<double>(gridfile::kMissing));
-  k.set("bitmapPresent", any_missing ? 1L : 0L);
-  if (choice.type == "ieee") {
-    k.set("precision", 1L);  // 32-bit IEEE values
-  } else if (choice.decimal) {
-    const std::optional<int> bits = decimal_bits(values, *choice.decimal);
-    if (!bits) {
-      return base::Error(base::Source::kGrib, gridfile::kBadArgument,
-                         std::to_string(*choice.decimal) +
-                             " decimal digits of these values need more than 32 bits");
-    }
+                              std::span<const double> values, bool any_missing,
+                              bool& packed_simple) {
+  int bits = choice.bits.value_or(kDefaultBits);
+  if (choice.decimal) {
     // Digits kept by binary scaling, with one bit more than the range needs
     // so that the step is at most 10^-digits: this ecCodes packs messages
     // with a decimal scale factor wrongly in complex and CCSDS packing (values
     // it cannot read back) and overrides it in simple packing.
-    k.set("decimalScaleFactor", 0L);
-    k.set("bitsPerValue", static_cast<long>(std::min(*bits + 1, 32)));
+    const std::optional<int> needed = decimal_bits(values, *choice.decimal);
+    if (!needed) {
+      return base::Error(base::Source::kGrib, gridfile::kBadArgument,
+                         std::to_string(*choice.decimal) +
+                             " decimal digits of these values need more than 31 bits");
+    }
+    bits = *needed + 1;
+  }
+  // This ecCodes' complex packing loses values beyond 15 bits, and with a
+  // bitmap: such messages are packed simple.
+  packed_simple = choice.type == "complex" && (any_missing || bits > kMaxComplexBits);
+  Keys k(h);
+  k.set("packingType", packing_type(packed_simple ? "simple" : choice.type));
+  k.set("missingValue", static_cast<double>(gridfile::kMissing));
+  k.set("bitmapPresent", any_missing ? 1L : 0L);
+  if (choice.type == "ieee") {
+    k.set("precision", 1L);  // 32-bit IEEE values
   } else {
     k.set("decimalScaleFactor", 0L);
-    k.set("bitsPerValue", static_cast<long>(choice.bits.value_or(kDefaultBits)));
+    k.set("bitsPerValue", static_cast<long>(bits));
   }
   k.set("values", values);
   return k.status();

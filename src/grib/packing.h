@@ -15,6 +15,9 @@ struct grib_handle;
 namespace grib {
 
 inline constexpr int kDefaultBits = 16;
+// The most bits ecCodes 2.28's complex packing keeps every value of (it
+// loses values beyond, and with any bitmap).
+inline constexpr int kMaxComplexBits = 15;
 
 struct PackingChoice {
   std::string type = "ccsds";  // simple, complex, ccsds or ieee
@@ -34,9 +37,12 @@ bool ccsds_available();
 gridfile::Status prepare_values(grib_handle* h, std::size_t points);
 
 // Sets the packing and the values (grid units already turned to GRIB's; the
-// grid file's missing values are given as gridfile::kMissing).
+// grid file's missing values are given as gridfile::kMissing). packed_simple:
+// complex packing was asked for where it would lose values (more than
+// kMaxComplexBits bits, or missing values), and simple packing used instead.
 gridfile::Status write_values(grib_handle* h, const PackingChoice& choice,
-                              std::span<const double> values, bool any_missing);
+                              std::span<const double> values, bool any_missing,
+                              bool& packed_simple);
 
 // Whether a message holds `values` as packed: each within half the packing
 // step, missing where missing. An Error naming the first value that is not.

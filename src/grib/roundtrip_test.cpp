@@ -178,6 +178,11 @@ TEST_F(RoundTrip, PackedValuesComeBackWithinHalfTheirStep) {
           << p;
     }
   }
+  // Complex packing where this ecCodes keeps the values; simple, with a
+  // warning, for a grid with missing values.
+  const std::vector<Handle> complex10 = read_messages(path("p1.grib2"));
+  EXPECT_EQ(key(complex10[0].get(), "dataRepresentationTemplateNumber"), 0);
+  EXPECT_EQ(key(complex10[1].get(), "dataRepresentationTemplateNumber"), 3);
   // Decimal digits: values of the GRIB2 unit (Pa) to the hundredth, and tenth.
   const Contents ccsds = read_all(path("p4.grd")), complex = read_all(path("p6.grd")),
                  simple = read_all(path("p7.grd"));

@@ -507,6 +507,30 @@ TEST_F(GridFileApiTest, DestructorClosesAndMovesTransferTheFile) {
   EXPECT_EQ(f0->count(), 1);
 }
 
+// An unpublished file is nowhere under its name until published, and
+// nowhere at all when closed before; published, it is the same file.
+TEST_F(GridFileApiTest, UnpublishedFileAppearsOnlyWhenPublished) {
+  {
+    Result<GridFile> f = GridFile::create_unpublished(path("late.grd"), kNav);
+    ASSERT_TRUE(f) << f.error().text;
+    ASSERT_TRUE(f->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 500, -1, 1, "T"}));
+    EXPECT_FALSE(fs::exists(path("late.grd")));
+  }
+  EXPECT_TRUE(fs::is_empty(dir_));  // closed unpublished: removed
+  Result<GridFile> f = GridFile::create_unpublished(path("late.grd"), kNav);
+  ASSERT_TRUE(f);
+  ASSERT_TRUE(f->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 500, -1, 1, "T"}));
+  ASSERT_TRUE(f->publish());
+  ASSERT_TRUE(f->close());
+  EXPECT_TRUE(check(path("late.grd")));
+  Result<GridFile> back = GridFile::open(path("late.grd"));
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->read(1)->values, ramp(12, 0, 1));
+  // An existing name is refused at once.
+  Result<GridFile> again = GridFile::create_unpublished(path("late.grd"), kNav);
+  EXPECT_FALSE(again);
+}
+
 TEST_F(GridFileApiTest, CheckReportsTheFirstFault) {
   {
     Result<GridFile> f = GridFile::create(path("c.grd"), kNav);

@@ -31,8 +31,7 @@ int salvage_file(std::string_view path, std::string_view target) {
   for (const std::string& line : done->left_out) problem(from + ": " + line + "; left out");
   const int all = done->copied + static_cast<int>(done->left_out.size());
   platform::write_line("Salvaged " + std::to_string(done->copied) + " of " + std::to_string(all) +
-                       " grids into " + to +
-                       (done->left_out.empty() ? "" : " (see the lines above)"));
+                       " grids into " + to);
   return done->left_out.empty() ? 0 : 1;
 }
 

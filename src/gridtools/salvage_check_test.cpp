@@ -9,12 +9,11 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "gridtools/gridinfo.h"
 #include "gridtools/gridtools_test_support.h"
+#include "platform/test_files.h"
 
 namespace {
 
@@ -22,16 +21,8 @@ using gridtools_test::GridEntry;
 using gridtools_test::id;
 namespace fs = std::filesystem;
 
-std::string read_bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void write_bytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test_files::read_file;
+using test_files::write_file;
 
 class SalvageCheckTest : public gridtools_test::GridtoolsTest {
  protected:
@@ -112,7 +103,7 @@ TEST_F(SalvageCheckTest, CheckFindsEverythingTheReaderStopsOn) {
                 {GridEntry{id("910823/1200", 500, 1, "TMPK"), std::vector<float>(12, 280.5f),
                            *gridfile::Packing::parse("grib:10")},
                  GridEntry{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1013.25f), {}}});
-  const std::string bytes = read_bytes(good);
+  const std::string bytes = read_file(good);
   const std::string bad = dir_ + "/bad.grd";
   int reader_stops = 0;
   for (std::size_t w = 0; w + 4 <= bytes.size(); w += 4) {
@@ -121,7 +112,7 @@ TEST_F(SalvageCheckTest, CheckFindsEverythingTheReaderStopsOn) {
     std::memcpy(&word, changed.data() + w, 4);
     word ^= 0x00010001u;  // one bit in a low and one in a high half
     std::memcpy(changed.data() + w, &word, 4);
-    write_bytes(bad, changed);
+    write_file(bad, changed);
     bool reader_ok = false;
     if (auto f = gridfile::GridFile::open(bad); f.ok()) {
       reader_ok = f->grids().ok();
@@ -140,9 +131,9 @@ TEST_F(SalvageCheckTest, CheckFindsEverythingTheReaderStopsOn) {
 // A file cut inside its last grids: the whole grids are listed, the others
 // marked, in every form; salvage copies the whole ones.
 TEST_F(SalvageCheckTest, TornFileListsItsWholeGridsAndMarksTheRest) {
-  const std::string bytes = read_bytes(make_packed("packed.grd"));
+  const std::string bytes = read_file(make_packed("packed.grd"));
   const std::string torn = dir_ + "/torn.grd";
-  write_bytes(torn, bytes.substr(0, bytes.size() - 1300));  // into the last two grids
+  write_file(torn, bytes.substr(0, bytes.size() - 1300));  // into the last two grids
   gridtools_test::Outcome r = gridinfo({torn});
   EXPECT_EQ(r.status, gridinfo::kExitBadFile);
   EXPECT_NE(r.out.find("TMPK"), std::string::npos) << r.out << r.err;

@@ -89,7 +89,7 @@ class Nc2gridFlow : public NcTest {
       EXPECT_EQ(e.path().string().find(".incomplete."), std::string::npos) << e.path();
     }
   }
-  void expect_refused(const SmallFile& f, const std::string& reason) {
+  void expect_file_refused(const SmallFile& f, const std::string& reason) {
     f.write(path("in.nc"));
     expect_refused({path("in.nc"), path("out.grd")}, reason);
   }
@@ -104,6 +104,14 @@ TEST_F(Nc2gridFlow, LibraryCrashesAndHangsBecomeOneLineAndNoFile) {
                        ": the file is damaged or not netCDF");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << name;
   }
+}
+
+// A classic header whose sizes make netCDF-C claim gigabytes in nc_open.
+TEST_F(Nc2gridFlow, RunawayMemoryOfTheLibraryIsStoppedByTheLimit) {
+  if (!platform::memory_limit_applies()) GTEST_SKIP() << "no memory limit in this build";
+  expect_refused({kCorpus + "memory-classic-1.nc", path("out.grd"), "--memory-limit", "1024"},
+                 "the netCDF library failed reading " + kCorpus +
+                     "memory-classic-1.nc: the file is damaged or not netCDF");
 }
 
 TEST_F(Nc2gridFlow, MemoryIsCheckedBeforeItIsTaken) {
@@ -139,17 +147,17 @@ TEST_F(Nc2gridFlow, TimesAndLevelsThatDoNotConvertAreRefusedEvenOnOneStep) {
   f.time_standard_name = false;
   for (const char* units : {"hours since", "hours after 1991-01-01", ""}) {
     f.time_units = units;
-    expect_refused(f, "which are not UNIT since DATE");
+    expect_file_refused(f, "which are not UNIT since DATE");
   }
   f.time_name = "valid";
   f.time_units = "hours after 1991-01-01";
-  expect_refused(f, "which are not UNIT since DATE");
+  expect_file_refused(f, "which are not UNIT since DATE");
   f = {};  // named a time coordinate outright
   f.time_units = "hours since";
-  expect_refused(f, "time coordinate time");
+  expect_file_refused(f, "time coordinate time");
   f = {};
   f.level2 = 1e30;
-  expect_refused(f, "t2g_level2 1e+30 of lev is not a whole number");
+  expect_file_refused(f, "t2g_level2 1e+30 of lev is not a whole number");
 }
 
 TEST_F(Nc2gridFlow, KeptGridNumbersNeverDropAGridThatHoldsValues) {

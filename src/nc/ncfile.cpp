@@ -44,21 +44,19 @@ gridfile::Error NcFile::error(int status, std::string_view what) const {
 }
 
 gridfile::Result<NcFile> NcFile::create(const std::string& path, bool classic) {
-  const int mode = NC_NOCLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
-  int ncid = -1;
-  const int status = nc_create(path.c_str(), mode, &ncid);
-  if (status != NC_NOERR) {
-    return base::Error(base::Source::kNetcdf, status,
-                       path + ": cannot create: " + nc_strerror(status));
-  }
-  return NcFile(ncid, path, !classic);
+  return create_file(path, path, classic, NC_NOCLOBBER);
 }
 
 gridfile::Result<NcFile> NcFile::create_in(const std::string& temp_path, const std::string& path,
                                            bool classic) {
-  const int mode = NC_CLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
+  return create_file(temp_path, path, classic, NC_CLOBBER);
+}
+
+gridfile::Result<NcFile> NcFile::create_file(const std::string& where, const std::string& path,
+                                             bool classic, int clobber) {
+  const int mode = clobber | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
   int ncid = -1;
-  const int status = nc_create(temp_path.c_str(), mode, &ncid);
+  const int status = nc_create(where.c_str(), mode, &ncid);
   if (status != NC_NOERR) {
     return base::Error(base::Source::kNetcdf, status,
                        path + ": cannot create: " + nc_strerror(status));

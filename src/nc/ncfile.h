@@ -56,6 +56,9 @@ class NcFile {
   gridfile::Result<std::vector<double>> read_doubles(int varid) const;
 
  private:
+  // nc_create of `where` (NC_CLOBBER or NC_NOCLOBBER), named `path` in messages.
+  static gridfile::Result<NcFile> create_file(const std::string& where, const std::string& path,
+                                              bool classic, int clobber);
   NcFile(int ncid, std::string path, bool netcdf4);
   int ncid_ = -1;
   std::string path_;

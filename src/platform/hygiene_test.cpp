@@ -177,6 +177,31 @@ TEST_F(PendingFileTest, ClosedBeforePublishingLeavesNothing) {
   EXPECT_EQ(platform::create_direct_pending(kLun, dir_ + "/no/such.grd", 512), ENOENT);
 }
 
+// A replacing file: the old one stays whole until the publish renames the
+// new one over it; closed before that, the old one is left as it was.
+TEST_F(PendingFileTest, ReplacingFileTakesTheOldOnesPlaceOnlyWhenPublished) {
+  const std::string path = dir_ + "/grid.grd";
+  std::ofstream(path) << "old";
+  const std::array<std::int32_t, 128> words{7};
+  ASSERT_EQ(platform::create_direct_replacing(kLun, path, 512), platform::kOk);
+  ASSERT_EQ(platform::write_record(kLun, 1, words), platform::kOk);
+  EXPECT_EQ(read_all(path), "old");
+  EXPECT_EQ(platform::close_unit(kLun), platform::kOk);
+  EXPECT_EQ(read_all(path), "old");
+  EXPECT_EQ(count_files(), 1);
+
+  ASSERT_EQ(platform::create_direct_replacing(kLun, path, 512), platform::kOk);
+  ASSERT_EQ(platform::write_record(kLun, 1, words), platform::kOk);
+  ASSERT_EQ(platform::publish_direct(kLun), platform::kOk);
+  EXPECT_EQ(std::filesystem::file_size(path), 512u);
+  EXPECT_EQ(count_files(), 1);
+  EXPECT_EQ(platform::close_unit(kLun), platform::kOk);
+  EXPECT_EQ(std::filesystem::file_size(path), 512u);
+  // A folder is never replaced.
+  std::filesystem::create_directory(dir_ + "/folder");
+  EXPECT_EQ(platform::create_direct_replacing(kLun, dir_ + "/folder", 512), EISDIR);
+}
+
 TEST_F(PendingFileTest, TruncateAndDurableSync) {
   const std::string path = dir_ + "/cut.grd";
   ASSERT_EQ(platform::open_direct(kLun, path, true, 512), platform::kOk);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <utility>
 
 #include "platform/platform.h"
@@ -113,6 +114,11 @@ bool report_stdout_failure(std::string_view program) {
 int finish_program(std::string_view program, int status) {
   if (report_stdout_failure(program) && status == 0) return 1;
   return status;
+}
+
+void exit_without_handlers(int status) {
+  flush_stdout();
+  std::_Exit(status);
 }
 
 int check_input_file(std::string_view path) {

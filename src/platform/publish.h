@@ -33,6 +33,12 @@ bool start_program(std::string_view program);
 // REASON") and turns status 0 into 1. Returns the status to exit with.
 int finish_program(std::string_view program, int status);
 
+// Ends the process at once, standard output flushed, without running the
+// exit handlers of the libraries: for a run that failed inside a library
+// (HDF5 after a write refused by a full disk) whose handlers would crash on
+// the state the failure left.
+[[noreturn]] void exit_without_handlers(int status);
+
 // The standard-output line of finish_program at once, for a program that
 // wants it before its own last words; true when output had failed. Later
 // calls (and finish_program) do not repeat it.

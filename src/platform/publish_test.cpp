@@ -54,7 +54,7 @@ TEST(ParseSwitch, UsualSpellingsOrNothing) {
 // Input quoted in a message reaches the terminal as text: no raw control
 // bytes, no 64 KiB line.
 TEST(OperatorText, ControlBytesEscapedAndLongLinesCut) {
-  EXPECT_EQ(platform::operator_text(std::string("a\0b\rc\td\x7f", 9)), "a\\x00b\\x0dc\td\\x7f");
+  EXPECT_EQ(platform::operator_text(std::string("a\0b\rc\td\x7f", 8)), "a\\x00b\\x0dc\td\\x7f");
   EXPECT_EQ(platform::operator_text("two\nlines"), "two\nlines");
   const std::string cut = platform::operator_text(std::string(70000, 'x') + "\nnext");
   EXPECT_EQ(cut, std::string(platform::kMaxOperatorLine, 'x') + "... (" +

@@ -9,25 +9,13 @@
 
 #include <cmath>
 
+#include "plot/picture_test_support.h"
+
 namespace {
 
 using plot::GraticuleLine;
 
-gridfile::Navigation navigation(std::string proj, int nx, int ny, float lat1, float lon1,
-                                float lat2, float lon2, float a1 = 0, float a2 = 0, float a3 = 0) {
-  gridfile::Navigation nav;
-  nav.projection = std::move(proj);
-  nav.nx = nx;
-  nav.ny = ny;
-  nav.lat1 = lat1;
-  nav.lon1 = lon1;
-  nav.lat2 = lat2;
-  nav.lon2 = lon2;
-  nav.angle1 = a1;
-  nav.angle2 = a2;
-  nav.angle3 = a3;
-  return nav;
-}
+using plot::testing::navigation;
 
 mapproj::Projection projection_of(const gridfile::Navigation& nav) {
   auto p = mapproj::Projection::from(nav);

@@ -208,7 +208,12 @@ Picture grid_picture(const gridfile::Grid& grid, const gridfile::Navigation& sto
                  notes);
   }
   if (overlays.u != nullptr && overlays.v != nullptr) {
-    const std::vector<float> u = oriented(overlays.u), v = oriented(overlays.v);
+    const std::vector<float> u = oriented(overlays.u);
+    std::vector<float> v = oriented(overlays.v);
+    if (flip && !overlays.earth_relative) {
+      // Along the stored rows, which ran south: now they run north.
+      for (float& x : v) x = shown_as_missing(x) ? x : -x;
+    }
     add_wind(picture, {&u, &v, overlays.earth_relative}, overlays,
              projection ? &*projection : nullptr, options.barbs);
   }

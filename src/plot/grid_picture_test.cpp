@@ -155,6 +155,16 @@ TEST(GridPictureTest, NorthFirstGridDrawnNorthUpWithANote) {
     EXPECT_EQ(picture.lines[k].label, south_first.lines[k].label);
   }
   EXPECT_EQ(south_first.details[1].find("north first"), std::string::npos);
+
+  // Wind along the stored rows runs south; eastward and northward wind stays.
+  const auto u = grid_of({1, 1, 1, 1, 1, 1}, 3, 2, id), v = grid_of({2, 2, 2, 2, 2, 2}, 3, 2, id);
+  plot::Overlays wind{nullptr, &u, &v, false, "m s-1"};
+  auto arrows = plot::grid_picture(grid_of(values, 3, 2, id), nav, nullptr, {}, wind).arrows;
+  ASSERT_FALSE(arrows.empty());
+  EXPECT_EQ(arrows[0].up, -2);
+  wind.earth_relative = true;
+  arrows = plot::grid_picture(grid_of(values, 3, 2, id), nav, nullptr, {}, wind).arrows;
+  EXPECT_EQ(arrows[0].up, 2);
 }
 
 }  // namespace

@@ -140,6 +140,34 @@ std::variant<gridfile::GridInfo, int> choose_grid(const gridfile::GridFile& file
   return kExitBadFile;
 }
 
+// The grids drawn over the chosen one, kept while the picture is made.
+struct Companions {
+  std::optional<gridfile::Grid> contour;
+  std::optional<std::pair<gridfile::Grid, gridfile::Grid>> wind;
+};
+
+// Reads the grids --contour PARAM and --wind need; an exit status.
+int read_companions(const gridfile::GridFile& file, const gridfile::GridId& like, const Options& o,
+                    const params::Table* table, Companions& companions, plot::Overlays& overlays) {
+  if (o.contour_param) {
+    auto read = companion(file, like, *o.contour_param);
+    if (!read) {
+      error_line(o.path + ": contours of " + *o.contour_param + ": " + read.error().text);
+      return kExitBadFile;
+    }
+    companions.contour = std::move(*read);
+    overlays.contour = &*companions.contour;
+  }
+  if (o.wind) {
+    auto read = read_wind(file, like, o, table, overlays);
+    if (std::holds_alternative<int>(read)) return std::get<int>(read);
+    companions.wind = std::move(std::get<0>(read));
+    overlays.u = &companions.wind->first;
+    overlays.v = &companions.wind->second;
+  }
+  return kExitOk;
+}
+
 int draw(const Options& o, const Setup& setup) {
   // The library's numbered messages are diagnostics: standard error.
   gridfile::set_message_sink([](std::string_view line) { platform::write_error_line(line); });
@@ -166,23 +194,10 @@ int draw(const Options& o, const Setup& setup) {
   const std::optional<params::Table> table = load_table(setup.table_path);
   const params::Table* known = table ? &*table : nullptr;
   plot::Overlays overlays;
-  std::optional<gridfile::Grid> contour_grid;
-  if (o.contour_param) {
-    auto read = companion(*file, grid->info.id, *o.contour_param);
-    if (!read) {
-      error_line(o.path + ": contours of " + *o.contour_param + ": " + read.error().text);
-      return kExitBadFile;
-    }
-    contour_grid = std::move(*read);
-    overlays.contour = &*contour_grid;
-  }
-  std::optional<std::pair<gridfile::Grid, gridfile::Grid>> wind;
-  if (o.wind) {
-    auto read = read_wind(*file, grid->info.id, o, known, overlays);
-    if (std::holds_alternative<int>(read)) return std::get<int>(read);
-    wind = std::move(std::get<0>(read));
-    overlays.u = &wind->first;
-    overlays.v = &wind->second;
+  Companions companions;
+  if (const int status = read_companions(*file, grid->info.id, o, known, companions, overlays);
+      status != kExitOk) {
+    return status;
   }
   plot::PictureOptions options = o.picture;
   options.file_label = o.path;

@@ -43,6 +43,50 @@ std::optional<std::pair<double, double>> value_range(const std::vector<float>& v
 
 namespace {
 
+// The column right of the raster: colour bar, missing key, wind key; returns
+// the rightmost pixel they take.
+int place_column(const Picture& picture, Layout& layout, int side_room) {
+  const double s = layout.text_scale;
+  const int column_x = layout.raster.x + layout.raster.w + side_room + kBarGap;
+  int right = layout.raster.x + layout.raster.w + side_room;
+  int column_y = layout.raster.y;
+  if (picture.fill) {
+    layout.bar = {column_x, column_y, scaled(kBarWidth, s),
+                  std::max(layout.raster.h, kBarMinHeight)};
+    double label_width = 0;
+    if (picture.range) {
+      for (const std::string& label :
+           nice_ticks(picture.range->first, picture.range->second).labels) {
+        label_width = std::max(label_width, text_width(TextRole::kLabel, label, s));
+      }
+    } else {
+      label_width = text_width(TextRole::kLabel, "no values", s);
+    }
+    right = std::max(right, layout.bar.x + layout.bar.w + kTickLength + kLabelGap +
+                                static_cast<int>(std::ceil(label_width)));
+    column_y = layout.bar.y + layout.bar.h;
+    if (const std::size_t missing = missing_count(picture); missing > 0) {
+      layout.missing_key = {column_x, column_y + kKeyGap, scaled(kKeyWidth, s),
+                            scaled(kKeyHeight, s)};
+      const double text = text_width(TextRole::kLabel, missing_key_text(missing), s);
+      right = std::max(right, layout.missing_key.x + layout.missing_key.w + kKeyTextGap +
+                                  static_cast<int>(std::ceil(text)));
+      column_y = layout.missing_key.y + layout.missing_key.h;
+    }
+  }
+  if (picture.wind_key.speed > 0) {
+    // The key arrow is as long as the lattice spacing (see render_overlays.cpp).
+    const int arrow = static_cast<int>(
+        std::ceil(0.9 * picture.wind_key.lattice * std::min(layout.cell_w, layout.cell_h)));
+    const double text = text_width(TextRole::kLabel, picture.wind_key.text, s);
+    layout.wind_key = {column_x, column_y + kKeyGap,
+                       std::max(arrow, static_cast<int>(std::ceil(text))),
+                       scaled(kWindKeyHeight, s)};
+    right = std::max(right, layout.wind_key.x + layout.wind_key.w);
+  }
+  return right;
+}
+
 // The layout with the raster no larger than max_w x max_h pixels.
 Layout layout_within(const Picture& picture, int max_w, int max_h) {
   Layout layout;
@@ -64,49 +108,11 @@ Layout layout_within(const Picture& picture, int max_w, int max_h) {
                   kTitleGap;
   layout.raster = {kMargin + side_room, top + edge_room, raster_w, raster_h};
 
-  // The column right of the raster: colour bar, missing key, wind key.
-  const int column_x = layout.raster.x + layout.raster.w + side_room + kBarGap;
-  int right = layout.raster.x + layout.raster.w + side_room;
-  int bottom = layout.raster.y + layout.raster.h + edge_room;
-  int column_y = layout.raster.y;
-  const int bar_w = scaled(kBarWidth, s);
-  if (picture.fill) {
-    layout.bar = {column_x, column_y, bar_w, std::max(layout.raster.h, kBarMinHeight)};
-    double label_width = 0;
-    if (picture.range) {
-      for (const std::string& label :
-           nice_ticks(picture.range->first, picture.range->second).labels) {
-        label_width = std::max(label_width, text_width(TextRole::kLabel, label, s));
-      }
-    } else {
-      label_width = text_width(TextRole::kLabel, "no values", s);
-    }
-    right = std::max(right, layout.bar.x + layout.bar.w + kTickLength + kLabelGap +
-                                static_cast<int>(std::ceil(label_width)));
-    column_y = layout.bar.y + layout.bar.h;
-    const std::size_t missing = missing_count(picture);
-    if (missing > 0) {
-      layout.missing_key = {column_x, column_y + kKeyGap, scaled(kKeyWidth, s),
-                            scaled(kKeyHeight, s)};
-      const std::string text = missing_key_text(missing);
-      right =
-          std::max(right, layout.missing_key.x + layout.missing_key.w + kKeyTextGap +
-                              static_cast<int>(std::ceil(text_width(TextRole::kLabel, text, s))));
-      column_y = layout.missing_key.y + layout.missing_key.h;
-    }
-  }
-  if (picture.wind_key.speed > 0) {
-    // The key arrow is as long as the lattice spacing (see render_overlays.cpp).
-    const int arrow = static_cast<int>(
-        std::ceil(0.9 * picture.wind_key.lattice * std::min(layout.cell_w, layout.cell_h)));
-    const double text = text_width(TextRole::kLabel, picture.wind_key.text, s);
-    layout.wind_key = {column_x, column_y + kKeyGap,
-                       std::max(arrow, static_cast<int>(std::ceil(text))),
-                       scaled(kWindKeyHeight, s)};
-    right = std::max(right, layout.wind_key.x + layout.wind_key.w);
-    column_y = layout.wind_key.y + layout.wind_key.h;
-  }
-  bottom = std::max(bottom, column_y);
+  const int right = place_column(picture, layout, side_room);
+  const int bottom =
+      std::max(layout.raster.y + layout.raster.h + edge_room,
+               std::max({layout.bar.y + layout.bar.h, layout.missing_key.y + layout.missing_key.h,
+                         layout.wind_key.y + layout.wind_key.h}));
 
   double text_right = kMargin + text_width(TextRole::kTitle, picture.title, s);
   for (const std::string& line : picture.details) {

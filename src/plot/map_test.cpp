@@ -41,18 +41,8 @@ constexpr Geometry kGlobal = {"global CED", "CED", 37, 19, -90, -180, 90, 180, 0
 constexpr Geometry kPolar = {"NPS", "NPS", 50, 50, 10, -140, 10, 40, 90, -100, 0};
 
 gridfile::Navigation navigation(const Geometry& g) {
-  gridfile::Navigation nav;
-  nav.projection = g.projection;
-  nav.nx = g.nx;
-  nav.ny = g.ny;
-  nav.lat1 = g.lat1;
-  nav.lon1 = g.lon1;
-  nav.lat2 = g.lat2;
-  nav.lon2 = g.lon2;
-  nav.angle1 = g.a1;
-  nav.angle2 = g.a2;
-  nav.angle3 = g.a3;
-  return nav;
+  return plot::testing::navigation(g.projection, g.nx, g.ny, g.lat1, g.lon1, g.lat2, g.lon2, g.a1,
+                                   g.a2, g.a3);
 }
 
 class MapTest : public ::testing::Test {

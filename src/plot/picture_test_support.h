@@ -1,5 +1,5 @@
-// Test support: pictures decoded through Cairo's PNG reader, and pixel
-// comparisons with a tolerance of a few 8-bit levels.
+// Test support: pictures decoded through Cairo's PNG reader, pixel
+// comparisons with a tolerance of a few 8-bit levels, and navigation blocks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,8 +10,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "gridfile/gridfile.h"
 #include "plot/colour_map.h"
 
 namespace plot::testing {
@@ -71,6 +73,24 @@ inline ::testing::AssertionResult near(const Pixel& got, const Pixel& want, int 
   return ::testing::AssertionFailure()
          << "pixel (" << got.r << "," << got.g << "," << got.b << ") expected (" << want.r << ","
          << want.g << "," << want.b << ")";
+}
+
+// A navigation block of the given geometry.
+inline gridfile::Navigation navigation(std::string proj, int nx, int ny, float lat1, float lon1,
+                                       float lat2, float lon2, float a1 = 0, float a2 = 0,
+                                       float a3 = 0) {
+  gridfile::Navigation nav;
+  nav.projection = std::move(proj);
+  nav.nx = nx;
+  nav.ny = ny;
+  nav.lat1 = lat1;
+  nav.lon1 = lon1;
+  nav.lat2 = lat2;
+  nav.lon2 = lon2;
+  nav.angle1 = a1;
+  nav.angle2 = a2;
+  nav.angle3 = a3;
+  return nav;
 }
 
 }  // namespace plot::testing

@@ -10,25 +10,12 @@
 #include <cmath>
 
 #include "plot/map_lines.h"
+#include "plot/picture_test_support.h"
 #include "plot/wind_names.h"
 
 namespace {
 
-gridfile::Navigation navigation(std::string proj, int nx, int ny, float lat1, float lon1,
-                                float lat2, float lon2, float a1, float a2, float a3) {
-  gridfile::Navigation nav;
-  nav.projection = std::move(proj);
-  nav.nx = nx;
-  nav.ny = ny;
-  nav.lat1 = lat1;
-  nav.lon1 = lon1;
-  nav.lat2 = lat2;
-  nav.lon2 = lon2;
-  nav.angle1 = a1;
-  nav.angle2 = a2;
-  nav.angle3 = a3;
-  return nav;
-}
+using plot::testing::navigation;
 
 struct Field {
   std::vector<float> u, v;

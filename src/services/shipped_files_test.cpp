@@ -5,12 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <optional>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/test_files.h"
+#include "services/er.h"
+#include "services/message_sink.h"
 #include "services/test_env.h"
 
 namespace {
@@ -64,6 +67,33 @@ TEST_F(ShippedFiles, MessageFolderOnlyWhenTheOperatorSetNone) {
   ScopedEnv unset("MORERR", std::nullopt);
   services::use_shipped_message_files(where);
   EXPECT_EQ(platform::get_env("MORERR"), installed);
+  services::use_message_folder("");  // back to the library's search
+}
+
+// A FL.ERR where the program runs does not speak for a program that found
+// its own message files; the library's search, for embedders, still looks
+// there first.
+TEST_F(ShippedFiles, StrayMessageFileInTheWorkingFolderIsNotUsed) {
+  const std::string shipped = T2G_SOURCE_DIR "/tables/errors";
+  services::use_message_folder("");
+  test_files::write_file(path("FL.ERR"), "17 !HIJACKED\n");
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir_.path());
+  std::array<char, 128> msg{};
+  int ier = 0;
+  er_mmsg("FL", 17, "f", msg, ier);
+  const std::string library_search(msg.data(), msg.size());
+  {
+    ScopedEnv own("MORERR", shipped);
+    services::use_shipped_message_files({"", "", ""});
+    er_mmsg("FL", 17, "f", msg, ier);
+  }
+  const std::string program(msg.data(), msg.size());
+  services::use_message_folder("");
+  fs::current_path(cwd);
+  EXPECT_NE(library_search.find("HIJACKED"), std::string::npos) << library_search;
+  EXPECT_EQ(program.find("HIJACKED"), std::string::npos) << program;
+  EXPECT_NE(program.find("[FL 17]"), std::string::npos) << program;
 }
 
 }  // namespace
