@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "dm/dm.h"
-#include "driver/words.h"
+#include "driver/convert.h"
 #include "platform/platform.h"
 #include "strings/field.h"
 #include "time/tg.h"

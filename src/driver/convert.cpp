@@ -25,7 +25,6 @@
 #include "driver/input_values.h"
 #include "driver/output_file.h"
 #include "driver/progress.h"
-#include "driver/words.h"
 #include "grid/file_format.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
