@@ -25,6 +25,7 @@
 #include "driver/in.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
+#include "grid/packed_write.h"
 #include "pack/missing.h"
 #include "platform/platform.h"
 #include "services/er.h"
@@ -39,7 +40,7 @@ constexpr int kAnlWords = 128;                // analysis block stored as "ANLB"
 constexpr int kGridHeaderWords = 2;           // grid header length given at creation
 constexpr int kMaxGrids = 9999;               // columns of the grid file
 constexpr int kSecondLevel = -1;              // level 2 of every grid
-constexpr float kMissing = pack::kMissing;  // the real missing value of the format
+constexpr float kMissing = pack::kMissing;    // the real missing value of the format
 constexpr std::size_t kMaxListedGrids = 100;  // grids named one by one in the summary
 
 std::string quoted(std::string_view text) {
@@ -264,26 +265,6 @@ void warn_about_input(InputValues& input, std::int64_t nread) {
   }
 }
 
-// The grid-packing work area of the DM engine, for trying a packing before
-// the grid is written.
-class PackingTrial {
- public:
-  // Whether the grid packs as asked; else `code`, the DM code of the refusal.
-  bool packs(std::span<const float> grid, int NX, int NY, const Packing& packing, int& code) {
-    if (work_.empty()) work_.resize(static_cast<std::size_t>(dm::kPackedGridWords));
-    int kword = 0, ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
-    float ref = 0.0f, scale = 0.0f, difmin = 0.0f;
-    int iret = 0;
-    dm_sgpk(NX, NY, packing.ipktyp(), packing.value, false, 0.0f, 0.0f, 0.0f, iret);
-    dm_pkgd(grid, work_, kword, ipktyp, nbits, misflg, kxky, kx, ref, scale, difmin, iret);
-    code = iret;
-    return iret == 0;
-  }
-
- private:
-  std::vector<int> work_;
-};
-
 }  // namespace
 
 int convert(const RunPar& runpar, std::span<const std::string> grid_times,
@@ -329,7 +310,6 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   const std::string outname = services::creation_name(runpar.outfile1);
 
   const Packing& packing = options.packing;
-  PackingTrial trial;
   std::vector<GridNote> failed;
   std::vector<GridNote> unpacked;
   int ngrids = 0;
@@ -343,23 +323,22 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
         const int igrid = ngrids + 1;
         if (!input.read_grid(runpar.NX, runpar.NY, grid, igrid)) return kBadInputStatus;
         levpair[0] = runpar.levels[v][static_cast<std::size_t>(l)];
-        int ipack = 0;
-        if (packing.kind == Packing::Kind::kNone || !created) {
+        if (packing.type == pack::PackingType::kNone || !created) {
           gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
                   runpar.varnames[v], false, iret);
-        } else if (trial.packs(grid, runpar.NX, runpar.NY, packing, ipack)) {
-          gd_wpgd(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, packing.ipktyp(), packing.value, iret);
         } else {
-          // A grid the packing cannot hold (no value that is not missing, or
-          // a range too wide for the digits asked) is kept, unpacked.
-          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, iret);
-          if (iret == 0) {
+          // A grid the packing cannot hold (no value that is not missing, a
+          // range or decimal step it cannot keep) is kept, unpacked.
+          int refusal = 0;
+          grid::write_packed_grid(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair,
+                                  runpar.vcodes[v], runpar.varnames[v], false, packing.ipktyp(),
+                                  packing.bits, grid::OnPackingRefusal::kWriteUnpacked, refusal,
+                                  iret);
+          if (refusal != 0 && iret == 0) {
             unpacked.push_back({igrid,
                                 grid_identifier(igrid, timpair[0], levpair[0], runpar.vcodes[v],
                                                 runpar.varnames[v]),
-                                ipack});
+                                refusal});
           }
         }
         platform::write_list({"GD_WDAT1: iret = ", iret});

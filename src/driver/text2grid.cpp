@@ -18,10 +18,6 @@ int run(const RunOptions& options) {
   DialogueStop stop;
   if (!ask_run_parameters(runpar, stop)) return report_stop(stop);
   if (!check_run_parameters(runpar, stop)) return report_stop(stop);
-  if (std::string problem; !check_packing(runpar, options.packing, problem)) {
-    platform::write_error_line("text2grid: " + problem);
-    return kUsageStatus;
-  }
   echo_run_parameters(runpar);
   return run_conversion(runpar, options);
 }
