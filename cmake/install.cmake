@@ -16,7 +16,7 @@ endif()
 set(T2G_PUBLIC_HEADERS
   strings/st.h
   services/ss.h services/fl.h services/er.h
-  pack/dp.h pack/mv.h pack/missing.h
+  pack/dp.h pack/mv.h pack/missing.h pack/packing.h
   dm/dm.h dm/dm_blocks.h dm/dm_limits.h
   time/ti.h time/tg.h time/ti_codes.h
   grid/gr.h grid/gd.h grid/gd_blocks.h grid/gd_codes.h

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstdint>
 
-#include "dm/dm.h"
 #include "platform/platform.h"
 #include "strings/concat.h"
 #include "strings/field.h"
@@ -120,25 +119,6 @@ void warn_about_area(const RunPar& runpar) {
     warn(at_line(src.PROJ) + "projection " + quoted(proj) +
          " is not a known projection name (such as CED or LCC; upper case); stored as given");
   }
-}
-
-bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem) {
-  if (packing.kind != Packing::Kind::kGrib && packing.kind != Packing::Kind::kDifference) {
-    return true;
-  }
-  // Codes are laid end to end: ceil(NX * NY * bits / 32) words.
-  const std::int64_t npoints = std::int64_t{runpar.NX} * runpar.NY;
-  const std::int64_t nwords = (npoints * packing.value + 31) / 32;
-  if (nwords <= dm::kPackedGridWords) return true;
-  const std::int64_t max_bits = std::int64_t{dm::kPackedGridWords} * 32 / npoints;
-  problem = "--pack " + packing.text() + " cannot store a grid of " + std::to_string(runpar.NX) +
-            " x " + std::to_string(runpar.NY) + " values: it needs " + std::to_string(nwords) +
-            " words of packed data, and a packed grid holds at most " +
-            std::to_string(dm::kPackedGridWords) + "; " +
-            (max_bits >= kMinPackBits ? "use at most " + std::to_string(max_bits) + " bits, or "
-                                      : std::string("use ")) +
-            "no --pack";
-  return false;
 }
 
 bool stored_time(std::string_view answer, std::string& text, std::string& problem) {

@@ -25,12 +25,6 @@ void warn_about_area(const RunPar& runpar);
 bool check_variables(const RunPar& runpar, std::vector<std::string>& grid_times,
                      DialogueStop& stop);
 
-// Whether a grid of NX x NY values packed as --pack asks fits the DM engine's
-// packed-grid record (its work area of 97000 words); false, with `problem`
-// saying what fits, when it cannot. Decimal packing chooses its bit count
-// from the values, so it is tried grid by grid instead.
-bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem);
-
 // The 20-character grid time text stored for a time answer (the whole line as
 // typed): a blank answer is no time; a four-digit year is stored as its last
 // two digits. False, with `problem` saying why, when the answer is no grid time.

@@ -271,9 +271,10 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   }
   std::optional<gridfile::Packing> packing = gridfile::Packing{};
   if (!o.pack.empty()) {
-    packing = gridfile::Packing::parse(o.pack);
+    std::string problem;
+    packing = gridfile::Packing::parse(o.pack, &problem);
     if (!packing) {
-      complain("--pack " + o.pack + ": expected none, grib:BITS, diff:BITS or dec:DIGITS");
+      complain("--pack \"" + o.pack + "\": " + problem);
       return kExitUsage;
     }
   }

@@ -16,6 +16,8 @@
 #include <variant>
 #include <vector>
 
+#include "pack/packing.h"
+
 namespace gridfile {
 
 // A failure: the library's return code and a readable explanation (the text
@@ -124,15 +126,10 @@ struct Navigation {
   friend bool operator==(const Navigation&, const Navigation&) = default;
 };
 
-enum class PackingType { kNone = 0, kGrib = 1, kDecimal = 4, kDiff = 3 };
-struct Packing {
-  PackingType type = PackingType::kNone;
-  int bits = 0;  // bits per value (kDecimal: decimal digits kept)
-  // "none", "grib:12", "diff:12", "dec:2"; and back (nullopt when malformed
-  // or out of range: grib and diff take 2-31 bits, dec -38..38 digits).
-  std::string text() const;
-  static std::optional<Packing> parse(std::string_view text);
-};
+// How a grid is stored: the one packing request and --pack grammar of every
+// program ("none", "grib:BITS", "diff:BITS", "dec:DIGITS"; pack/packing.h).
+using PackingType = pack::PackingType;
+using Packing = pack::Packing;
 
 // What is stored about one grid, without its values.
 struct GridInfo {
@@ -141,9 +138,8 @@ struct GridInfo {
   int nx = 0, ny = 0;
   Packing packing;      // as stored (decimal packing is stored as GRIB)
   float reference = 0;  // packed grids: reference value
-  // packed grids: value of one packing step. GRIB-style and decimal values
-  // read back within half a step; difference packing keeps each difference
-  // within half a step, so a value may be off by their sum from the first value.
+  // packed grids: value of one packing step. Every value reads back within
+  // half a step of the value written, in every packing.
   float step = 0;
   float difmin = 0;       // difference packing: the smallest difference
   std::size_t words = 0;  // size of the data record in 4-byte words, its length word included
@@ -227,10 +223,11 @@ class GridFile {
   // returns ok. Refused with kBadArgument before anything is written: a
   // value count other than nx * ny, a time text that is not a grid time or
   // longer than 20 characters, a parameter name longer than 12, a packing
-  // outside its range; a grid the packing cannot take (no value that is not
-  // missing: -11) is refused with the packer's code. Other codes are those
-  // of gd_wpgd (-5 a file opened for reading, -9 nx or ny below 1, -11 the
-  // file is full).
+  // outside its range; a grid the packing cannot take is refused, and not
+  // written, with the packer's code (-11 no value that is not missing, -41 a
+  // range beyond the packing, -43 a decimal step finer than the values'
+  // precision). Other codes are those of gd_wpgd (-5 a file opened for
+  // reading, -9 nx or ny below 1, -11 the file is full).
   Status write(std::span<const float> values, int nx, int ny, const GridId& id,
                Packing packing = {}, bool replace = false);
   // Flushes and closes now; the destructor then does nothing.

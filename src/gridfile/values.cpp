@@ -1,10 +1,9 @@
 // The value types: missing values, vertical coordinate names, grid times taken
-// apart and as ISO 8601, identifiers as text, packing requests as text.
+// apart and as ISO 8601, identifiers as text.
 #include "gridfile/gridfile.h"
 
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <chrono>
 
 #include "gridfile/internal.h"
@@ -20,19 +19,6 @@ namespace {
 constexpr std::array<std::string_view, 5> kVcoordNames = {"NONE", "PRES", "THTA", "HGHT", "SGMA"};
 // Forecast type letters by their code in the forecast word.
 constexpr std::string_view kForecastLetters = "AFGI";
-
-// Bit counts the GRIB-style and difference packers take; decimal digits whose
-// power of ten is a finite single-precision real.
-constexpr int kMinBits = 2, kMaxBits = 31;
-constexpr int kMaxDecimals = 38;
-
-std::optional<int> parse_int(std::string_view text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
 
 // 0..99 as two digits.
 std::string two_digits(int n) {
@@ -124,58 +110,4 @@ std::string GridId::text() const {
       {times.empty() ? "-" : times, " ", levels, " ", vcoord_name(vcoord), " ", param});
 }
 
-std::string Packing::text() const {
-  switch (type) {
-    case PackingType::kNone:
-      return "none";
-    case PackingType::kGrib:
-      return "grib:" + std::to_string(bits);
-    case PackingType::kDiff:
-      return "diff:" + std::to_string(bits);
-    case PackingType::kDecimal:
-      return "dec:" + std::to_string(bits);
-  }
-  return "type" + std::to_string(static_cast<int>(type)) + ":" + std::to_string(bits);
-}
-
-std::optional<Packing> Packing::parse(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "none") return Packing{};
-  const std::size_t colon = lower.find(':');
-  if (colon == std::string::npos) return std::nullopt;
-  const std::string_view kind = std::string_view(lower).substr(0, colon);
-  const std::optional<int> n = parse_int(std::string_view(lower).substr(colon + 1));
-  if (!n) return std::nullopt;
-  Packing p;
-  p.bits = *n;
-  if (kind == "grib" || kind == "diff") {
-    p.type = kind == "grib" ? PackingType::kGrib : PackingType::kDiff;
-    if (*n < kMinBits || *n > kMaxBits) return std::nullopt;
-    return p;
-  }
-  if (kind == "dec") {
-    p.type = PackingType::kDecimal;
-    if (*n < -kMaxDecimals || *n > kMaxDecimals) return std::nullopt;
-    return p;
-  }
-  return std::nullopt;
-}
-
-namespace detail {
-
-bool valid_packing(const Packing& p) {
-  switch (p.type) {
-    case PackingType::kNone:
-      return true;
-    case PackingType::kGrib:
-    case PackingType::kDiff:
-      return p.bits >= kMinBits && p.bits <= kMaxBits;
-    case PackingType::kDecimal:
-      return p.bits >= -kMaxDecimals && p.bits <= kMaxDecimals;
-  }
-  return false;
-}
-
-}  // namespace detail
 }  // namespace gridfile
