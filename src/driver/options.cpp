@@ -13,6 +13,7 @@ namespace driver {
 namespace {
 
 constexpr std::string_view kPackOption = "--pack";
+constexpr std::string_view kFirstYearOption = timewin::kFirstYearOption;
 
 bool parse_int(std::string_view text, int& value) {
   const char* first = text.data();
@@ -85,6 +86,7 @@ bool parse_packing(std::string_view choice, Packing& packing, std::string& error
 
 CommandLine parse_command_line(std::span<const std::string> args) {
   CommandLine cl;
+  std::optional<std::string_view> first_year;
   for (std::size_t k = 1; k < args.size() && cl.error.empty(); ++k) {
     const std::string_view arg = args[k];
     if (arg == "--help" || arg == "-h") {
@@ -103,6 +105,14 @@ CommandLine parse_command_line(std::span<const std::string> args) {
       }
     } else if (arg.starts_with(std::string(kPackOption) + "=")) {
       parse_packing(arg.substr(kPackOption.size() + 1), cl.options.packing, cl.error);
+    } else if (arg == kFirstYearOption) {
+      if (k + 1 == args.size()) {
+        cl.error = "--first-year needs a four-digit year";
+      } else {
+        first_year = args[++k];
+      }
+    } else if (arg.starts_with(std::string(kFirstYearOption) + "=")) {
+      first_year = arg.substr(kFirstYearOption.size() + 1);
     } else if (arg.starts_with("-")) {
       cl.error = "unknown option \"" + std::string(arg) + "\"";
     } else {
@@ -110,12 +120,17 @@ CommandLine parse_command_line(std::span<const std::string> args) {
                  "\": the run parameters are answered on standard input";
     }
   }
+  if (cl.error.empty()) {
+    const std::optional<timewin::YearWindow> window =
+        timewin::window_in_force(first_year, cl.error);
+    if (window) cl.options.window = *window;
+  }
   return cl;
 }
 
 std::string usage_text() {
-  return "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--quiet] [--durable] "
-         "< answers\n"
+  return "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--quiet] [--durable]\n"
+         "                 [--first-year Y] < answers\n"
          "Converts gridded values from a text file into a new grid file. The run parameters\n"
          "(grid size, files, times, variables, levels) are asked for and read on standard\n"
          "input, one answer per line.\n"
@@ -126,6 +141,9 @@ std::string usage_text() {
          "  --quiet             no dialogue echo or progress lines on standard output\n"
          "  --durable           sync each grid to the medium before its progress line\n"
          "                      (sets T2G_DURABLE=1 for the run)\n"
+         "  --first-year Y      accept four-digit years in time answers within Y..Y+99\n"
+         "                      (default: T2G_FIRST_YEAR, else 1950, the window 1950-2049);\n"
+         "                      the file keeps two digits either way\n"
          "  --help              this text\n"
          "  --version           the program's version\n"
          "\n"

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "time/year_window.h"
+
 namespace driver {
 
 // Exit status of a command line that cannot be used.
@@ -35,6 +37,9 @@ struct RunOptions {
   bool quiet = false;    // no dialogue echo or progress lines on standard output
   bool durable = false;  // T2G_DURABLE=1 for the run
   Packing packing;
+  // The window of two-digit years a four-digit year in a time answer must lie
+  // in (--first-year, else T2G_FIRST_YEAR, else 1950-2049).
+  timewin::YearWindow window;
 };
 
 struct CommandLine {
@@ -45,7 +50,8 @@ struct CommandLine {
 };
 
 // Reads the command-line words (args[0] is the program name). An unknown
-// option, a stray argument or a bad --pack value sets `error`.
+// option, a stray argument, a bad --pack value or a --first-year (or
+// T2G_FIRST_YEAR) that is not a four-digit year sets `error`.
 CommandLine parse_command_line(std::span<const std::string> args);
 
 // "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false, with

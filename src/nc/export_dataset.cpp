@@ -127,7 +127,7 @@ LevelMeaning level_meaning(int vcoord) {
 std::string now_text() {
   const auto now = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now());
   const std::int64_t minutes = now.time_since_epoch().count();
-  return iso_text(from_minutes(minutes));
+  return timecal::cf_text(from_minutes(minutes));
 }
 
 // The netCDF ids of the export's dimensions and variables (-1: not there).
@@ -189,7 +189,7 @@ void define_time(Calls& c, const Export& e, Ids& ids) {
     return s.minutes.reference == e.plan.times.front().minutes.reference;
   });
   if (ids.time_dim < 0) return;
-  const std::string units = "minutes since " + iso_text(from_minutes(e.plan.epoch_minutes));
+  const std::string units = "minutes since " + timecal::cf_text(from_minutes(e.plan.epoch_minutes));
   ids.time_var = c.var("time", NC_DOUBLE, {ids.time_dim});
   c.text(ids.time_var, "standard_name", "time");
   c.text(ids.time_var, "long_name", "valid time");

@@ -7,17 +7,20 @@
 #include <vector>
 
 #include "nc/grid2nc.h"
+#include "time/time_query.h"
+#include "time/year_window.h"
 
 namespace nc {
 
 struct ImportOptions {
   std::string nc_path;
   std::string grid_path;
-  std::vector<std::string> vars;   // netCDF variable names; empty: every gridded variable
-  std::vector<std::string> times;  // time texts to import (as the grids will be filed)
-  std::vector<int> levels;         // first levels to import (hPa for pressure)
-  std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
-  std::string table_path;          // parameter table; empty: the usual search
+  std::vector<std::string> vars;          // netCDF variable names; empty: every gridded variable
+  std::vector<timewin::TimeQuery> times;  // times to import (as the grids will be filed)
+  std::vector<int> levels;                // first levels to import (hPa for pressure)
+  std::string pack;                       // packing of the grids: "none", "grib:12", "dec:2", ...
+  std::string table_path;                 // parameter table; empty: the usual search
+  timewin::YearWindow window;             // the years the grid file's readers use (--first-year)
 };
 
 // Imports. Every check that can refuse the import runs before the grid file

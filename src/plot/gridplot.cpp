@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "gridfile/gridfile.h"
 #include "params/params.h"
 #include "platform/platform.h"
@@ -61,6 +62,7 @@ struct Options {
   std::optional<std::pair<double, double>> range;
   std::string map = "viridis";
   bool svg = false, latlon_lines = true;
+  timewin::YearWindow window;  // --first-year, T2G_FIRST_YEAR
 };
 
 // The one grid the selection fits, or an exit status after a message.
@@ -120,6 +122,7 @@ int draw(const Options& o, const Setup& setup) {
   options.map = o.map;
   options.latlon_lines = o.latlon_lines;
   options.file_label = o.path;
+  options.window = o.window;
   const plot::Picture picture =
       plot::grid_picture(*grid, file->navigation(), table ? &*table : nullptr, options);
   const bool svg = o.svg || ends_with_svg(o.output);
@@ -153,7 +156,8 @@ int run(std::span<const std::string> args, const Setup& setup) {
       ->required();
   app.add_flag("--svg", o.svg, "write SVG instead of PNG");
   app.add_option("--param", param, "parameter name, e.g. TMPK (any case)");
-  app.add_option("--time", time, "grid time, e.g. 910823/1200 or 1991-08-23T12:00Z");
+  std::optional<std::string> first_year;
+  app.add_option("--time", time, "grid time: " + std::string(cli::kTimeHelp));
   app.add_option("--level", level, "level, e.g. 850");
   app.add_option("--vcoord", vcoord, "vertical coordinate: NONE, PRES, THTA, HGHT, SGMA or a code");
   app.add_option("--range", range, "fixed colour range MIN MAX (values outside take the ends)")
@@ -162,6 +166,7 @@ int run(std::span<const std::string> args, const Setup& setup) {
                  "colour map: " + join(plot::ColourMap::names()) + " (default viridis)");
   bool no_lines = false;
   app.add_flag("--no-latlon", no_lines, "leave out the latitude and longitude lines");
+  cli::add_first_year(app, first_year);
 
   auto misuse = [](std::string text) {
     return cli::finish(cli::Parsed::misuse(std::move(text)), "gridplot", kExitOk, kExitUsage);
@@ -172,7 +177,14 @@ int run(std::span<const std::string> args, const Setup& setup) {
 
   o.selection.number = number;
   o.selection.param = param;
-  o.selection.time = time;
+  if (const cli::Parsed p = cli::year_window(first_year, o.window); !p.run()) {
+    return cli::finish(p, "gridplot", kExitOk, kExitUsage);
+  }
+  if (time) {
+    if (const cli::Parsed p = cli::time_query(*time, o.window, o.selection.time); !p.run()) {
+      return cli::finish(p, "gridplot", kExitOk, kExitUsage);
+    }
+  }
   o.selection.level = level;
   if (vcoord) {
     o.selection.vcoord = plot::parse_vcoord(*vcoord);
