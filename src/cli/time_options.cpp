@@ -29,4 +29,14 @@ Parsed time_query(std::string_view text, const timewin::YearWindow& window,
   return {};
 }
 
+Parsed time_queries(const std::vector<std::string>& texts, const timewin::YearWindow& window,
+                    std::vector<timewin::TimeQuery>& queries) {
+  for (const std::string& text : texts) {
+    std::optional<timewin::TimeQuery> query;
+    if (Parsed p = time_query(text, window, query); !p.run()) return p;
+    queries.push_back(std::move(*query));
+  }
+  return {};
+}
+
 }  // namespace cli

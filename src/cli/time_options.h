@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/command_line.h"
 #include "time/time_query.h"
@@ -24,6 +25,10 @@ Parsed year_window(const std::optional<std::string>& text, timewin::YearWindow& 
 // why it is not a time.
 Parsed time_query(std::string_view text, const timewin::YearWindow& window,
                   std::optional<timewin::TimeQuery>& query);
+
+// Every text of a repeatable --time, in order; the first misuse stops.
+Parsed time_queries(const std::vector<std::string>& texts, const timewin::YearWindow& window,
+                    std::vector<timewin::TimeQuery>& queries);
 
 // The help line of a --time option.
 inline constexpr std::string_view kTimeHelp =

@@ -161,11 +161,7 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
 
   cli::Parsed parsed = cli::parse(app, args);
   if (parsed.run()) parsed = cli::year_window(first_year, o.window);
-  for (const std::string& text : time_texts) {
-    std::optional<timewin::TimeQuery> query;
-    if (parsed.run()) parsed = cli::time_query(text, o.window, query);
-    if (query) o.times.push_back(std::move(*query));
-  }
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
   if (!parsed.run()) return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
   return export_grids(o, dirs);
 }

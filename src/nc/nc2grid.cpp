@@ -500,11 +500,7 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
   cli::add_first_year(app, first_year);
   cli::Parsed parsed = cli::parse(app, args);
   if (parsed.run()) parsed = cli::year_window(first_year, o.window);
-  for (const std::string& text : time_texts) {
-    std::optional<timewin::TimeQuery> query;
-    if (parsed.run()) parsed = cli::time_query(text, o.window, query);
-    if (query) o.times.push_back(std::move(*query));
-  }
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
   if (!parsed.run()) return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
   return import_grids(o, dirs);
 }
