@@ -14,7 +14,7 @@ set -euo pipefail
 targets=(
   "dm_reader_fuzz: grid time dm pack services strings platform"
   "value_reader_fuzz: platform"
-  "time_text_fuzz: time strings"
+  "time_text_fuzz: time strings platform"
   "message_fuzz: services strings platform"
   "conversion_fuzz: driver grid time dm pack services strings platform"
   "nc_import_fuzz: nc cli proj params gridfile grid time dm pack services strings platform -lnetcdf -lproj"

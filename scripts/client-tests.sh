@@ -210,6 +210,40 @@ for name, param in names.items():
 print(f"{checked} values")
 EOF
 
+# --- Years: read in 1950-2049 without any option. The 2024 CDO file keeps
+# 2024 through nc2grid and grid2nc; a December 2026 conversion (a four-digit
+# year typed in the answers, a 6-hour forecast) reads as 2026 in CDO and
+# xarray; --first-year 1921 and T2G_FIRST_YEAR=1921 give the old reading.
+"$grid2nc" cdo.grd cdo-again.nc >/dev/null
+check "a 2024 CDO file keeps 2024 through nc2grid and grid2nc" \
+  test "$(cdo -s showtimestamp cdo-again.nc | xargs)" = "$(cdo -s showtimestamp cdo.nc | xargs)"
+check "the CDO times are 2024" \
+  test "$(cdo -s showtimestamp cdo-again.nc | xargs | cut -c1-4)" = 2024
+sed -e "3s#.*#$root/examples/input.txt#" -e "4s#.*#^$work/y2026.grd#" \
+  -e "s#^910823/1200\$#20261215/1200F006#" -e "s#^910824/0000\$#261216/0000#" \
+  "$root/examples/answers.txt" >y2026.answers
+"$text2grid" <y2026.answers >/dev/null
+"$grid2nc" y2026.grd y2026.nc >/dev/null
+T2G_FIRST_YEAR=1921 "$grid2nc" y2026.grd y1926.nc >/dev/null
+"$grid2nc" y2026.grd y1926-option.nc --first-year 1921 >/dev/null
+check "cdo showtimestamp: December 2026 valid times" \
+  test "$(cdo -s showtimestamp y2026.nc 2>/dev/null | xargs)" = "2026-12-15T18:00:00 2026-12-16T00:00:00"
+check "cdo showtimestamp: T2G_FIRST_YEAR=1921 gives 1926" \
+  test "$(cdo -s showtimestamp y1926.nc 2>/dev/null | xargs)" = "1926-12-15T18:00:00 1926-12-16T00:00:00"
+check "cdo showtimestamp: --first-year 1921 gives 1926" \
+  test "$(cdo -s showtimestamp y1926-option.nc 2>/dev/null | xargs)" = "1926-12-15T18:00:00 1926-12-16T00:00:00"
+check "xarray reads the December 2026 export as 2026" \
+  "$py" - <<'PY'
+import numpy as np, xarray as xr
+ds = xr.open_dataset("y2026.nc")
+assert [str(t)[:16] for t in ds["time"].values] == ["2026-12-15T18:00", "2026-12-16T00:00"], ds["time"].values
+ref = ds["forecast_reference_time"].values
+assert str(np.atleast_1d(ref)[0])[:16] == "2026-12-15T12:00", ref
+PY
+check "gridinfo lists 2026 and selects the forecast by its valid time" \
+  test "$("$gridinfo" y2026.grd --csv --time 2026-12-15T18:00Z | cut -d, -f4,28,29 | sort -u | xargs)" = \
+  "2026-12-15T12:00Z,2026-12-15T18:00Z,360 time1_iso,valid_iso,forecast_minutes"
+
 cat >lcc.asc <<'EOF'
 ncols 4
 nrows 3

@@ -84,7 +84,7 @@ void add_dimensions(CfDataset& d, const ExportPlan& plan, const gridfile::Naviga
 // file's time texts as attributes, one word per step ("-" for none).
 void add_time(CfDataset& d, const ExportPlan& plan, const Names& n) {
   if (!n.timed) return;
-  const std::string units = "minutes since " + iso_text(from_minutes(plan.epoch_minutes));
+  const std::string units = "minutes since " + timecal::cf_text(from_minutes(plan.epoch_minutes));
   const bool one_reference =
       std::all_of(plan.times.begin(), plan.times.end(), [&](const TimeSlot& s) {
         return s.minutes.reference == plan.times.front().minutes.reference;

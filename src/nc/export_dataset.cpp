@@ -83,7 +83,7 @@ class Calls {
 std::string now_text() {
   const auto now = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now());
   const std::int64_t minutes = now.time_since_epoch().count();
-  return iso_text(from_minutes(minutes));
+  return timecal::cf_text(from_minutes(minutes));
 }
 
 // The netCDF ids of the description's dimensions and variables.

@@ -53,7 +53,7 @@ std::string variable_name(std::string_view param) {
 }
 
 gridfile::Result<ExportPlan> plan_export(const std::vector<gridfile::GridInfo>& grids,
-                                         int first_year) {
+                                         const timewin::YearWindow& window) {
   ExportPlan plan;
 
   // Times: one slot per distinct pair of texts, in valid-time order.
@@ -67,7 +67,7 @@ gridfile::Result<ExportPlan> plan_export(const std::vector<gridfile::GridInfo>& 
     }
     const auto key = std::pair{g.id.time1, g.id.time2};
     if (first_grid_of_time.count(key) != 0) continue;
-    const std::optional<GridTimeMinutes> m = grid_time_minutes(g.id.time1, first_year);
+    const std::optional<GridTimeMinutes> m = grid_time_minutes(g.id.time1, window);
     if (!m) {
       return refuse("grid " + std::to_string(g.number) + " has the time \"" + g.id.time1 +
                     "\", which is not a date; leave it out with the selection options");

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "nc/export_dataset.h"
 #include "nc/export_plan.h"
 #include "nc/ncfile.h"
@@ -35,8 +36,10 @@ bool selected(const gridfile::GridInfo& g, const ExportOptions& o) {
     for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     params.push_back(up);
   }
-  return in(o.grids, g.number) && in(params, g.id.param) && in(o.times, g.id.time1) &&
-         in(o.levels, g.id.level1);
+  const bool time_fits =
+      o.times.empty() || std::any_of(o.times.begin(), o.times.end(),
+                                     [&g](const auto& q) { return q.matches(g.id.time1); });
+  return in(o.grids, g.number) && in(params, g.id.param) && time_fits && in(o.levels, g.id.level1);
 }
 
 }  // namespace
@@ -86,7 +89,7 @@ int export_grids(const ExportOptions& o, const TableDirs& dirs) {
     complain(o.grid_path + ": cannot export: " + proj.error().text);
     return kExitFailed;
   }
-  gridfile::Result<ExportPlan> plan = plan_export(chosen, o.first_year);
+  gridfile::Result<ExportPlan> plan = plan_export(chosen, o.window);
   if (!plan) {
     complain(o.grid_path + ": " + plan.error().text);
     return kExitFailed;
@@ -144,9 +147,12 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--param", o.params, "export parameter NAME (repeatable)")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  app.add_option("--time", o.times,
-                 "export grids of the time TEXT, e.g. 240101/0000F012 (repeatable)")
-      ->type_name("TEXT")
+  std::vector<std::string> time_texts;
+  std::optional<std::string> first_year;
+  app.add_option(
+         "--time", time_texts,
+         "export the grids whose first time is TIME (repeatable): " + std::string(cli::kTimeHelp))
+      ->type_name("TIME")
       ->allow_extra_args(false);
   app.add_option("--level", o.levels, "export grids of the first level L (repeatable)")
       ->type_name("L")
@@ -158,14 +164,12 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
-  app.add_option("--first-year", o.first_year,
-                 "read two-digit years as FIRST..FIRST+99 (default 1921, the library's rule)")
-      ->type_name("FIRST")
-      ->check(CLI::Range(1, 9900));
+  cli::add_first_year(app, first_year);
 
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
-  }
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = cli::year_window(first_year, o.window);
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
+  if (!parsed.run()) return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
   return export_grids(o, dirs);
 }
 

@@ -99,7 +99,8 @@ bool is_vertical_coordinate(const NcFile& f, int v) {
          one_of(f.text_att(v, "units"), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"});
 }
 
-gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
+gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var,
+                                          const timewin::YearWindow& window) {
   TimeAxis axis;
   const std::string name = f.var_name(time_var);
   const std::vector<int> dims = f.var_dims(time_var);
@@ -170,10 +171,10 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
   bool outside_window = false;
   for (std::size_t k = 0; k < n; ++k) {
     const CivilTime ref = from_minutes(reference[k]);
-    if (ref.year < kLibraryFirstYear || ref.year > kLibraryFirstYear + 99) outside_window = true;
+    if (!window.contains(ref.year)) outside_window = true;
     const std::optional<std::string> text = grid_time_text(ref, forecast, valid[k] - reference[k]);
     if (!text) {
-      return refuse("time " + iso_text(from_minutes(valid[k])) + " is " +
+      return refuse("time " + timecal::cf_text(from_minutes(valid[k])) + " is " +
                     number(static_cast<double>(valid[k] - reference[k]) / 60.0) +
                     " hours from its reference time: a grid time holds 0 to 999 hours 59 minutes");
     }
@@ -185,8 +186,10 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
   if (const auto kept = kept_texts(f, time_var, "t2g_time1"); kept && kept->size() == n) {
     bool same = true;
     for (std::size_t k = 0; k < n && same; ++k) {
-      const int near_year = from_minutes(valid[k]).year - 50;
-      const auto m = grid_time_minutes((*kept)[k], near_year);
+      // Read in the century around the time itself: the kept text names it
+      // whatever window the readers use.
+      const auto near = timewin::YearWindow::starting(from_minutes(valid[k]).year - 50);
+      const auto m = near ? grid_time_minutes((*kept)[k], *near) : std::nullopt;
       same = m && m->valid == valid[k];
     }
     if (same) {
@@ -202,10 +205,11 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
     }
   }
   if (outside_window) {
-    axis.warnings.push_back(
-        "times outside 1921-2020 are stored with two-digit years, which "
-        "the grid library reads in 1921-2020; grid2nc --first-year reads "
-        "them back in the right century");
+    axis.warnings.push_back("times outside " + window.text() +
+                            " are stored with two-digit years, which are read back in " +
+                            window.text() + "; the readers' --first-year (or " +
+                            std::string(timewin::kFirstYearVariable) +
+                            ") reads them in the right century");
   }
   return axis;
 }

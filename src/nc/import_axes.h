@@ -8,6 +8,7 @@
 
 #include "gridfile/gridfile.h"
 #include "nc/ncfile.h"
+#include "time/year_window.h"
 
 namespace nc {
 
@@ -26,8 +27,10 @@ struct TimeAxis {
 // valid times, or reference times and forecast periods when the file has a
 // forecast_reference_time. Refuses unknown units and calendars, times that are
 // not whole minutes, and forecast periods that are negative, too long for a
-// time text or contradict forecast_period.
-gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var);
+// time text or contradict forecast_period. Warns of reference times outside
+// the window that will read the texts' two-digit years.
+gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var,
+                                          const timewin::YearWindow& window);
 
 struct LevelAxis1 {
   int vcoord = gridfile::kVcoordNone;

@@ -131,7 +131,7 @@ TEST_F(Import, RegularGridStoredNorthToSouthWithPressureInPa) {
   LatLonFile f;
   f.write(path("in.nc"));
   ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
-  EXPECT_NE(err_.find("two-digit years"), std::string::npos) << err_;  // 2024 is outside 1921-2020
+  EXPECT_EQ(err_.find("two-digit years"), std::string::npos) << err_;  // 2024 is in 1950-2049
   auto g = gridfile::GridFile::open(path("out.grd"));
   ASSERT_TRUE(g.ok());
   const gridfile::Navigation& nav = g->navigation();
@@ -168,6 +168,37 @@ TEST_F(Import, RegularGridStoredNorthToSouthWithPressureInPa) {
       << out_;
 }
 
+
+// A 2024 file keeps 2024 through nc2grid and grid2nc with no option; a time
+// outside the window is stored with a warning naming it and how to read it
+// back; --time takes an ISO 8601 valid time.
+TEST_F(Import, YearsSurviveTheRoundTripInTheWindow) {
+  LatLonFile f;
+  f.write(path("in.nc"));
+  ASSERT_EQ(nc2grid({path("in.nc"), path("a.grd")}), kExitOk) << err_;
+  ASSERT_EQ(grid2nc({path("a.grd"), path("a.nc")}), kExitOk) << err_;
+  int ncid = -1;
+  ASSERT_EQ(nc_open(path("a.nc").c_str(), NC_NOWRITE, &ncid), NC_NOERR);
+  int vt = -1;
+  ASSERT_EQ(nc_inq_varid(ncid, "time", &vt), NC_NOERR);
+  std::size_t len = 0;
+  nc_inq_attlen(ncid, vt, "units", &len);
+  std::string units(len, '\0');
+  nc_get_att_text(ncid, vt, "units", units.data());
+  nc_close(ncid);
+  EXPECT_EQ(units, "minutes since 2024-01-01 00:00:00");
+
+  ASSERT_EQ(nc2grid({path("in.nc"), path("b.grd"), "--first-year", "1921"}), kExitOk);
+  EXPECT_NE(err_.find("times outside 1921-2020 are stored with two-digit years"),
+            std::string::npos)
+      << err_;
+  ASSERT_EQ(nc2grid({path("in.nc"), path("c.grd"), "--time", "2024-01-01T06:00Z"}), kExitOk)
+      << err_;
+  EXPECT_EQ(gridfile::GridFile::open(path("c.grd"))->count(), 3);  // three levels at 06Z
+  EXPECT_EQ(nc2grid({path("in.nc"), path("d.grd"), "--time", "06Z"}), kExitUsage);
+  EXPECT_EQ(nc2grid({path("in.nc"), path("d.grd"), "--first-year", "24"}), kExitUsage);
+  EXPECT_FALSE(fs::exists(path("d.grd")));
+}
 TEST_F(Import, SelectionsAndPacking) {
   LatLonFile f;
   f.second_variable = true;

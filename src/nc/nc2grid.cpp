@@ -19,6 +19,7 @@
 #include <set>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "nc/import_axes.h"
 #include "nc/import_grid.h"
 #include "nc/import_values.h"
@@ -130,6 +131,7 @@ struct Plan {
   std::map<int, TimeAxis> time_axes;  // by coordinate variable
   std::vector<Slot> slots;
   std::vector<std::string> warnings;
+  timewin::YearWindow window;  // the years the grid file's readers use
 };
 
 std::string parameter_name(const NcFile& f, int v, const params::Table& table,
@@ -181,7 +183,7 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
       if (s.time_pos >= 0) return refuse(s.name + " has two time dimensions");
       s.time_pos = static_cast<int>(k);
       if (plan.time_axes.count(c) == 0) {
-        auto axis = read_time_axis(f, c);
+        auto axis = read_time_axis(f, c, plan.window);
         if (!axis) return refuse(s.name + ": " + axis.error().text);
         for (const std::string& w : axis->warnings) plan.warnings.push_back(w);
         plan.time_axes.emplace(c, std::move(*axis));
@@ -208,7 +210,7 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   for (int c : scalar_coordinates(f, v)) {
     if (s.time_pos < 0 && s.times == nullptr && s.scalar_time1.empty() &&
         is_time_coordinate(f, c)) {
-      auto axis = read_time_axis(f, c);
+      auto axis = read_time_axis(f, c, plan.window);
       if (!axis) return refuse(s.name + ": " + axis.error().text);
       s.scalar_time1 = axis->time1;
       s.scalar_time2 = axis->time2;
@@ -252,6 +254,7 @@ bool same_navigation(const gridfile::Navigation& a, const gridfile::Navigation& 
 gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
                                    const params::Table& table) {
   Plan plan;
+  plan.window = o.window;
   std::vector<int> chosen;
   std::vector<std::string> skipped;
   if (!o.vars.empty()) {
@@ -342,7 +345,8 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
           slot.unnumbered = slot.kept_number <= 0;
         }
         if (!o.times.empty() &&
-            std::find(o.times.begin(), o.times.end(), slot.id.time1) == o.times.end()) {
+            std::none_of(o.times.begin(), o.times.end(),
+                         [&slot](const auto& q) { return q.matches(slot.id.time1); })) {
           continue;
         }
         if (!o.levels.empty() &&
@@ -593,10 +597,12 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "variable)")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  app.add_option("--time", o.times,
-                 "import the grids of time TEXT as they will be filed, e.g. "
-                 "240101/0000F012 (repeatable)")
-      ->type_name("TEXT")
+  std::vector<std::string> time_texts;
+  std::optional<std::string> first_year;
+  app.add_option("--time", time_texts,
+                 "import the grids of time TIME as they will be filed (repeatable): " +
+                     std::string(cli::kTimeHelp))
+      ->type_name("TIME")
       ->allow_extra_args(false);
   app.add_option("--level", o.levels,
                  "import the grids of level L, in hPa for pressure "
@@ -617,9 +623,11 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "the memory the reading may take, in MiB (0: no limit; default 4096)")
       ->type_name("MIB")
       ->check(CLI::Range(0, 1 << 24));
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
-  }
+  cli::add_first_year(app, first_year);
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = cli::year_window(first_year, o.window);
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
+  if (!parsed.run()) return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
   return import_grids(o, dirs);
 }
 
