@@ -545,7 +545,7 @@ TEST(CommandLineTest, FirstYearOptionAndEnvironment) {
   EXPECT_EQ(parse({}).options.window.first(), 1950);
   EXPECT_EQ(parse({"--first-year", "1921"}).options.window.first(), 1921);
   EXPECT_EQ(parse({"--first-year=2000"}).options.window.first(), 2000);
-  EXPECT_EQ(parse({"--first-year"}).error, "--first-year needs a four-digit year");
+  EXPECT_EQ(parse({"--first-year"}).error, "--first-year needs a value");
   EXPECT_EQ(parse({"--first-year", "26"}).error,
             "--first-year: \"26\" is not a four-digit year (1000-9900)");
   setenv("T2G_FIRST_YEAR", "1921", 1);
