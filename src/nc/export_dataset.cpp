@@ -26,6 +26,7 @@
 
 #include "nc/cf_mapping.h"
 #include "nc/cf_time.h"
+#include "nc/level_meaning.h"
 
 namespace nc {
 namespace {
@@ -101,28 +102,6 @@ class Calls {
   int status_ = NC_NOERR;
   std::string what_;
 };
-
-struct LevelMeaning {
-  const char* standard_name;  // empty: none
-  const char* long_name;
-  const char* units;
-  const char* positive;
-};
-
-LevelMeaning level_meaning(int vcoord) {
-  switch (vcoord) {
-    case gridfile::kVcoordPres:
-      return {"air_pressure", "pressure", "hPa", "down"};
-    case gridfile::kVcoordThta:
-      return {"air_potential_temperature", "potential temperature", "K", "up"};
-    case gridfile::kVcoordHght:
-      return {"height", "height", "m", "up"};
-    case gridfile::kVcoordSgma:
-      return {"", "sigma level, as stored in the grid file", "1", "down"};
-    default:
-      return {"", "level", "1", "up"};
-  }
-}
 
 std::string now_text() {
   const auto now = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now());

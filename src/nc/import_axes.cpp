@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "nc/cf_time.h"
+#include "nc/level_meaning.h"
 #include "nc/refuse.h"
 
 namespace nc {
@@ -201,44 +202,82 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
   return axis;
 }
 
-gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
-  LevelAxis1 axis;
+namespace {
+
+// What a level axis's CF metadata says: its vertical coordinate and the
+// factor into the grid file's units (hPa, K, m); nullopt when it says nothing
+// the grid file knows.
+struct CfLevels {
+  int vcoord = gridfile::kVcoordNone;
+  double scale = 1;
+};
+std::optional<CfLevels> found(int vcoord, double scale) {
+  return CfLevels{vcoord, scale};
+}
+gridfile::Result<std::optional<CfLevels>> cf_levels(const NcFile& f, int level_var) {
   const std::string name = f.var_name(level_var);
   const auto sn = f.text_att(level_var, "standard_name");
-  const auto units = f.text_att(level_var, "units").value_or("");
-  double scale = 1;
-  if (const auto code = f.number_att1(level_var, "t2g_vcoord")) {
-    axis.vcoord = static_cast<int>(*code);
-  } else if (one_of(sn, {"air_pressure"}) ||
-             one_of(std::optional(units), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
-    axis.vcoord = gridfile::kVcoordPres;
-    if (units == "Pa") {
-      scale = 0.01;
-    } else if (units == "kPa") {
-      scale = 10;
-    } else if (!one_of(std::optional(units), {"hPa", "mbar", "millibar", "mb"})) {
-      return refuse("pressure coordinate " + name + " has the units \"" + units +
-                    "\" (expected Pa, hPa, mbar or kPa)");
-    }
-  } else if (one_of(sn, {"air_potential_temperature"})) {
-    axis.vcoord = gridfile::kVcoordThta;
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  const std::optional<std::string> u(units);
+  if (one_of(sn, {"air_pressure"}) || one_of(u, {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
+    if (units == "Pa") return found(gridfile::kVcoordPres, 0.01);
+    if (units == "kPa") return found(gridfile::kVcoordPres, 10);
+    if (one_of(u, {"hPa", "mbar", "millibar", "mb"})) return found(gridfile::kVcoordPres, 1);
+    return refuse("pressure coordinate " + name + " has the units \"" + units +
+                  "\" (expected Pa, hPa, mbar or kPa)");
+  }
+  if (one_of(sn, {"air_potential_temperature"})) {
     if (units != "K") return refuse("potential temperature coordinate " + name + " is not in K");
-  } else if (one_of(sn, {"height", "altitude"}) ||
-             (one_of(std::optional(units), {"m", "km"}) &&
-              !one_of(f.text_att(level_var, "positive"), {"down"}))) {
-    axis.vcoord = gridfile::kVcoordHght;
-    if (units == "km") {
-      scale = 1000;
-    } else if (units != "m") {
-      return refuse("height coordinate " + name + " has the units \"" + units +
-                    "\" (expected m or km)");
-    }
-  } else if (one_of(sn, {"atmosphere_sigma_coordinate"})) {
-    axis.vcoord = gridfile::kVcoordSgma;
-  } else if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
+    return found(gridfile::kVcoordThta, 1);
+  }
+  if (one_of(sn, {"height", "altitude"}) ||
+      (one_of(u, {"m", "km"}) && !one_of(f.text_att(level_var, "positive"), {"down"}))) {
+    if (units == "km") return found(gridfile::kVcoordHght, 1000);
+    if (units == "m") return found(gridfile::kVcoordHght, 1);
+    return refuse("height coordinate " + name + " has the units \"" + units +
+                  "\" (expected m or km)");
+  }
+  if (one_of(sn, {"atmosphere_sigma_coordinate"})) return found(gridfile::kVcoordSgma, 1);
+  if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
     return refuse("vertical coordinate " + name +
                   " (depth or positive down, not pressure) has "
                   "no grid-file vertical coordinate");
+  }
+  return std::optional<CfLevels>{};
+}
+
+// The vertical coordinate grid2nc kept, while the axis still has the units
+// grid2nc gave it and its CF meaning (if any) agrees.
+std::optional<int> kept_vcoord(const NcFile& f, int level_var, const std::optional<CfLevels>& cf,
+                               std::vector<std::string>& warnings) {
+  const auto code = f.number_att1(level_var, "t2g_vcoord");
+  if (!code) return std::nullopt;
+  const int vcoord = static_cast<int>(*code);
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  if (units == level_meaning(vcoord).units && (!cf || (cf->vcoord == vcoord && cf->scale == 1))) {
+    return vcoord;
+  }
+  warnings.push_back("vertical coordinate " + f.var_name(level_var) + ": its t2g_vcoord (" +
+                     gridfile::vcoord_name(vcoord) + ") no longer matches its units \"" + units +
+                     "\"; its CF metadata is used instead");
+  return std::nullopt;
+}
+
+}  // namespace
+
+gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
+  LevelAxis1 axis;
+  const std::string name = f.var_name(level_var);
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  gridfile::Result<std::optional<CfLevels>> cf = cf_levels(f, level_var);
+  const std::optional<int> kept = kept_vcoord(f, level_var, cf ? *cf : std::nullopt, axis.warnings);
+  if (!kept && !cf) return cf.error();
+  double scale = 1;
+  if (kept) {
+    axis.vcoord = *kept;
+  } else if (*cf) {
+    axis.vcoord = (*cf)->vcoord;
+    scale = (*cf)->scale;
   }
   auto values = f.read_doubles(level_var);
   if (!values) return values.error();
@@ -256,9 +295,10 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
     axis.level1.push_back(static_cast<int>(whole));
   }
   axis.level2.assign(axis.level1.size(), -1);
-  if (const auto kept = f.number_att(level_var, "t2g_level2");
-      kept && kept->size() == axis.level1.size()) {
-    for (std::size_t k = 0; k < kept->size(); ++k) axis.level2[k] = static_cast<int>((*kept)[k]);
+  if (const auto level2 = f.number_att(level_var, "t2g_level2");
+      kept && level2 && level2->size() == axis.level1.size()) {
+    for (std::size_t k = 0; k < level2->size(); ++k)
+      axis.level2[k] = static_cast<int>((*level2)[k]);
   }
   return axis;
 }

@@ -28,9 +28,12 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var);
 struct LevelAxis1 {
   int vcoord = gridfile::kVcoordNone;
   std::vector<int> level1, level2;  // level2 -1 when not set
+  std::vector<std::string> warnings;
 };
 // The levels of a vertical coordinate variable (1-D or scalar). Pressure
-// becomes hPa. Refuses levels that are not whole numbers in the grid file's
+// becomes hPa. The vertical coordinate grid2nc kept (t2g_vcoord) holds only
+// while the axis keeps the units grid2nc gave it; else, with a warning, the
+// CF metadata decides. Refuses levels that are not whole numbers in the grid file's
 // units (it stores integers) or are out of range.
 gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var);
 

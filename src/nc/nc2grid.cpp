@@ -20,6 +20,7 @@
 #include "cli/command_line.h"
 #include "nc/import_axes.h"
 #include "nc/import_grid.h"
+#include "nc/import_names.h"
 #include "nc/import_values.h"
 #include "nc/ncfile.h"
 #include "nc/refuse.h"
@@ -37,11 +38,6 @@ void say(const std::string& line) {
 }
 void complain(const std::string& line) {
   platform::write_error_line("nc2grid: " + line);
-}
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
 }
 
 bool numeric_type(int type) {
@@ -126,33 +122,8 @@ struct Plan {
   std::vector<std::string> warnings;
 };
 
-std::string parameter_name(const NcFile& f, int v, const params::Table& table,
-                           std::vector<std::string>& warnings) {
-  const std::string name = f.var_name(v);
-  if (const auto kept = f.text_att(v, "t2g_parameter");
-      kept && !kept->empty() && kept->size() <= params::kMaxNameChars) {
-    return upper(*kept);
-  }
-  const auto sn = f.text_att(v, "standard_name");
-  const auto units = f.text_att(v, "units").value_or("");
-  if (sn) {
-    // A standard_name may carry modifiers ("air_temperature standard_error").
-    const std::string base = sn->substr(0, sn->find(' '));
-    if (base == *sn) {
-      if (const params::Parameter* p = table.find_standard_name(base, units)) return p->name;
-    }
-  }
-  std::string param = upper(name).substr(0, params::kMaxNameChars);
-  warnings.push_back("variable " + name +
-                     (sn ? " (standard_name " + *sn + (units.empty() ? "" : ", units " + units) +
-                               ") is not in the parameter table"
-                         : " has no standard_name") +
-                     "; its grids are named " + param);
-  return param;
-}
-
 gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
-                                     Plan& plan) {
+                                     const std::string& given_name, Plan& plan) {
   Source s;
   s.varid = v;
   s.name = f.var_name(v);
@@ -203,11 +174,24 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   if (s.level_pos < 0 && s.levels.level1.size() != 1) {
     return refuse(s.name + ": more than one scalar level");
   }
-  if (const auto kept = f.number_att1(v, "t2g_vcoord")) s.levels.vcoord = static_cast<int>(*kept);
+  for (const std::string& w : s.levels.warnings) plan.warnings.push_back(w);
+  // grid2nc repeats the level axis's vertical coordinate on the variable; a
+  // copy that disagrees with the levels is a leftover (one band taken out).
+  if (const auto kept = f.number_att1(v, "t2g_vcoord");
+      kept && static_cast<int>(*kept) != s.levels.vcoord) {
+    plan.warnings.push_back("variable " + s.name + ": its t2g_vcoord (" +
+                            gridfile::vcoord_name(static_cast<int>(*kept)) +
+                            ") does not match its levels (" +
+                            gridfile::vcoord_name(s.levels.vcoord) + "); ignored");
+  }
   auto unpack = read_unpacking(f, v);
   if (!unpack) return unpack.error();
   s.unpack = *unpack;
-  s.param = parameter_name(f, v, table, plan.warnings);
+  auto name = name_parameter(f, v, table, given_name);
+  if (!name) return name.error();
+  s.param = name->param;
+  s.unpack.convert = name->convert;
+  for (const std::string& w : name->warnings) plan.warnings.push_back(w);
   s.grid_numbers = f.number_att(v, "t2g_grid_numbers");
   return s;
 }
@@ -275,8 +259,12 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
     return refuse(why);
   }
 
+  if (!o.name.empty() && kept_vars.size() != 1) {
+    return refuse("--name " + o.name + " names the grids of one variable, not " +
+                  std::to_string(kept_vars.size()) + "; choose it with --var");
+  }
   for (int v : kept_vars) {
-    auto s = read_source(f, v, table, plan);
+    auto s = read_source(f, v, table, o.name, plan);
     if (!s) return s.error();
     plan.sources.push_back(std::move(*s));
   }
@@ -359,7 +347,7 @@ gridfile::Status check_plan(const Plan& plan) {
 
 // Reads one grid of a source, bottom row first.
 gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
-                           std::vector<double>& raw, std::vector<float>& out, bool& clipped) {
+                           std::vector<double>& raw, std::vector<float>& out, ValueNotes& notes) {
   const Source& s = plan.sources[slot.source];
   const std::size_t nx = static_cast<std::size_t>(plan.grid.nav.nx);
   const std::size_t ny = static_cast<std::size_t>(plan.grid.nav.ny);
@@ -378,7 +366,7 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
     const std::size_t jin = plan.grid.flip_rows ? ny - 1 - j : j;
     for (std::size_t i = 0; i < nx; ++i) {
       const std::size_t iin = plan.grid.flip_columns ? nx - 1 - i : i;
-      out[j * nx + i] = s.unpack.value(raw[jin * nx + iin], clipped);
+      out[j * nx + i] = s.unpack.value(raw[jin * nx + iin], notes);
     }
   }
   return {};
@@ -432,10 +420,10 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   std::vector<double> raw;
   std::vector<float> values;
   int written = 0;
-  bool clipped = false;
+  ValueNotes notes;
   for (const Slot& slot : plan->slots) {
     const Source& s = plan->sources[slot.source];
-    gridfile::Status st = read_grid(*f, *plan, slot, raw, values, clipped);
+    gridfile::Status st = read_grid(*f, *plan, slot, raw, values, notes);
     if (st.ok()) {
       st = out->write(values, plan->grid.nav.nx, plan->grid.nav.ny, slot.id, *packing);
     }
@@ -456,7 +444,10 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
     }
     say("grid " + std::to_string(written) + " written: " + slot.id.text() + " <- " + where);
   }
-  if (clipped) complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  if (notes.nan) complain("warning: NaN values were stored as missing");
+  if (notes.out_of_range) {
+    complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  }
   if (const gridfile::Status st = out->close(); !st.ok()) {
     complain(st.error().text);
     return kExitFailed;
@@ -486,6 +477,10 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "(repeatable)")
       ->type_name("L")
       ->allow_extra_args(false);
+  app.add_option("--name", o.name,
+                 "file the grids under the parameter NAME (one variable; values are "
+                 "converted to the units the parameter table gives NAME)")
+      ->type_name("NAME");
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
   app.add_option("--table", o.table_path,

@@ -18,6 +18,7 @@ struct ImportOptions {
   std::vector<int> levels;         // first levels to import (hPa for pressure)
   std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
   std::string table_path;          // parameter table; empty: the usual search
+  std::string name;                // parameter name for the one variable imported; empty: found
 };
 
 // Imports. Every check that can refuse the import runs before the grid file
