@@ -331,6 +331,22 @@ for got, lat, lon in ((ours[0], lat1, lon1), (ours[1], lat2, lon2)):
     assert abs(got["lat"] - lat) < 1e-5 and abs(got["lon"] - lon) < 1e-5, (got, lat, lon)
 EOF
 
+# --- Exports that others join and read back.
+"$grid2nc" ced.grd first.nc --time 910823/1200 >/dev/null
+"$grid2nc" ced.grd second.nc --time 910824/0000 >/dev/null
+check "ncrcat joins two exports along their time dimension" ncrcat -O first.nc second.nc joined.nc
+check "... which CDO reads as two steps" \
+  test "$(cdo -s showtimestamp joined.nc | xargs)" = "1991-08-23T12:00:00 1991-08-24T00:00:00"
+"$nc2grid" joined.nc joined.grd >joined.import 2>&1
+check "... and nc2grid imports as the eight grids" test "$(params_of joined.grd number)" = "[1, 2, 3, 4, 5, 6, 7, 8]"
+check "CDO reads a forecast export without a warning" test -z "$(cdo -s sinfon lcc.nc 2>&1 >/dev/null)"
+cdo -s -f nc copy lcc.nc lcc-cdo.nc
+"$nc2grid" lcc-cdo.nc lcc-cdo.grd >lcc-cdo.import 2>&1
+check "CDO's copy of a forecast (leadtime, no reference time) is filed as the forecast" \
+  grep -q 'grid 1 written: 910823/1200F012 850 PRES TMPK' lcc-cdo.import
+check "grid2nc refuses --deflate with --classic" \
+  test "$("$grid2nc" ced.grd deflated.nc --classic --deflate 2 >/dev/null 2>&1; echo $?)" = 2
+
 if ((failures > 0)); then
   echo "client-tests: $failures check(s) failed" >&2
   exit 1

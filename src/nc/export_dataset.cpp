@@ -96,6 +96,12 @@ class Calls {
   void put(int var, const std::vector<double>& v) {
     check(nc_put_var_double(f_.id(), var, v.data()), "writing coordinates");
   }
+  // Values along the time dimension, which is unlimited: written with
+  // their count, which sets the dimension's length.
+  void put_steps(int var, const std::vector<double>& v) {
+    const std::size_t start = 0, count = v.size();
+    check(nc_put_vara_double(f_.id(), var, &start, &count, v.data()), "writing times");
+  }
 
  private:
   const NcFile& f_;
@@ -145,12 +151,13 @@ void define_globals(Calls& c, const Export& e) {
   c.floats(NC_GLOBAL, "t2g_angles", {e.nav.angle1, e.nav.angle2, e.nav.angle3});
 }
 
-// Dimensions: time (when any grid has a time), one per level axis, bnds
-// (when any level axis has level 2), then y and x.
+// Dimensions: time (when any grid has a time; unlimited, so that exports
+// join along it), one per level axis, bnds (when any level axis has level
+// 2), then y and x.
 void define_dimensions(Calls& c, const Export& e, Ids& ids) {
   const bool timed = std::any_of(e.plan.variables.begin(), e.plan.variables.end(),
                                  [](const VariablePlan& v) { return v.timed; });
-  ids.time_dim = timed ? c.dim("time", e.plan.times.size()) : -1;
+  ids.time_dim = timed ? c.dim("time", NC_UNLIMITED) : -1;
   for (const LevelAxis& a : e.plan.level_axes)
     ids.level_dims.push_back(c.dim(a.name, a.levels.size()));
   const bool any_bounds = std::any_of(e.plan.level_axes.begin(), e.plan.level_axes.end(),
@@ -272,10 +279,9 @@ void define_variables(Calls& c, const Export& e, const params::Table& table, Ids
     c.text(id, "long_name", p != nullptr && !p->long_name.empty() ? p->long_name : v.param);
     if (p != nullptr && !p->units.empty()) c.text(id, "units", p->units);
     c.text(id, "grid_mapping", "crs");
-    std::string coords;
-    if (v.timed && e.plan.any_forecast) coords = "forecast_reference_time forecast_period";
-    if (!e.ced) coords += coords.empty() ? "lat lon" : " lat lon";
-    if (!coords.empty()) c.text(id, "coordinates", coords);
+    // forecast_reference_time and forecast_period are found by their
+    // standard_name; listed here, CDO warns it cannot assign them.
+    if (!e.ced) c.text(id, "coordinates", "lat lon");
     c.text(id, "t2g_parameter", v.param);
     c.ints(id, "t2g_vcoord", {v.vcoord});
     c.ints(id, "t2g_grid_numbers", v.grid_numbers);
@@ -292,11 +298,15 @@ void put_coordinates(Calls& c, const Export& e, const Ids& ids) {
       ref.push_back(static_cast<double>(s.minutes.reference - e.plan.epoch_minutes));
       period.push_back(s.minutes.forecast_minutes);
     }
-    c.put(ids.time_var, t);
+    c.put_steps(ids.time_var, t);
     if (ids.ref_var >= 0) {
-      if (ids.one_reference) ref.resize(1);
-      c.put(ids.ref_var, ref);
-      c.put(ids.period_var, period);
+      if (ids.one_reference) {
+        ref.resize(1);
+        c.put(ids.ref_var, ref);
+      } else {
+        c.put_steps(ids.ref_var, ref);
+      }
+      c.put_steps(ids.period_var, period);
     }
   }
   for (std::size_t k = 0; k < e.plan.level_axes.size(); ++k) {

@@ -146,8 +146,9 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
       ->allow_extra_args(false);
   app.add_flag("--classic", o.classic,
                "write the classic 64-bit-offset format instead of compressed netCDF-4");
-  app.add_option("--deflate", o.deflate, "netCDF-4 compression level, 0 (none) to 9; default 4")
-      ->check(CLI::Range(0, 9));
+  CLI::Option* deflate =
+      app.add_option("--deflate", o.deflate, "netCDF-4 compression level, 0 (none) to 9; default 4")
+          ->check(CLI::Range(0, 9));
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
@@ -158,6 +159,11 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
 
   if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
     return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
+  }
+  if (o.classic && deflate->count() > 0) {
+    complain(
+        "--deflate compresses netCDF-4 only; the classic format (--classic) is never compressed");
+    return kExitUsage;
   }
   return export_grids(o, dirs);
 }

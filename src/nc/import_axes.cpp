@@ -91,6 +91,108 @@ bool is_vertical_coordinate(const NcFile& f, int v) {
          one_of(f.text_att(v, "units"), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"});
 }
 
+namespace {
+
+// The minutes since 1970 of every value of a time variable.
+gridfile::Result<std::vector<std::int64_t>> time_minutes(const NcFile& f, int var,
+                                                         const std::string& what) {
+  const auto units_text = f.text_att(var, "units");
+  if (!units_text) return refuse(what + " has no units");
+  std::string error;
+  const std::optional<TimeUnits> units = parse_time_units(*units_text, error);
+  if (!units) return refuse(what + ": " + error);
+  auto values = f.read_doubles(var);
+  if (!values) return values.error();
+  std::vector<std::int64_t> out;
+  for (double v : *values) {
+    const auto m = value_minutes(*units, v);
+    if (!m) {
+      return refuse(what + ": " + number(v) + " " + *units_text +
+                    " is not a whole minute in range");
+    }
+    out.push_back(*m);
+  }
+  return out;
+}
+
+// The forecast periods of a time axis in minutes, checked against the valid
+// and reference times when there are both; nullopt when the file has none.
+gridfile::Result<std::optional<std::vector<double>>> forecast_periods(const NcFile& f, int time_dim,
+                                                                      std::size_t n) {
+  const int period_var = companion(f, "forecast_period", time_dim);
+  if (period_var < 0) return std::optional<std::vector<double>>{};
+  const auto pu = f.text_att(period_var, "units");
+  const auto seconds = pu ? duration_seconds(*pu) : std::optional<double>{};
+  if (!seconds) return refuse("forecast_period has unknown units");
+  auto periods = per_step(f, period_var, n);
+  if (!periods) return periods.error();
+  if (periods->size() != n) return refuse("forecast_period has the wrong length");
+  for (double& p : *periods) p *= *seconds / 60.0;
+  return std::optional(std::move(*periods));
+}
+
+// Reference times: forecast_reference_time; or, as CDO writes forecasts, the
+// valid time less a forecast_period ("leadtime") alone. Empty for analyses.
+gridfile::Result<std::vector<std::int64_t>> reference_times(
+    const NcFile& f, int time_dim, const std::vector<std::int64_t>& valid) {
+  const std::size_t n = valid.size();
+  auto periods = forecast_periods(f, time_dim, n);
+  if (!periods) return periods.error();
+  const int ref_var = companion(f, "forecast_reference_time", time_dim);
+  std::vector<std::int64_t> reference;
+  if (ref_var >= 0) {
+    auto refs = time_minutes(f, ref_var, "forecast_reference_time");
+    if (!refs) return refs.error();
+    if (refs->size() == 1 && n != 1) refs->assign(n, (*refs)[0]);
+    if (refs->size() != n) return refuse("forecast_reference_time has the wrong length");
+    reference = std::move(*refs);
+    for (std::size_t k = 0; *periods && k < n; ++k) {
+      const double p = (**periods)[k];
+      if (std::fabs(p - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
+        return refuse("forecast_period " + number(p) + " minutes" +
+                      " contradicts the time and forecast_reference_time");
+      }
+    }
+  } else if (*periods) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const double p = std::round((**periods)[k]);
+      if (std::fabs(p - (**periods)[k]) > 0.5 / 60.0 || std::fabs(p) > 1e12) {
+        return refuse("forecast_period " + number((**periods)[k]) +
+                      " minutes is not a whole minute");
+      }
+      reference.push_back(valid[k] - static_cast<std::int64_t>(p));
+    }
+  }
+  return reference;
+}
+
+// The grid-file time texts grid2nc kept, when they still name these times.
+void adopt_kept_texts(const NcFile& f, int time_var, const std::vector<std::int64_t>& valid,
+                      TimeAxis& axis, bool& outside_window) {
+  const std::size_t n = valid.size();
+  const auto kept = kept_texts(f, time_var, "t2g_time1");
+  if (!kept || kept->size() != n) return;
+  bool same = true;
+  for (std::size_t k = 0; k < n && same; ++k) {
+    const int near_year = from_minutes(valid[k]).year - 50;
+    const auto m = grid_time_minutes((*kept)[k], near_year);
+    same = m && m->valid == valid[k];
+  }
+  if (!same) {
+    axis.warnings.push_back(
+        "the grid-file time texts kept in the file no longer match its "
+        "times; they are ignored");
+    return;
+  }
+  axis.time1 = *kept;
+  if (const auto kept2 = kept_texts(f, time_var, "t2g_time2"); kept2 && kept2->size() == n) {
+    axis.time2 = *kept2;
+  }
+  outside_window = false;  // the texts are the grid file's own
+}
+
+}  // namespace
+
 gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
   TimeAxis axis;
   const std::string name = f.var_name(time_var);
@@ -101,98 +203,31 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
     return refuse("time coordinate " + name + ": the calendar \"" + *calendar +
                   "\" is not supported (grid times use the standard calendar)");
   }
-  const auto units_text = f.text_att(time_var, "units");
-  if (!units_text) return refuse("time coordinate " + name + " has no units");
-  std::string error;
-  const std::optional<TimeUnits> units = parse_time_units(*units_text, error);
-  if (!units) return refuse("time coordinate " + name + ": " + error);
-  auto values = f.read_doubles(time_var);
-  if (!values) return values.error();
-  const std::size_t n = values->size();
-
-  std::vector<std::int64_t> valid;
-  for (double v : *values) {
-    const auto m = value_minutes(*units, v);
-    if (!m) {
-      return refuse("time coordinate " + name + ": " + number(v) + " " + *units_text +
-                    " is not a whole minute in range");
-    }
-    valid.push_back(*m);
-  }
-
-  // Reference times and periods of forecasts.
-  std::vector<std::int64_t> reference = valid;
-  bool forecast = false;
-  const int ref_var = companion(f, "forecast_reference_time", time_dim);
-  if (ref_var >= 0) {
-    const auto ref_units_text = f.text_att(ref_var, "units");
-    const auto ref_units =
-        ref_units_text ? parse_time_units(*ref_units_text, error) : std::optional<TimeUnits>{};
-    if (!ref_units) {
-      return refuse("forecast_reference_time: " +
-                    (ref_units_text ? error : std::string("no units")));
-    }
-    auto refs = per_step(f, ref_var, n);
-    if (!refs) return refs.error();
-    if (refs->size() != n) return refuse("forecast_reference_time has the wrong length");
-    for (std::size_t k = 0; k < n; ++k) {
-      const auto m = value_minutes(*ref_units, (*refs)[k]);
-      if (!m)
-        return refuse("forecast_reference_time " + number((*refs)[k]) + " is not a whole minute");
-      reference[k] = *m;
-    }
-    forecast = true;
-    const int period_var = companion(f, "forecast_period", time_dim);
-    if (period_var >= 0) {
-      const auto pu = f.text_att(period_var, "units");
-      const auto seconds = pu ? duration_seconds(*pu) : std::optional<double>{};
-      if (!seconds) return refuse("forecast_period has unknown units");
-      auto periods = per_step(f, period_var, n);
-      if (!periods) return periods.error();
-      for (std::size_t k = 0; k < n && k < periods->size(); ++k) {
-        const double minutes = (*periods)[k] * *seconds / 60.0;
-        if (std::fabs(minutes - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
-          return refuse("forecast_period " + number((*periods)[k]) + " " + *pu +
-                        " contradicts the time and forecast_reference_time");
-        }
-      }
-    }
-  }
+  auto valid = time_minutes(f, time_var, "time coordinate " + name);
+  if (!valid) return valid.error();
+  const std::size_t n = valid->size();
+  auto reference = reference_times(f, time_dim, *valid);
+  if (!reference) return reference.error();
+  const bool forecast = !reference->empty();
+  if (!forecast) reference = *valid;
 
   bool outside_window = false;
   for (std::size_t k = 0; k < n; ++k) {
-    const CivilTime ref = from_minutes(reference[k]);
-    if (ref.year < kLibraryFirstYear || ref.year > kLibraryFirstYear + 99) outside_window = true;
-    const std::optional<std::string> text = grid_time_text(ref, forecast, valid[k] - reference[k]);
+    const std::int64_t ref = (*reference)[k], at = (*valid)[k];
+    const CivilTime civil = from_minutes(ref);
+    if (civil.year < kLibraryFirstYear || civil.year > kLibraryFirstYear + 99) {
+      outside_window = true;
+    }
+    const std::optional<std::string> text = grid_time_text(civil, forecast, at - ref);
     if (!text) {
-      return refuse("time " + iso_text(from_minutes(valid[k])) + " is " +
-                    number(static_cast<double>(valid[k] - reference[k]) / 60.0) +
+      return refuse("time " + iso_text(from_minutes(at)) + " is " +
+                    number(static_cast<double>(at - ref) / 60.0) +
                     " hours from its reference time: a grid time holds 0 to 999 hours 59 minutes");
     }
     axis.time1.push_back(*text);
   }
   axis.time2.assign(n, "");
-
-  // The texts grid2nc kept, when they still name these times.
-  if (const auto kept = kept_texts(f, time_var, "t2g_time1"); kept && kept->size() == n) {
-    bool same = true;
-    for (std::size_t k = 0; k < n && same; ++k) {
-      const int near_year = from_minutes(valid[k]).year - 50;
-      const auto m = grid_time_minutes((*kept)[k], near_year);
-      same = m && m->valid == valid[k];
-    }
-    if (same) {
-      axis.time1 = *kept;
-      if (const auto kept2 = kept_texts(f, time_var, "t2g_time2"); kept2 && kept2->size() == n) {
-        axis.time2 = *kept2;
-      }
-      outside_window = false;  // the texts are the grid file's own
-    } else {
-      axis.warnings.push_back(
-          "the grid-file time texts kept in the file no longer match its "
-          "times; they are ignored");
-    }
-  }
+  adopt_kept_texts(f, time_var, *valid, axis, outside_window);
   if (outside_window) {
     axis.warnings.push_back(
         "times outside 1921-2020 are stored with two-digit years, which "
