@@ -47,17 +47,10 @@ gridfile::Result<std::vector<double>> per_step(const NcFile& f, int v, std::size
 // coordinate: one word per step, "-" for none.
 std::optional<std::vector<std::string>> kept_texts(const NcFile& f, int time_var,
                                                    const char* name) {
-  const auto text = f.text_att(time_var, name);
-  if (!text) return std::nullopt;
-  std::vector<std::string> texts;
-  std::size_t k = 0;
-  while (k < text->size()) {
-    const std::size_t start = text->find_first_not_of(' ', k);
-    if (start == std::string::npos) break;
-    const std::size_t end = std::min(text->find(' ', start), text->size());
-    const std::string word = text->substr(start, end - start);
-    texts.push_back(word == "-" ? std::string() : word);
-    k = end;
+  if (!f.text_att(time_var, name)) return std::nullopt;
+  std::vector<std::string> texts = attribute_words(f, time_var, name);
+  for (std::string& word : texts) {
+    if (word == "-") word.clear();
   }
   return texts;
 }

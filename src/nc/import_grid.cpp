@@ -358,6 +358,21 @@ void adopt_kept_navigation(const NcFile& f, const Axis& xa, const Axis& ya, doub
 
 }  // namespace
 
+std::optional<std::string> curvilinear_grid(const NcFile& f, int varid) {
+  bool lat = false, lon = false;
+  for (const std::string& name : attribute_words(f, varid, "coordinates")) {
+    const int c = f.var_id(name);
+    if (c >= 0 && f.var_dims(c).size() == 2) {
+      lat = lat || is_latitude(f, c);
+      lon = lon || is_longitude(f, c);
+    }
+  }
+  if (!lat || !lon) return std::nullopt;
+  return f.var_name(varid) +
+         ": it lies on a curvilinear grid (2-D latitude and longitude), which a grid file "
+         "cannot hold; regrid it first, for example with cdo remapbil";
+}
+
 gridfile::Result<HorizontalGrid> read_horizontal_grid(const NcFile& f, int varid) {
   HorizontalGrid g;
   const std::string var = f.var_name(varid);

@@ -11,6 +11,7 @@
 #include <netcdf.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -68,6 +69,8 @@ struct Source {
   std::string param;
   Unpacking unpack;
   std::optional<std::vector<double>> grid_numbers;  // kept by grid2nc
+  // Members chosen with --index: (place of the dimension, index from 0).
+  std::vector<std::pair<int, std::size_t>> fixed;
   std::size_t ntimes() const { return times != nullptr ? times->time1.size() : 1; }
 };
 
@@ -82,16 +85,7 @@ std::set<std::string> auxiliary_names(const NcFile& f) {
   std::set<std::string> names;
   for (int v = 0; v < f.nvars(); ++v) {
     for (const char* att : {"bounds", "coordinates", "climatology"}) {
-      const auto text = f.text_att(v, att);
-      if (!text) continue;
-      std::size_t k = 0;
-      while (k < text->size()) {
-        const std::size_t start = text->find_first_not_of(' ', k);
-        if (start == std::string::npos) break;
-        const std::size_t end = std::min(text->find(' ', start), text->size());
-        names.insert(text->substr(start, end - start));
-        k = end;
-      }
+      for (std::string& name : attribute_words(f, v, att)) names.insert(std::move(name));
     }
   }
   return names;
@@ -100,16 +94,9 @@ std::set<std::string> auxiliary_names(const NcFile& f) {
 // The scalar coordinate variables a variable names in its coordinates attribute.
 std::vector<int> scalar_coordinates(const NcFile& f, int v) {
   std::vector<int> out;
-  const auto text = f.text_att(v, "coordinates");
-  if (!text) return out;
-  std::size_t k = 0;
-  while (k < text->size()) {
-    const std::size_t start = text->find_first_not_of(' ', k);
-    if (start == std::string::npos) break;
-    const std::size_t end = std::min(text->find(' ', start), text->size());
-    const int c = f.var_id(text->substr(start, end - start));
+  for (const std::string& name : attribute_words(f, v, "coordinates")) {
+    const int c = f.var_id(name);
     if (c >= 0 && f.var_dims(c).empty()) out.push_back(c);
-    k = end;
   }
   return out;
 }
@@ -123,7 +110,7 @@ struct Plan {
 };
 
 gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
-                                     const std::string& given_name, Plan& plan) {
+                                     const ImportOptions& o, Plan& plan) {
   Source s;
   s.varid = v;
   s.name = f.var_name(v);
@@ -147,10 +134,18 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
       auto levels = read_level_axis(f, c);
       if (!levels) return refuse(s.name + ": " + levels.error().text);
       s.levels = std::move(*levels);
+    } else if (const auto chosen = o.index.find(f.dim_name(d)); chosen != o.index.end()) {
+      if (chosen->second < 1 || chosen->second > f.dim_len(d)) {
+        return refuse(s.name + ": --index " + f.dim_name(d) + "=" + std::to_string(chosen->second) +
+                      " is beyond its " + std::to_string(f.dim_len(d)) + " members");
+      }
+      s.fixed.emplace_back(static_cast<int>(k), chosen->second - 1);
     } else if (f.dim_len(d) != 1) {
       return refuse(s.name + ": its dimension " + f.dim_name(d) + " (" +
                     std::to_string(f.dim_len(d)) +
-                    " steps) is neither time nor a vertical coordinate");
+                    " steps) is neither time nor a vertical coordinate; import one member with "
+                    "--index " +
+                    f.dim_name(d) + "=K");
     }
   }
   // Scalar time and vertical coordinates.
@@ -187,7 +182,7 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   auto unpack = read_unpacking(f, v);
   if (!unpack) return unpack.error();
   s.unpack = *unpack;
-  auto name = name_parameter(f, v, table, given_name);
+  auto name = name_parameter(f, v, table, o.name);
   if (!name) return name.error();
   s.param = name->param;
   s.unpack.convert = name->convert;
@@ -200,41 +195,61 @@ bool same_navigation(const gridfile::Navigation& a, const gridfile::Navigation& 
   return a == b;
 }
 
-gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
-                                   const params::Table& table) {
-  Plan plan;
+// Why a variable of the root group with two or more dimensions is not a
+// grid to import; nullopt when it is one (or is a coordinate of others).
+std::optional<std::string> not_a_grid(const NcFile& f, int v, const std::set<std::string>& aux) {
+  const std::string name = f.var_name(v);
+  if (aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) return std::string();
+  const auto sn = f.text_att(v, "standard_name");
+  if (sn && (*sn == "latitude" || *sn == "longitude")) return std::string();
+  if (!looks_horizontal(f, v)) {
+    if (std::optional<std::string> why = transposed_grid(f, v)) return why;
+    if (std::optional<std::string> why = curvilinear_grid(f, v)) return why;
+    return std::string();  // bounds, time texts and the like
+  }
+  if (!numeric_type(f.var_type(v))) return name + ": unsupported type " + type_name(f.var_type(v));
+  return std::nullopt;
+}
+
+// The variables to import: those named with --var, or every gridded one of
+// the root group, with the reasons the others are not.
+gridfile::Result<std::vector<int>> choose_variables(const NcFile& f, const ImportOptions& o,
+                                                    std::vector<std::string>& skipped) {
   std::vector<int> chosen;
-  std::vector<std::string> skipped;
-  if (!o.vars.empty()) {
-    for (const std::string& name : o.vars) {
-      const int v = f.var_id(name);
-      if (v < 0) return refuse("no variable " + name + " in " + f.path());
-      if (!numeric_type(f.var_type(v))) {
-        return refuse(name + " has the unsupported type " + type_name(f.var_type(v)));
-      }
-      if (std::find(chosen.begin(), chosen.end(), v) == chosen.end()) chosen.push_back(v);
+  for (const std::string& name : o.vars) {
+    const int v = f.var_id(name);
+    if (v < 0) return refuse("no variable " + name + " in " + f.path());
+    if (!numeric_type(f.var_type(v))) {
+      return refuse(name + " has the unsupported type " + type_name(f.var_type(v)));
     }
-  } else {
-    const std::set<std::string> aux = auxiliary_names(f);
-    for (int v = 0; v < f.nvars(); ++v) {
-      const std::string name = f.var_name(v);
-      if (f.var_dims(v).size() < 2 || aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) continue;
-      if (!looks_horizontal(f, v)) {
-        if (std::optional<std::string> why = transposed_grid(f, v)) skipped.push_back(*why);
-        continue;
-      }
-      const auto sn = f.text_att(v, "standard_name");
-      if (sn && (*sn == "latitude" || *sn == "longitude")) continue;
-      if (!numeric_type(f.var_type(v))) {
-        skipped.push_back(name + ": unsupported type " + type_name(f.var_type(v)));
-        continue;
-      }
+    if (std::find(chosen.begin(), chosen.end(), v) == chosen.end()) chosen.push_back(v);
+  }
+  if (!o.vars.empty()) return chosen;
+  const std::set<std::string> aux = auxiliary_names(f);
+  for (int v = 0; v < f.nvars(); ++v) {
+    if (f.var_dims(v).size() < 2) continue;
+    const std::optional<std::string> why = not_a_grid(f, v, aux);
+    if (!why) {
       chosen.push_back(v);
+    } else if (!why->empty()) {
+      skipped.push_back(*why);
     }
   }
+  for (const std::string& g : f.group_names()) {
+    skipped.push_back("group " + g +
+                      ": variables in netCDF-4 groups are not read (take them out with "
+                      "ncks -G : -g " +
+                      g + ")");
+  }
+  return chosen;
+}
 
-  // One horizontal grid for all.
-  std::vector<int> kept_vars;
+// The one horizontal grid of the chosen variables: those whose grid cannot
+// be read are skipped (refused when named with --var); two grids are refused.
+gridfile::Result<std::vector<int>> one_grid(const NcFile& f, const ImportOptions& o,
+                                            const std::vector<int>& chosen,
+                                            std::vector<std::string>& skipped, Plan& plan) {
+  std::vector<int> kept;
   for (int v : chosen) {
     auto g = read_horizontal_grid(f, v);
     if (!g) {
@@ -242,34 +257,30 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
       skipped.push_back(g.error().text);
       continue;
     }
-    if (kept_vars.empty()) {
+    if (kept.empty()) {
       plan.grid = std::move(*g);
       for (const std::string& w : plan.grid.warnings) plan.warnings.push_back(w);
     } else if (g->y_dim != plan.grid.y_dim || g->x_dim != plan.grid.x_dim ||
                !same_navigation(g->nav, plan.grid.nav)) {
-      return refuse("variables " + f.var_name(kept_vars.front()) + " and " + f.var_name(v) +
+      return refuse("variables " + f.var_name(kept.front()) + " and " + f.var_name(v) +
                     " lie on different grids; a grid file holds one; choose with --var");
     }
-    kept_vars.push_back(v);
+    kept.push_back(v);
   }
-  for (const std::string& s : skipped) plan.warnings.push_back("skipped " + s);
-  if (kept_vars.empty()) {
-    std::string why = "no gridded variable to import in " + f.path();
-    if (!skipped.empty()) why += " (" + skipped.front() + ")";
-    return refuse(why);
-  }
+  return kept;
+}
 
-  if (!o.name.empty() && kept_vars.size() != 1) {
-    return refuse("--name " + o.name + " names the grids of one variable, not " +
-                  std::to_string(kept_vars.size()) + "; choose it with --var");
-  }
-  for (int v : kept_vars) {
-    auto s = read_source(f, v, table, o.name, plan);
-    if (!s) return s.error();
-    plan.sources.push_back(std::move(*s));
-  }
+// Whether a grid's identifier passes the --time and --level selections.
+bool selected(const gridfile::GridId& id, const ImportOptions& o) {
+  return (o.times.empty() ||
+          std::find(o.times.begin(), o.times.end(), id.time1) != o.times.end()) &&
+         (o.levels.empty() ||
+          std::find(o.levels.begin(), o.levels.end(), id.level1) != o.levels.end());
+}
 
-  // Every grid's identifier.
+// Every grid's identifier, in the grid file's own order when grid2nc kept
+// it, else by times, variables, levels.
+void lay_out_slots(const ImportOptions& o, Plan& plan) {
   const bool exact = std::all_of(plan.sources.begin(), plan.sources.end(), [](const Source& s) {
     return s.grid_numbers && s.grid_numbers->size() == s.ntimes() * s.levels.level1.size();
   });
@@ -296,29 +307,64 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
           slot.kept_number = static_cast<int>((*s.grid_numbers)[t * s.levels.level1.size() + l]);
           if (slot.kept_number <= 0) continue;  // no grid was there
         }
-        if (!o.times.empty() &&
-            std::find(o.times.begin(), o.times.end(), slot.id.time1) == o.times.end()) {
-          continue;
-        }
-        if (!o.levels.empty() &&
-            std::find(o.levels.begin(), o.levels.end(), slot.id.level1) == o.levels.end()) {
-          continue;
-        }
-        plan.slots.push_back(std::move(slot));
+        if (selected(slot.id, o)) plan.slots.push_back(std::move(slot));
       }
     }
   }
-  // The grid file's own order when grid2nc kept it; else times, variables, levels.
   std::stable_sort(plan.slots.begin(), plan.slots.end(), [&](const Slot& a, const Slot& b) {
     if (exact) return a.kept_number < b.kept_number;
     return std::tie(a.t, a.source, a.l) < std::tie(b.t, b.source, b.l);
   });
+}
+
+gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
+                                   const params::Table& table) {
+  Plan plan;
+  std::vector<std::string> skipped;
+  gridfile::Result<std::vector<int>> chosen = choose_variables(f, o, skipped);
+  if (!chosen) return chosen.error();
+  gridfile::Result<std::vector<int>> kept = one_grid(f, o, *chosen, skipped, plan);
+  if (!kept) return kept.error();
+  if (kept->empty()) {
+    std::string why = "no gridded variable to import in " + f.path();
+    for (const std::string& s : skipped) why += "\n  " + s;
+    return refuse(why);
+  }
+  for (const std::string& s : skipped) plan.warnings.push_back("skipped " + s);
+  if (!o.name.empty() && kept->size() != 1) {
+    return refuse("--name " + o.name + " names the grids of one variable, not " +
+                  std::to_string(kept->size()) + "; choose it with --var");
+  }
+  for (const auto& [dim, k] : o.index) {
+    const bool used = std::any_of(kept->begin(), kept->end(), [&](int v) {
+      for (int d : f.var_dims(v)) {
+        if (f.dim_name(d) == dim) return true;
+      }
+      return false;
+    });
+    if (!used) return refuse("--index " + dim + ": no variable imported has that dimension");
+  }
+  for (int v : *kept) {
+    auto s = read_source(f, v, table, o, plan);
+    if (!s) return s.error();
+    plan.sources.push_back(std::move(*s));
+  }
+  lay_out_slots(o, plan);
   return plan;
 }
 
 // Refusals that need the whole layout: they come before the file exists.
-gridfile::Status check_plan(const Plan& plan) {
-  if (plan.slots.empty()) return refuse("no grid matches the selection");
+gridfile::Status check_plan(const Plan& plan, const ImportOptions& o) {
+  if (plan.slots.empty() && (!o.times.empty() || !o.levels.empty())) {
+    return refuse("no grid matches the selection");
+  }
+  if (plan.slots.empty()) {
+    std::string why = "the file holds no grids";
+    for (const Source& s : plan.sources) {
+      if (s.ntimes() == 0) why += "; the time dimension of " + s.name + " is empty";
+    }
+    return refuse(why);
+  }
   if (plan.slots.size() > static_cast<std::size_t>(kMaxGrids)) {
     return refuse(std::to_string(plan.slots.size()) +
                   " grids to import: a grid file holds at most 9999; select fewer with --var, "
@@ -354,6 +400,7 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
   std::vector<std::size_t> start(s.dims.size(), 0), count(s.dims.size(), 1);
   if (s.time_pos >= 0) start[static_cast<std::size_t>(s.time_pos)] = slot.t;
   if (s.level_pos >= 0) start[static_cast<std::size_t>(s.level_pos)] = slot.l;
+  for (const auto& [pos, k] : s.fixed) start[static_cast<std::size_t>(pos)] = k;
   count[s.dims.size() - 2] = ny;
   count[s.dims.size() - 1] = nx;
   raw.resize(nx * ny);
@@ -370,6 +417,17 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
     }
   }
   return {};
+}
+
+// "DIM=K" of --index, K from 1.
+std::optional<std::pair<std::string, std::size_t>> parse_member(const std::string& text) {
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0) return std::nullopt;
+  std::size_t k = 0;
+  const char* last = text.data() + text.size();
+  const auto [end, ec] = std::from_chars(text.data() + eq + 1, last, k);
+  if (ec != std::errc() || end != last || k == 0) return std::nullopt;
+  return std::pair{text.substr(0, eq), k};
 }
 
 }  // namespace
@@ -399,7 +457,7 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
     return kExitFailed;
   }
   for (const std::string& w : plan->warnings) complain("warning: " + w);
-  if (const gridfile::Status ok = check_plan(*plan); !ok.ok()) {
+  if (const gridfile::Status ok = check_plan(*plan, o); !ok.ok()) {
     complain(ok.error().text);
     complain(o.grid_path + " not created");
     return kExitFailed;
@@ -435,6 +493,10 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
     }
     ++written;
     std::string where = s.name;
+    for (const auto& [pos, k] : s.fixed) {
+      where += "[" + f->dim_name(s.dims[static_cast<std::size_t>(pos)]) + " " +
+               std::to_string(k + 1) + "]";
+    }
     if (s.time_pos >= 0 || s.level_pos >= 0) {
       where += "[";
       if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
@@ -481,6 +543,12 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "file the grids under the parameter NAME (one variable; values are "
                  "converted to the units the parameter table gives NAME)")
       ->type_name("NAME");
+  std::vector<std::string> members;
+  app.add_option("--index", members,
+                 "import member K (from 1) of the extra dimension DIM (an ensemble, a "
+                 "realization), e.g. --index member=3 (repeatable)")
+      ->type_name("DIM=K")
+      ->allow_extra_args(false);
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
   app.add_option("--table", o.table_path,
@@ -488,6 +556,14 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "$MORTBL or the installed tables)");
   if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
     return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
+  }
+  for (const std::string& m : members) {
+    const std::optional<std::pair<std::string, std::size_t>> member = parse_member(m);
+    if (!member) {
+      complain("--index " + m + ": expected DIM=K, K a member counted from 1");
+      return kExitUsage;
+    }
+    o.index[member->first] = member->second;
   }
   return import_grids(o, dirs);
 }

@@ -2,6 +2,7 @@
 // file. The logic lives here so that tests run it in-process.
 #pragma once
 
+#include <map>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ struct ImportOptions {
   std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
   std::string table_path;          // parameter table; empty: the usual search
   std::string name;                // parameter name for the one variable imported; empty: found
+  // Member (from 1) of an extra dimension (ensemble, realization) to import,
+  // by dimension name.
+  std::map<std::string, std::size_t> index;
 };
 
 // Imports. Every check that can refuse the import runs before the grid file

@@ -135,6 +135,7 @@ TEST_F(RoundTrip, EveryProjectionAndIdentifierComesBackValueForValue) {
         v[0] = gridfile::kMissing;
         v[n - 1] = -9999.05f;  // missing within the tolerance
         v[1] = -9998.8f;       // just outside it: a value
+        v[2] = -0.0f;          // the sign of zero comes back
         ASSERT_TRUE(f->write(v, c.nav.nx, c.nav.ny, id, packing).ok()) << id.text();
       };
       write({"240101/0000F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"});
