@@ -39,6 +39,26 @@ bool selected(const gridfile::GridInfo& g, const ExportOptions& o) {
          in(o.levels, g.id.level1);
 }
 
+// What the export holds: the file, then one line a variable.
+void report_export(const ExportOptions& o, std::size_t grids, const ExportPlan& plan,
+                   const mapproj::Projection& proj) {
+  say(o.nc_path + ": " + std::to_string(grids) + " grids in " +
+      std::to_string(plan.variables.size()) + " variables, " +
+      (o.classic ? std::string("classic 64-bit offset format")
+                 : "netCDF-4" + (o.deflate > 0 ? ", deflate level " + std::to_string(o.deflate)
+                                               : std::string(", not compressed"))));
+  for (const VariablePlan& v : plan.variables) {
+    std::string dims = v.timed ? "time, " : "";
+    if (v.level_axis >= 0)
+      dims += plan.level_axes[static_cast<std::size_t>(v.level_axis)].name + ", ";
+    dims += proj.kind() == mapproj::Kind::kLatLon ? "lat, lon" : "y, x";
+    const auto n =
+        std::count_if(v.grid_numbers.begin(), v.grid_numbers.end(), [](int g) { return g != 0; });
+    say("  " + v.name + "(" + dims + "): " + v.param + " " + gridfile::vcoord_name(v.vcoord) +
+        ", " + std::to_string(n) + " grids");
+  }
+}
+
 }  // namespace
 
 std::optional<params::Table> load_table(const std::string& path, const TableDirs& dirs,
@@ -107,21 +127,7 @@ int export_grids(const ExportOptions& o, const TableDirs& dirs) {
     complain(o.nc_path + " not written");
     return kExitFailed;
   }
-  say(o.nc_path + ": " + std::to_string(chosen.size()) + " grids in " +
-      std::to_string(plan->variables.size()) + " variables, " +
-      (o.classic ? std::string("classic 64-bit offset format")
-                 : "netCDF-4" + (o.deflate > 0 ? ", deflate level " + std::to_string(o.deflate)
-                                               : std::string(", not compressed"))));
-  for (const VariablePlan& v : plan->variables) {
-    std::string dims = v.timed ? "time, " : "";
-    if (v.level_axis >= 0)
-      dims += plan->level_axes[static_cast<std::size_t>(v.level_axis)].name + ", ";
-    dims += proj->kind() == mapproj::Kind::kLatLon ? "lat, lon" : "y, x";
-    const auto n =
-        std::count_if(v.grid_numbers.begin(), v.grid_numbers.end(), [](int g) { return g != 0; });
-    say("  " + v.name + "(" + dims + "): " + v.param + " " + gridfile::vcoord_name(v.vcoord) +
-        ", " + std::to_string(n) + " grids");
-  }
+  report_export(o, chosen.size(), *plan, *proj);
   return kExitOk;
 }
 

@@ -109,12 +109,9 @@ struct Plan {
   std::vector<std::string> warnings;
 };
 
-gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
-                                     const ImportOptions& o, Plan& plan) {
-  Source s;
-  s.varid = v;
-  s.name = f.var_name(v);
-  s.dims = f.var_dims(v);
+// The dimensions before a source's horizontal two: time, level, a member
+// chosen with --index, or of length 1.
+gridfile::Status source_dimensions(const NcFile& f, const ImportOptions& o, Plan& plan, Source& s) {
   for (std::size_t k = 0; k + 2 < s.dims.size(); ++k) {
     const int d = s.dims[k];
     const int c = coordinate_var(f, d);
@@ -148,8 +145,13 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
                     f.dim_name(d) + "=K");
     }
   }
-  // Scalar time and vertical coordinates.
-  for (int c : scalar_coordinates(f, v)) {
+  return {};
+}
+
+// Scalar time and vertical coordinates, and the level (0, none) of a source
+// without any.
+gridfile::Status scalar_axes(const NcFile& f, Source& s) {
+  for (int c : scalar_coordinates(f, s.varid)) {
     if (s.time_pos < 0 && s.times == nullptr && s.scalar_time1.empty() &&
         is_time_coordinate(f, c)) {
       auto axis = read_time_axis(f, c);
@@ -169,6 +171,18 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   if (s.level_pos < 0 && s.levels.level1.size() != 1) {
     return refuse(s.name + ": more than one scalar level");
   }
+  return {};
+}
+
+gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
+                                     const ImportOptions& o, Plan& plan) {
+  Source s;
+  s.varid = v;
+  s.name = f.var_name(v);
+  s.dims = f.var_dims(v);
+  gridfile::Status st = source_dimensions(f, o, plan, s);
+  if (st.ok()) st = scalar_axes(f, s);
+  if (!st.ok()) return st.error();
   for (const std::string& w : s.levels.warnings) plan.warnings.push_back(w);
   // grid2nc repeats the level axis's vertical coordinate on the variable; a
   // copy that disagrees with the levels is a leftover (one band taken out).
@@ -419,6 +433,24 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
   return {};
 }
 
+// Where in the netCDF variable a grid comes from: "t[member 2][time 1, level 3]".
+std::string where_from(const NcFile& f, const Source& s, const Slot& slot) {
+  std::string where = s.name;
+  for (const auto& [pos, k] : s.fixed) {
+    where +=
+        "[" + f.dim_name(s.dims[static_cast<std::size_t>(pos)]) + " " + std::to_string(k + 1) + "]";
+  }
+  if (s.time_pos >= 0 || s.level_pos >= 0) {
+    where += "[";
+    if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
+    if (s.level_pos >= 0) {
+      where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
+    }
+    where += "]";
+  }
+  return where;
+}
+
 // "DIM=K" of --index, K from 1.
 std::optional<std::pair<std::string, std::size_t>> parse_member(const std::string& text) {
   const std::size_t eq = text.find('=');
@@ -492,19 +524,8 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
       return kExitFailed;
     }
     ++written;
-    std::string where = s.name;
-    for (const auto& [pos, k] : s.fixed) {
-      where += "[" + f->dim_name(s.dims[static_cast<std::size_t>(pos)]) + " " +
-               std::to_string(k + 1) + "]";
-    }
-    if (s.time_pos >= 0 || s.level_pos >= 0) {
-      where += "[";
-      if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
-      if (s.level_pos >= 0)
-        where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
-      where += "]";
-    }
-    say("grid " + std::to_string(written) + " written: " + slot.id.text() + " <- " + where);
+    say("grid " + std::to_string(written) + " written: " + slot.id.text() + " <- " +
+        where_from(*f, s, slot));
   }
   if (notes.nan) complain("warning: NaN values were stored as missing");
   if (notes.out_of_range) {
