@@ -20,6 +20,7 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace platform {
 namespace {
@@ -85,23 +86,6 @@ int open_direct_with(int lun, std::string_view path, int flags, int recl_bytes) 
   return open_onto(*u, std::string(path), flags, recl_bytes);
 }
 
-// The folder holding `path`, for syncing its entries.
-std::string folder_of(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-// Durable mode: make the folder's entries (a new name) reach the medium.
-int sync_folder(const std::string& path) {
-  const int fd = ::open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  const int status = ::fsync(fd) != 0 ? errno : kOk;
-  ::close(fd);
-  return status;
-}
-
 std::optional<bool>& durable_setting() {
   static std::optional<bool> on;
   return on;
@@ -127,9 +111,8 @@ int create_direct_pending(int lun, std::string_view path, int recl_bytes) {
   if (errno != ENOENT) return errno;
   // A run's own name; a leftover of an earlier run with the same process
   // number is stepped over.
-  const std::string stem = name + ".incomplete." + std::to_string(::getpid());
   for (int n = 0; n < 100; ++n) {
-    const std::string temp = n == 0 ? stem : stem + "." + std::to_string(n);
+    const std::string temp = detail::pending_name(name, n);
     if (!detail::change_allowed()) {  // a crash before the file exists
       u->access = Access::kDirect;
       u->fd = -1;
@@ -158,15 +141,11 @@ int publish_direct(int lun) {
     u->pending.clear();
     return kOk;
   }
-  if (::renameat2(AT_FDCWD, u->pending.c_str(), AT_FDCWD, u->name.c_str(), RENAME_NOREPLACE) != 0) {
-    // File systems without the no-replace rename: a new link fails on an
-    // existing name just the same.
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    if (::link(u->pending.c_str(), u->name.c_str()) != 0) return errno;
-    ::unlink(u->pending.c_str());
+  if (const int status = detail::rename_no_replace(u->pending, u->name); status != kOk) {
+    return status;
   }
   u->pending.clear();
-  if (durable()) return sync_folder(u->name);
+  if (durable()) return detail::sync_folder(u->name);
   return kOk;
 }
 
@@ -190,8 +169,10 @@ int sync_direct(int lun) {
 bool durable() {
   std::optional<bool>& on = durable_setting();
   if (!on) {
+    // A value that is neither on nor off counts as on, the careful side;
+    // programs refuse it at start (start_program).
     const std::optional<std::string> value = get_env("T2G_DURABLE");
-    on = value.has_value() && *value == "1";
+    on = value.has_value() && parse_switch(*value).value_or(true);
   }
   return *on;
 }

@@ -76,6 +76,16 @@ int text_unit(int lun, Unit*& u);
 // Writes `line` and one LF to fd 1 or 2 in one system call (or to the capture buffer).
 void emit_line(int fd, std::string_view line);
 
+// --- new files given their name when complete --------------------------------
+
+// The temporary name of the n-th try (from 0) for a new file `path`:
+// "<path>.incomplete.<pid>" and then ".<n>" after it.
+std::string pending_name(const std::string& path, int n);
+// Renames `from` to `to` unless something is at `to` (EEXIST then); kOk or an errno.
+int rename_no_replace(const std::string& from, const std::string& to);
+// Makes the entries of the folder holding `path` (a new name) reach the medium.
+int sync_folder(const std::string& path);
+
 // --- test hooks -----------------------------------------------------------
 struct Fault {
   bool armed = false;

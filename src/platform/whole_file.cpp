@@ -1,8 +1,10 @@
 // Whole-file writes: a picture or report produced in memory goes to disk in
 // one piece, through a temporary file renamed over the target.
 #include "platform/platform.h"
+#include "platform/runtime.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -45,13 +47,20 @@ int write_all(int fd, std::span<const unsigned char> bytes) {
 
 int write_whole_file(std::string_view path, std::span<const unsigned char> bytes) {
   const std::string target(path);
+  // A FIFO, device or folder of that name is not ours to replace.
+  struct stat st {};
+  if (::lstat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    return S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+  }
   std::string temp_path;
   int fd = -1;
   if (const int status = create_temporary(target, temp_path, fd); status != kOk) return status;
   int status = write_all(fd, bytes);
+  if (status == kOk && durable() && ::fsync(fd) != 0) status = errno;
   if (::close(fd) != 0 && status == kOk) status = errno;
   if (status == kOk && std::rename(temp_path.c_str(), target.c_str()) != 0) status = errno;
   if (status != kOk) ::unlink(temp_path.c_str());
+  if (status == kOk && durable()) status = detail::sync_folder(target);
   return status;
 }
 
