@@ -344,6 +344,9 @@ cdo -s -f nc copy lcc.nc lcc-cdo.nc
 "$nc2grid" lcc-cdo.nc lcc-cdo.grd >lcc-cdo.import 2>&1
 check "CDO's copy of a forecast (leadtime, no reference time) is filed as the forecast" \
   grep -q 'grid 1 written: 910823/1200F012 850 PRES TMPK' lcc-cdo.import
+"$grid2nc" ced.grd range.nc --time-range 1991-08-24T00:00Z,910824/0600 >/dev/null
+check "grid2nc --time-range exports the grids valid in the range" \
+  test "$(cdo -s showtimestamp range.nc | xargs)" = "1991-08-24T00:00:00"
 check "grid2nc refuses --deflate with --classic" \
   test "$("$grid2nc" ced.grd deflated.nc --classic --deflate 2 >/dev/null 2>&1; echo $?)" = 2
 

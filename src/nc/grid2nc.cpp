@@ -35,6 +35,10 @@ bool selected(const gridfile::GridInfo& g, const ExportOptions& o) {
     for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     params.push_back(up);
   }
+  if (o.time_range) {
+    const std::optional<GridTimeMinutes> m = grid_time_minutes(g.id.time1, o.first_year);
+    if (!m || !o.time_range->contains(m->valid)) return false;
+  }
   return in(o.grids, g.number) && in(params, g.id.param) && in(o.times, g.id.time1) &&
          in(o.levels, g.id.level1);
 }
@@ -147,6 +151,11 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
                  "export grids of the time TEXT, e.g. 240101/0000F012 (repeatable)")
       ->type_name("TEXT")
       ->allow_extra_args(false);
+  std::string range;
+  app.add_option("--time-range", range,
+                 "export the grids valid from FROM to TO (both included): grid time texts "
+                 "or ISO 8601 UTC times, e.g. 910823/1200,1991-08-24T00:00Z")
+      ->type_name("FROM,TO");
   app.add_option("--level", o.levels, "export grids of the first level L (repeatable)")
       ->type_name("L")
       ->allow_extra_args(false);
@@ -165,6 +174,14 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
 
   if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
     return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
+  }
+  if (!range.empty()) {
+    std::string problem;
+    o.time_range = parse_time_range(range, o.first_year, problem);
+    if (!o.time_range) {
+      complain("--time-range " + range + ": " + problem);
+      return kExitUsage;
+    }
   }
   if (o.classic && deflate->count() > 0) {
     complain(

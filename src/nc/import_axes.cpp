@@ -220,6 +220,7 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
     axis.time1.push_back(*text);
   }
   axis.time2.assign(n, "");
+  axis.valid = *valid;
   adopt_kept_texts(f, time_var, *valid, axis, outside_window);
   if (outside_window) {
     axis.warnings.push_back(

@@ -3,6 +3,7 @@
 // levels with a vertical coordinate code (pressure in hPa).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ bool is_vertical_coordinate(const NcFile& f, int varid);
 
 struct TimeAxis {
   std::vector<std::string> time1, time2;  // one per step of the time dimension
+  std::vector<std::int64_t> valid;        // valid times, minutes since 1970
   std::vector<std::string> warnings;
 };
 // The time texts of a time coordinate variable (of dimension time_dim):

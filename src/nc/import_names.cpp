@@ -108,7 +108,12 @@ std::optional<ParameterName> by_standard_name(const params::Table& table, const 
 gridfile::Result<ParameterName> name_parameter(const NcFile& f, int v, const params::Table& table,
                                                const std::string& given) {
   const Meaning m = meaning_of(f, v);
-  if (!given.empty()) return named(upper(given), table, m, " (--name)");
+  if (!given.empty()) {
+    if (given.size() > params::kMaxNameChars || given.find(' ') != std::string::npos) {
+      return refuse("--name " + given + ": a parameter name has at most 12 characters, no blanks");
+    }
+    return named(upper(given), table, m, " (--name)");
+  }
   std::vector<std::string> warnings;
   if (const std::optional<std::string> kept = kept_name(f, v, table, m, warnings)) {
     return ParameterName{*kept, {}, warnings};

@@ -65,6 +65,7 @@ struct Source {
   int time_pos = -1, level_pos = -1;  // places of the time and level dimensions
   const TimeAxis* times = nullptr;    // null: no time (texts blank)
   std::vector<std::string> scalar_time1, scalar_time2;
+  std::vector<std::int64_t> scalar_valid;
   LevelAxis1 levels;  // one level (0, none) when it has no level dimension
   std::string param;
   Unpacking unpack;
@@ -78,6 +79,7 @@ struct Slot {
   std::size_t source = 0, t = 0, l = 0;
   int kept_number = 0;
   gridfile::GridId id;
+  std::optional<std::int64_t> valid;  // minutes since 1970; none without a time
 };
 
 // Names of variables that other variables use as bounds or coordinates.
@@ -158,6 +160,7 @@ gridfile::Status scalar_axes(const NcFile& f, Source& s) {
       if (!axis) return refuse(s.name + ": " + axis.error().text);
       s.scalar_time1 = axis->time1;
       s.scalar_time2 = axis->time2;
+      s.scalar_valid = axis->valid;
     } else if (s.level_pos < 0 && s.levels.level1.empty() && is_vertical_coordinate(f, c)) {
       auto levels = read_level_axis(f, c);
       if (!levels) return refuse(s.name + ": " + levels.error().text);
@@ -284,8 +287,10 @@ gridfile::Result<std::vector<int>> one_grid(const NcFile& f, const ImportOptions
   return kept;
 }
 
-// Whether a grid's identifier passes the --time and --level selections.
-bool selected(const gridfile::GridId& id, const ImportOptions& o) {
+// Whether a grid passes the --time, --time-range and --level selections.
+bool selected(const Slot& slot, const ImportOptions& o) {
+  const gridfile::GridId& id = slot.id;
+  if (o.time_range && !(slot.valid && o.time_range->contains(*slot.valid))) return false;
   return (o.times.empty() ||
           std::find(o.times.begin(), o.times.end(), id.time1) != o.times.end()) &&
          (o.levels.empty() ||
@@ -309,9 +314,11 @@ void lay_out_slots(const ImportOptions& o, Plan& plan) {
         if (s.times != nullptr) {
           slot.id.time1 = s.times->time1[t];
           slot.id.time2 = s.times->time2[t];
+          slot.valid = s.times->valid[t];
         } else if (!s.scalar_time1.empty()) {
           slot.id.time1 = s.scalar_time1[0];
           slot.id.time2 = s.scalar_time2[0];
+          slot.valid = s.scalar_valid[0];
         }
         slot.id.level1 = s.levels.level1[l];
         slot.id.level2 = s.levels.level2[l];
@@ -321,7 +328,7 @@ void lay_out_slots(const ImportOptions& o, Plan& plan) {
           slot.kept_number = static_cast<int>((*s.grid_numbers)[t * s.levels.level1.size() + l]);
           if (slot.kept_number <= 0) continue;  // no grid was there
         }
-        if (selected(slot.id, o)) plan.slots.push_back(std::move(slot));
+        if (selected(slot, o)) plan.slots.push_back(std::move(slot));
       }
     }
   }
@@ -369,7 +376,7 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
 
 // Refusals that need the whole layout: they come before the file exists.
 gridfile::Status check_plan(const Plan& plan, const ImportOptions& o) {
-  if (plan.slots.empty() && (!o.times.empty() || !o.levels.empty())) {
+  if (plan.slots.empty() && (!o.times.empty() || !o.levels.empty() || o.time_range)) {
     return refuse("no grid matches the selection");
   }
   if (plan.slots.empty()) {
@@ -555,6 +562,11 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "240101/0000F012 (repeatable)")
       ->type_name("TEXT")
       ->allow_extra_args(false);
+  std::string range;
+  app.add_option("--time-range", range,
+                 "import the grids valid from FROM to TO (both included): grid time texts "
+                 "or ISO 8601 UTC times, e.g. 2024-01-01T00:00Z,2024-01-02T00:00Z")
+      ->type_name("FROM,TO");
   app.add_option("--level", o.levels,
                  "import the grids of level L, in hPa for pressure "
                  "(repeatable)")
@@ -577,6 +589,14 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "$MORTBL or the installed tables)");
   if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
     return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
+  }
+  if (!range.empty()) {
+    std::string problem;
+    o.time_range = parse_time_range(range, kLibraryFirstYear, problem);
+    if (!o.time_range) {
+      complain("--time-range " + range + ": " + problem);
+      return kExitUsage;
+    }
   }
   for (const std::string& m : members) {
     const std::optional<std::pair<std::string, std::size_t>> member = parse_member(m);

@@ -14,12 +14,13 @@ namespace nc {
 struct ImportOptions {
   std::string nc_path;
   std::string grid_path;
-  std::vector<std::string> vars;   // netCDF variable names; empty: every gridded variable
-  std::vector<std::string> times;  // time texts to import (as the grids will be filed)
-  std::vector<int> levels;         // first levels to import (hPa for pressure)
-  std::string pack;                // packing of the grids: "none", "grib:12", "dec:2", ...
-  std::string table_path;          // parameter table; empty: the usual search
-  std::string name;                // parameter name for the one variable imported; empty: found
+  std::vector<std::string> vars;        // netCDF variable names; empty: every gridded variable
+  std::vector<std::string> times;       // time texts to import (as the grids will be filed)
+  std::vector<int> levels;              // first levels to import (hPa for pressure)
+  std::optional<TimeRange> time_range;  // valid times to import
+  std::string pack;                     // packing of the grids: "none", "grib:12", "dec:2", ...
+  std::string table_path;               // parameter table; empty: the usual search
+  std::string name;  // parameter name for the one variable imported; empty: found
   // Member (from 1) of an extra dimension (ensemble, realization) to import,
   // by dimension name.
   std::map<std::string, std::size_t> index;

@@ -253,6 +253,23 @@ TEST_F(RoundTrip, SelectionsExportOnlyTheirGrids) {
   const Contents g = read_all(path("g_back.grd"));
   ASSERT_EQ(g.grids.size(), 2u);
   EXPECT_EQ(g.grids[1].info.id.param, "PMSL");
+  // Ranges of valid times, both ends included, in either form and program.
+  ASSERT_EQ(grid2nc({grd, path("r.nc"), "--first-year", "2000", "--time-range",
+                     "2024-01-01T06:00Z,240101/0600"}),
+            kExitOk)
+      << err_;
+  EXPECT_NE(out_.find("3 grids in 2 variables"), std::string::npos) << out_;
+  ASSERT_EQ(grid2nc({grd, path("a.nc"), "--first-year", "2000"}), kExitOk) << err_;
+  ASSERT_EQ(nc2grid({path("a.nc"), path("r_back.grd"), "--time-range",
+                     "2023-12-31 23:00,2024-01-01T05:59Z"}),
+            kExitOk)
+      << err_;
+  const Contents r = read_all(path("r_back.grd"));
+  ASSERT_EQ(r.grids.size(), 3u);
+  EXPECT_EQ(r.grids[0].info.id.time1, "240101/0000");
+  EXPECT_EQ(grid2nc({grd, path("x.nc"), "--time-range", "240101/0600,240101/0000"}), kExitUsage);
+  EXPECT_NE(err_.find("the range ends before it begins"), std::string::npos) << err_;
+  EXPECT_EQ(nc2grid({path("g.nc"), path("x.grd"), "--time-range", "tomorrow"}), kExitUsage);
 }
 
 // Export refusals: nothing is left at the output path, an existing file is untouched.
