@@ -356,7 +356,8 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
     return refuse("--name " + o.name + " names the grids of one variable, not " +
                   std::to_string(kept->size()) + "; choose it with --var");
   }
-  for (const auto& [dim, k] : o.index) {
+  for (const auto& member : o.index) {
+    const std::string& dim = member.first;
     const bool used = std::any_of(kept->begin(), kept->end(), [&](int v) {
       for (int d : f.var_dims(v)) {
         if (f.dim_name(d) == dim) return true;
