@@ -91,7 +91,7 @@ class Nc2gridFlow : public NcTest {
   }
   void expect_refused(const SmallFile& f, const std::string& reason) {
     f.write(path("in.nc"));
-    expect_refused({path("in.nc"), path("out.grd")}, reason);
+    expect_refused(std::vector<std::string>{path("in.nc"), path("out.grd")}, reason);
   }
 };
 
@@ -125,7 +125,7 @@ TEST_F(Nc2gridFlow, MemoryIsCheckedBeforeItIsTaken) {
 
 TEST_F(Nc2gridFlow, FifoAndNamesInTheWayAreRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-  expect_refused({path("fifo"), path("out.grd")}, "not a regular file");
+  expect_refused(std::vector<std::string>{path("fifo"), path("out.grd")}, "not a regular file");
   SmallFile{}.write(path("in.nc"));
   // A dangling link at the output's name stays as it was.
   ASSERT_EQ(::symlink("nowhere", path("out.grd").c_str()), 0);
