@@ -43,6 +43,9 @@ struct SmallFile {
       vl = b.var("lev", NC_DOUBLE, {dl});
       b.text(vl, "standard_name", "air_pressure");
       b.text(vl, "units", "hPa");
+      // As grid2nc writes it: t2g_level2 counts only beside the t2g_vcoord
+      // that matches the axis's units.
+      b.nums(vl, "t2g_vcoord", {gridfile::kVcoordPres});
       b.nums(vl, "t2g_level2", {level2});
     }
     const int vy = b.var("lat", NC_DOUBLE, {dy});
