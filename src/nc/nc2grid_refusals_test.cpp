@@ -43,6 +43,9 @@ struct SmallFile {
       vl = b.var("lev", NC_DOUBLE, {dl});
       b.text(vl, "standard_name", "air_pressure");
       b.text(vl, "units", "hPa");
+      // As grid2nc writes it: t2g_level2 counts only beside the t2g_vcoord
+      // that matches the axis's units.
+      b.nums(vl, "t2g_vcoord", {gridfile::kVcoordPres});
       b.nums(vl, "t2g_level2", {level2});
     }
     const int vy = b.var("lat", NC_DOUBLE, {dy});
@@ -91,7 +94,7 @@ class Nc2gridFlow : public NcTest {
   }
   void expect_file_refused(const SmallFile& f, const std::string& reason) {
     f.write(path("in.nc"));
-    expect_refused({path("in.nc"), path("out.grd")}, reason);
+    expect_refused(std::vector<std::string>{path("in.nc"), path("out.grd")}, reason);
   }
 };
 
@@ -133,7 +136,7 @@ TEST_F(Nc2gridFlow, MemoryIsCheckedBeforeItIsTaken) {
 
 TEST_F(Nc2gridFlow, FifoAndNamesInTheWayAreRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-  expect_refused({path("fifo"), path("out.grd")}, "not a regular file");
+  expect_refused(std::vector<std::string>{path("fifo"), path("out.grd")}, "not a regular file");
   SmallFile{}.write(path("in.nc"));
   // A dangling link at the output's name stays as it was.
   ASSERT_EQ(::symlink("nowhere", path("out.grd").c_str()), 0);
