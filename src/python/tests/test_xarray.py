@@ -96,8 +96,16 @@ def test_to_gridfile_round_trip(example, lcc_file, tmp_path):
         text2grid.to_gridfile(ds, back)
 
 
-def test_to_gridfile_refuses_what_is_not_a_grid(tmp_path):
+def test_to_gridfile_refusals_leave_nothing_behind(example, tmp_path):
+    # Neither the grid file, nor nc2grid's temporary file, nor the folder
+    # holding the netCDF form of the Dataset.
     ds = xr.Dataset({"v": ("n", np.arange(5.0))})
     with pytest.raises(text2grid.Error, match="not written"):
         text2grid.to_gridfile(ds, tmp_path / "no.grd")
-    assert not (tmp_path / "no.grd").exists()
+    assert list(tmp_path.iterdir()) == []
+    grids = xr.open_dataset(example, engine="text2grid")
+    with pytest.raises(text2grid.ArgumentError, match="--pack"):
+        text2grid.to_gridfile(grids, tmp_path / "badpack.grd", pack="grib:99x")
+    with pytest.raises(text2grid.Error, match="not written"):
+        text2grid.to_gridfile(grids, tmp_path / "novar.grd", variables=["NOSUCH"])
+    assert list(tmp_path.iterdir()) == []
