@@ -10,7 +10,9 @@ from conftest import dump, program, run, write_grids
 
 def exported(path, tmp_path, *args):
     nc = tmp_path / (path.stem + ".nc")
-    run(program("grid2nc"), path, nc, *args)
+    # The package reads two-digit years in the window in force (1950-2049 by
+    # default); grid2nc is told the same window.
+    run(program("grid2nc"), path, nc, "--first-year", text2grid.first_year(), *args)
     return xr.open_dataset(nc, engine="netcdf4")
 
 
