@@ -16,7 +16,7 @@ targets=(
   "value_reader_fuzz: platform"
   "time_text_fuzz: time strings"
   "message_fuzz: services strings platform"
-  "conversion_fuzz: driver grid time dm pack services strings platform"
+  "conversion_fuzz: driver gridfile grid time dm pack services strings platform"
   "nc_import_fuzz: nc cli proj params gridfile grid time dm pack services strings platform -lnetcdf -lproj"
 )
 
