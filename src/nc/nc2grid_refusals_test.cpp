@@ -100,6 +100,11 @@ class Nc2gridFlow : public NcTest {
 
 // Files that crash or hang the netCDF/HDF5 libraries (ncdump too).
 TEST_F(Nc2gridFlow, LibraryCrashesAndHangsBecomeOneLineAndNoFile) {
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer catches HDF5's own fault inside the contained child and
+  // ends it its own way; the containment is checked in the other builds.
+  GTEST_SKIP() << "the sanitizer reports the netCDF/HDF5 libraries' faults itself";
+#endif
   for (const char* name : {"crash-hdf5-segv-1.nc", "crash-hdf5-segv-2.nc", "hang-hdf5-1.nc"}) {
     const auto start = std::chrono::steady_clock::now();
     expect_refused({kCorpus + name, path("out.grd"), "--timeout", "1"},
