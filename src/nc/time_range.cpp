@@ -1,6 +1,7 @@
 #include "nc/time_range.h"
 
 #include "nc/cf_time.h"
+#include "strings/concat.h"
 
 namespace nc {
 namespace {
@@ -37,9 +38,9 @@ std::optional<TimeRange> parse_time_range(std::string_view text, int first_year,
   for (int k = 0; k < 2; ++k) {
     const std::optional<std::int64_t> m = valid_time(ends[k], first_year);
     if (!m) {
-      problem = "\"" + std::string(ends[k]) +
-                "\" is not a time: give a grid time text such as 240101/0600 or an ISO 8601 "
-                "UTC time such as 2024-01-01T06:00Z";
+      problem = strings::concat({"\"", ends[k],
+                                 "\" is not a time: give a grid time text such as 240101/0600 "
+                                 "or an ISO 8601 UTC time such as 2024-01-01T06:00Z"});
       return std::nullopt;
     }
     minutes[k] = *m;
