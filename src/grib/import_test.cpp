@@ -95,7 +95,8 @@ TEST_F(Import, IdentifiersAndProductsWithoutAGridFormAreRefused) {
   Handle hybrid = changed({{"typeOfFirstFixedSurface", 105}});
   expect_refused(hybrid.get(), "fixed surface type 105");
   Handle old = changed({{"dataDate", 19010101}});
-  expect_refused(old.get(), "reference year 1901 lies outside the window 1921-2020");
+  expect_refused(old.get(),
+                 "reference year 1901 lies outside the window: years are read in 1950-2049");
   ASSERT_EQ(grib2grid({path("in.grib2"), path("y.grd"), "--first-year", "1900"}), kExitOk) << err_;
   EXPECT_NE(out_.find("010101/0000 850 PRES TMPK"), std::string::npos) << out_;
   Handle unknown =
@@ -144,7 +145,7 @@ TEST_F(Import, RowsScannedWestwardAndOtherTimeUnitsAreRead) {
   Handle west = clone(good[0].get());
   Keys k(west.get());
   std::vector<double> v = *k.get_doubles("values");
-  for (std::size_t row = 0; row < 3; ++row)
+  for (std::ptrdiff_t row = 0; row < 3; ++row)
     std::reverse(v.begin() + row * 4, v.begin() + row * 4 + 4);
   k.set("iScansNegatively", 1L);
   k.set("longitudeOfFirstGridPoint", 26'000'000L);

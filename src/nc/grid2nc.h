@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nc/cf_time.h"
+#include "nc/time_range.h"
 #include "params/params.h"
 #include "services/shipped_files.h"
 #include "time/time_query.h"
@@ -31,6 +32,7 @@ struct ExportOptions {
   std::vector<std::string> params;
   std::vector<timewin::TimeQuery> times;  // first times (grid time texts or ISO 8601)
   std::vector<int> levels;                // first levels
+  std::optional<TimeRange> time_range;    // valid times
   bool classic = false;                   // 64-bit-offset classic format instead of netCDF-4
   int deflate = 4;                        // netCDF-4 compression level, 0 for none
   std::string table_path;                 // parameter table; empty: the usual search

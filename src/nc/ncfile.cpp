@@ -44,20 +44,19 @@ gridfile::Error NcFile::error(int status, std::string_view what) const {
 }
 
 gridfile::Result<NcFile> NcFile::create(const std::string& path, bool classic) {
-  const int mode = NC_NOCLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
-  int ncid = -1;
-  const int status = nc_create(path.c_str(), mode, &ncid);
-  if (status != NC_NOERR) {
-    return gridfile::Error{status, path + ": cannot create: " + nc_strerror(status)};
-  }
-  return NcFile(ncid, path, !classic);
+  return create_file(path, path, classic, NC_NOCLOBBER);
 }
 
 gridfile::Result<NcFile> NcFile::create_in(const std::string& temp_path, const std::string& path,
                                            bool classic) {
-  const int mode = NC_CLOBBER | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
+  return create_file(temp_path, path, classic, NC_CLOBBER);
+}
+
+gridfile::Result<NcFile> NcFile::create_file(const std::string& where, const std::string& path,
+                                             bool classic, int clobber) {
+  const int mode = clobber | (classic ? NC_64BIT_OFFSET : NC_NETCDF4);
   int ncid = -1;
-  const int status = nc_create(temp_path.c_str(), mode, &ncid);
+  const int status = nc_create(where.c_str(), mode, &ncid);
   if (status != NC_NOERR) {
     return gridfile::Error{status, path + ": cannot create: " + nc_strerror(status)};
   }
@@ -162,6 +161,19 @@ int NcFile::nvars() const {
   return n;
 }
 
+std::vector<std::string> NcFile::group_names() const {
+  std::vector<std::string> names;
+  int n = 0;
+  if (!netcdf4_ || nc_inq_grps(ncid_, &n, nullptr) != NC_NOERR || n <= 0) return names;
+  std::vector<int> ids(static_cast<std::size_t>(n));
+  if (nc_inq_grps(ncid_, &n, ids.data()) != NC_NOERR) return names;
+  for (int id : ids) {
+    char name[NC_MAX_NAME + 1] = {};
+    if (nc_inq_grpname(id, name) == NC_NOERR) names.emplace_back(name);
+  }
+  return names;
+}
+
 gridfile::Result<std::vector<double>> NcFile::read_doubles(int varid) const {
   std::size_t n = 1;
   for (int d : var_dims(varid)) n *= dim_len(d);
@@ -174,6 +186,21 @@ gridfile::Result<std::vector<double>> NcFile::read_doubles(int varid) const {
   const int status = nc_get_var_double(ncid_, varid, v.data());
   if (status != NC_NOERR) return error(status, "reading variable " + var_name(varid));
   return v;
+}
+
+std::vector<std::string> attribute_words(const NcFile& f, int varid, const char* name) {
+  std::vector<std::string> words;
+  const auto text = f.text_att(varid, name);
+  if (!text) return words;
+  std::size_t k = 0;
+  while (k < text->size()) {
+    const std::size_t start = text->find_first_not_of(' ', k);
+    if (start == std::string::npos) break;
+    const std::size_t end = std::min(text->find(' ', start), text->size());
+    words.push_back(text->substr(start, end - start));
+    k = end;
+  }
+  return words;
 }
 
 int coordinate_var(const NcFile& f, int dimid) {
