@@ -72,6 +72,15 @@ CommandLine parse_command_line(std::span<const std::string> args) {
                  "\": the run parameters are answered on standard input";
     }
   }
+  if (cl.error.empty()) {
+    // --first-year (taken with the command-line way's options), else T2G_FIRST_YEAR.
+    const std::optional<std::string_view> first_year =
+        cl.request.first_year ? std::optional<std::string_view>(*cl.request.first_year)
+                              : std::nullopt;
+    const std::optional<timewin::YearWindow> window =
+        timewin::window_in_force(first_year, cl.error);
+    if (window) cl.options.window = *window;
+  }
   return cl;
 }
 
@@ -79,7 +88,7 @@ std::string usage_text() {
   return conversion_usage() +
          "\n"
          "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--max-grids N] [--quiet]\n"
-         "                 [--durable] < answers\n"
+         "                 [--durable] [--first-year Y] < answers\n"
          "Without -i, the dialogue: the run parameters (grid size, files, times, variables,\n"
          "levels) are asked for and read on standard input, one answer per line; the input\n"
          "file holds one value per line.\n"
@@ -92,6 +101,9 @@ std::string usage_text() {
          "  --quiet             no dialogue echo or progress lines on standard output\n"
          "  --durable           sync each grid to the medium before its progress line\n"
          "                      (sets T2G_DURABLE=1 for the run)\n"
+         "  --first-year Y      accept four-digit years in time answers within Y..Y+99\n"
+         "                      (default: T2G_FIRST_YEAR, else 1950, the window 1950-2049);\n"
+         "                      the file keeps two digits either way\n"
          "  --help              this text\n"
          "  --version           the program's version\n"
          "\n"

@@ -9,6 +9,7 @@
 
 #include "driver/command_line.h"
 #include "pack/packing.h"
+#include "time/year_window.h"
 
 namespace driver {
 
@@ -49,6 +50,9 @@ struct RunOptions {
   bool progress_bar = false;  // --progress: a bar on standard error when it is a terminal
   Layout layout = Layout::kLines;
   OutputRules output;
+  // The window of two-digit years a four-digit year in a time answer must lie
+  // in (--first-year, else T2G_FIRST_YEAR, else 1950-2049).
+  timewin::YearWindow window;
 };
 
 struct CommandLine {
@@ -60,7 +64,8 @@ struct CommandLine {
 };
 
 // Reads the command-line words (args[0] is the program name). An unknown
-// option, a stray argument or a bad --pack or --max-grids value sets `error`.
+// option, a stray argument, a bad --pack or --max-grids value or a
+// --first-year (or T2G_FIRST_YEAR) that is not a four-digit year sets `error`.
 CommandLine parse_command_line(std::span<const std::string> args);
 
 // "none", "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false,

@@ -162,6 +162,41 @@ TEST_F(RunChecksTest, FourDigitYearsAreStoredAsTwo) {
   EXPECT_EQ(read_grid(out_, 1).time1, std::string(20, ' '));
 }
 
+// Four-digit years are taken inside the window in force only: 20261201 is
+// stored as 261201, byte for byte; a year outside is refused before any file
+// is opened, naming the answer line, the window and how to move it.
+TEST_F(RunChecksTest, FourDigitYearsOutsideTheWindowAreRefused) {
+  write_file(in_, "1\n2\n");
+  const std::string tail = "\nT\n1\n1\n0\n850\n";
+  const Outcome now = run(answers(2, 1, "20261201/0000" + tail));
+  ASSERT_EQ(now.status, 0) << now.err;
+  const std::string four_bytes = read_file(out_);
+  std::filesystem::remove(out_);
+  ASSERT_EQ(run(answers(2, 1, "261201/0000" + tail)).status, 0);
+  EXPECT_EQ(read_file(out_), four_bytes);
+  std::filesystem::remove(out_);
+
+  for (const char* outside : {"20501201/0000", "19491231/2359", "30001231/0000"}) {
+    const Outcome o = run(answers(2, 1, outside + tail));
+    EXPECT_EQ(o.status, 2) << outside;
+    EXPECT_NE(o.err.find("answer line 11, \"" + std::string(outside) + "\": the year " +
+                         std::string(outside).substr(0, 4) +
+                         " is outside the window of two-digit years: years are read in "
+                         "1950-2049; move the window with --first-year Y or "
+                         "T2G_FIRST_YEAR=Y (years Y..Y+99)"),
+              std::string::npos)
+        << o.err;
+    EXPECT_EQ(o.out.find(" IN_BDTA"), std::string::npos) << outside;
+    EXPECT_FALSE(platform::file_exists(out_)) << outside;
+  }
+  // A moved window takes 2050, and stores it as 50.
+  driver::RunOptions moved;
+  moved.window = timewin::YearWindow::starting(2000).value();
+  ASSERT_EQ(run(answers(2, 1, "20501201/0000" + tail), moved).status, 0);
+  EXPECT_EQ(read_grid(out_, 1).time1, "501201/0000         ");
+  EXPECT_EQ(run(answers(2, 1, "19991231/0000" + tail), moved).status, 2);
+}
+
 // Grid sizes below 1 and file names longer than 70 characters are refused
 // before anything is opened; the message names the answer line.
 TEST_F(RunChecksTest, EmptyGridsAndCutFileNamesAreRefused) {
@@ -486,6 +521,32 @@ TEST(CommandLineTest, OptionsAndRefusals) {
             "--pack \"grib\": BITS must be a whole number from 2 to 31");
   EXPECT_EQ(parse({"--pack", "zip:9"}).error,
             "--pack \"zip:9\": use none, grib:BITS, diff:BITS or dec:DIGITS");
+}
+
+// --first-year, else T2G_FIRST_YEAR, else 1950: the window of the answers.
+TEST(CommandLineTest, FirstYearOptionAndEnvironment) {
+  const auto parse = [](std::vector<std::string> words) {
+    words.insert(words.begin(), "text2grid");
+    return driver::parse_command_line(words);
+  };
+  const std::optional<std::string> saved = platform::get_env("T2G_FIRST_YEAR");
+  unsetenv("T2G_FIRST_YEAR");
+  EXPECT_EQ(parse({}).options.window.first(), 1950);
+  EXPECT_EQ(parse({"--first-year", "1921"}).options.window.first(), 1921);
+  EXPECT_EQ(parse({"--first-year=2000"}).options.window.first(), 2000);
+  EXPECT_EQ(parse({"--first-year"}).error, "--first-year needs a value");
+  EXPECT_EQ(parse({"--first-year", "26"}).error,
+            "--first-year: \"26\" is not a four-digit year (1000-9900)");
+  setenv("T2G_FIRST_YEAR", "1921", 1);
+  EXPECT_EQ(parse({}).options.window.first(), 1921);
+  EXPECT_EQ(parse({"--first-year", "1950"}).options.window.first(), 1950);  // the option wins
+  setenv("T2G_FIRST_YEAR", "nineteen", 1);
+  EXPECT_EQ(parse({}).error, "T2G_FIRST_YEAR: \"nineteen\" is not a four-digit year (1000-9900)");
+  if (saved) {
+    setenv("T2G_FIRST_YEAR", saved->c_str(), 1);
+  } else {
+    unsetenv("T2G_FIRST_YEAR");
+  }
 }
 
 }  // namespace

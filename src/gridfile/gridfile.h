@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "pack/packing.h"
+#include "time/year_window.h"
 
 namespace gridfile {
 
@@ -81,21 +82,28 @@ std::string vcoord_name(int vcode);
 // The code for one of those names (any case), or nullopt.
 std::optional<int> vcoord_code(std::string_view name);
 
+// The window that widens the two-digit years of grid times: 1950-2049 unless
+// moved (YearWindow::starting(1921) gives the library routines' 1921-2020).
+using YearWindow = timewin::YearWindow;
+
 // A grid time text ("yymmdd/hhmm", optionally a forecast part such as "F012")
-// taken apart as the library files it. Years are widened with the library's
-// century rule (00-20 are 2000-2020, 21-99 are 1921-1999). A valid time ("V")
-// comes back as the matching 'F' time, and a forecast part of zero ("A00")
-// as none, as the identifier stores them.
+// taken apart as the library files it, the year widened with the window given.
+// A valid time ("V") comes back as the matching 'F' time, and a forecast part
+// of zero ("A00") as none, as the identifier stores them.
 struct GridTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
   char forecast_type = ' ';  // ' ' none, else 'F', 'A', 'G', 'I'
   int forecast_minutes = 0;  // forecast period
 };
-// nullopt for a blank or unconvertible text, or one longer than 20 characters.
-std::optional<GridTime> parse_time(std::string_view text);
+// nullopt for a blank or unconvertible text, one longer than 20 characters,
+// or a date the window's year does not have (29 February 00 in a window
+// where 00 is not a leap year).
+std::optional<GridTime> parse_time(std::string_view text, const YearWindow& window = {});
 // "2024-01-01T00:00Z" for the time text's reference time (hour 24 is the next
 // day's 00:00); empty when blank or unconvertible.
-std::string iso8601(std::string_view text);
+std::string iso8601(std::string_view text, const YearWindow& window = {});
+// The same for its valid time: the reference time plus the forecast period.
+std::string valid_iso8601(std::string_view text, const YearWindow& window = {});
 
 // The identifier a grid is filed under.
 struct GridId {

@@ -211,7 +211,14 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
     if (!proj)
       return failure.emplace(gridfile::Error{proj.error().code, path + ": " + proj.error().text}),
              0;
-    gridfile::Result<nc::ExportPlan> plan = nc::plan_export(*grids, first_year);
+    const std::optional<timewin::YearWindow> window = timewin::YearWindow::starting(first_year);
+    if (!window) {
+      return failure.emplace(gridfile::Error{
+                 gridfile::kBadArgument,
+                 "first year " + std::to_string(first_year) + " is not a four-digit year"}),
+             0;
+    }
+    gridfile::Result<nc::ExportPlan> plan = nc::plan_export(*grids, *window);
     if (!plan)
       return failure.emplace(gridfile::Error{plan.error().code, path + ": " + plan.error().text}),
              0;
