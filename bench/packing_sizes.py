@@ -1,101 +1,176 @@
-#!/usr/bin/env python3
-"""Size and largest error of each --pack choice of text2grid.
+#!/usr/bin/python3
+"""Size, largest error and speed of each --pack choice on a 1000 x 1000 grid.
 
-    bench/packing_sizes.py [BUILD_DIR]     (default: build)
+    bench/packing_sizes.py [BUILD_DIR]     (default: build; run with Debian's python3)
 
-Converts the bundled example (8 x 6, 8 grids) and a generated 1000 x 1000
-field (temperatures 230-310 K with two decimals) once unpacked and once per
-packing, reads every grid back with `gridinfo --dump`, and prints the size of
-the grid file's data records (the file's next free word less that of a file
-with no grid; the file itself grows in 512-byte records) and
-the largest difference from the input values. Grids that a packing cannot hold
-are written unpacked with a warning; the table says so.
+Converts one 1000 x 1000 field (temperatures 253-293 K with three decimals
+and every 997th point missing: the field of bench/pack_bench.cpp) with
+text2grid, once unpacked and once per packing and bit count, reads every value
+back with `gridinfo --dump` and prints a Markdown table of:
+  - the size of the grid's data record (the file's next free word less that
+    of a file with no grid; the file itself grows in 512-byte records);
+  - the largest difference from the input value, in steps of the packing
+    (the step `gridinfo --json` reports) and as a value;
+  - the time to pack and to unpack the grid (dp_pgrb, dp_pdif, dp_pdec and
+    their readers: the median CPU time of bench/pack_bench's repetitions);
+and beside them the same field in netCDF-4 (float32, deflate level 4, one
+chunk) written and read with the netCDF4 module, and a column for GRIB2 with
+CCSDS compression that `grib2_ccsds` fills once a GRIB2 writer is built.
+Grids a packing cannot hold are written unpacked with a warning; the table
+says so.
 """
-import math
+import json
 import os
 import struct
 import subprocess
 import sys
 import tempfile
+import time
+
+import numpy as np
 
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build")
 text2grid = os.path.join(build, "src", "driver", "text2grid")
-gridinfo = os.path.join(build, "src", "driver", "gridinfo")
+gridinfo = os.path.join(build, "src", "gridtools", "gridinfo")
+pack_bench = os.path.join(build, "bench", "pack_bench")
 env = dict(os.environ, MORERR=os.path.join(root, "tables", "errors"))
 work = tempfile.mkdtemp(prefix="packing_sizes_")
+N = 1000
+MISSING = -9999.0
+
+GRIB_BITS = list(range(2, 25, 2)) + [31]
+DEC_DIGITS = [-1, 0, 1, 2, 3]
 
 
-def run(answers, options):
+def field():
+    """The field of bench/pack_bench.cpp, as float32, first index fastest."""
+    i = np.arange(N, dtype=np.float64)[None, :]
+    j = np.arange(N, dtype=np.float64)[:, None]
+    noise = ((np.arange(N)[None, :] * 7919 + np.arange(N)[:, None] * 104729) % 1000) * 0.001
+    g = (273.15 + 20.0 * np.sin(i * 0.01) * np.cos(j * 0.013) + noise).astype(np.float32)
+    flat = g.reshape(-1)
+    flat[::997] = MISSING
+    return flat
+
+
+def answers(values_path, out):
+    return "\n".join([str(N), str(N), values_path, "^" + out, "0", "1", "1",
+                      "-45 -90 45 90", "CED", "0 0 0", "240101/0000", "T", "1", "0", "0", "0", ""])
+
+
+def convert(values_path, choice):
     out = os.path.join(work, "out.grd")
     if os.path.exists(out):
         os.remove(out)
-    lines = answers.split("\n")
-    lines[3] = "^" + out
-    r = subprocess.run([text2grid, "--quiet"] + options, input="\n".join(lines), text=True,
-                       capture_output=True, env=env, cwd=root)
+    options = ["--pack", choice] if choice != "none" else []
+    r = subprocess.run([text2grid, "--quiet"] + options, input=answers(values_path, out),
+                       text=True, capture_output=True, env=env)
     return r, out
 
 
-def data_bytes(path):
-    """Bytes of data records: the next free word (word 129 of the label)."""
+def next_free_bytes(path):
+    """Bytes before the next free word (word 129 of the file)."""
     with open(path, "rb") as f:
         f.seek(128 * 4)
         return struct.unpack("=i", f.read(4))[0] * 4
 
 
-def dump(path, igrid):
-    r = subprocess.run([gridinfo, path, "--dump", str(igrid)], text=True, capture_output=True,
-                       env=env, check=True)
-    return [float(v) for v in r.stdout.split()]
+def read_back(path):
+    info = json.loads(subprocess.run([gridinfo, path, "--json"], text=True, capture_output=True,
+                                     env=env, check=True).stdout.splitlines()[0])
+    grid = info["grids"][0]
+    dump = subprocess.run([gridinfo, path, "--dump", "1"], text=True, capture_output=True,
+                          env=env, check=True).stdout
+    return grid, np.array(dump.split(), dtype=np.float32)
 
 
-def measure(name, answers, values, ngrids, choices):
-    empty_answers = answers.split("\n")
-    empty_answers[5] = "0"  # no time and no variable: a file with headers only
-    empty_answers[6] = "0"
-    r, out = run("\n".join(empty_answers[:10]) + "\n\n", [])
-    if not os.path.exists(out):
-        sys.exit("text2grid made no empty file: " + r.stderr)
-    base = data_bytes(out)
+def bench_times():
+    """Median CPU milliseconds per (benchmark, argument) from pack_bench."""
+    if not os.path.exists(pack_bench):
+        return {}
+    r = subprocess.run([pack_bench, "--benchmark_format=json", "--benchmark_repetitions=3",
+                        "--benchmark_min_time=0.05"], text=True, capture_output=True)
+    times = {}
+    for b in json.loads(r.stdout)["benchmarks"]:
+        if b.get("aggregate_name") == "median":
+            name, arg = b["run_name"].split("/")[:2]
+            times[(name, int(arg))] = b["cpu_time"]
+    return times
+
+
+def netcdf4(values):
+    """Bytes, write and read CPU milliseconds of the field in netCDF-4."""
+    import netCDF4
+    path = os.path.join(work, "field.nc")
+    start = time.process_time()
+    with netCDF4.Dataset(path, "w", format="NETCDF4") as nc:
+        nc.createDimension("y", N)
+        nc.createDimension("x", N)
+        v = nc.createVariable("t", "f4", ("y", "x"), zlib=True, complevel=4,
+                              chunksizes=(N, N), fill_value=np.float32(MISSING))
+        v[:] = values.reshape(N, N)
+    written = time.process_time()
+    with netCDF4.Dataset(path) as nc:
+        back = nc["t"][:]
+    read = time.process_time()
+    assert np.array_equal(np.ma.filled(back, MISSING).reshape(-1), values)
+    return os.path.getsize(path), (written - start) * 1e3, (read - written) * 1e3
+
+
+def grib2_ccsds(values, bits):
+    """Bytes of the field as GRIB2 with CCSDS compression at `bits`, or None.
+    The hook for a GRIB2 writer: fill in once one is built."""
+    return None
+
+
+def row(choice, values, values_path, base, times, grib2):
+    r, out = convert(values_path, choice)
+    if r.returncode != 0 or not os.path.exists(out):
+        return f"| `{choice}` | refused: {r.stderr.strip()} | | | | | |"
+    note = " (written unpacked)" if "written unpacked" in r.stderr else ""
+    grid, got = read_back(out)
+    keep = values != MISSING
+    worst = float(np.max(np.abs(got[keep].astype(np.float64) - values[keep].astype(np.float64))))
+    step = grid["packing"].get("step") or 0.0
+    in_steps = f"{worst / step:.3f}" if step else "-"
+    kind, _, arg = choice.partition(":")
+    key = {"grib": "grb", "diff": "dif", "dec": "dec"}.get(kind)
+    pack_ms = times.get((f"BM_P{key}", int(arg))) if key else None
+    unpack_ms = times.get((f"BM_U{key}", int(arg))) if key else None
+    timing = (f"{pack_ms:.1f} | {unpack_ms:.1f}" if pack_ms is not None and unpack_ms is not None
+              else "- | -")
+    bits = grid["packing"]["bits"]
+    g2 = grib2(values, bits) if bits else None
+    return (f"| `{choice}`{note} | {bits or '-'} | {next_free_bytes(out) - base} | "
+            f"{step:.6g} | {in_steps} | {worst:.6g} | {timing} | "
+            f"{g2 if g2 is not None else '-'} |")
+
+
+def main():
+    values = field()
+    values_path = os.path.join(work, "field.txt")
+    with open(values_path, "w") as f:
+        f.write("\n".join(f"{v:.9g}" for v in values) + "\n")
+    # A file of headers only: the same answers with no time and no variable.
+    empty = os.path.join(work, "empty.grd")
+    lines = answers(values_path, empty).split("\n")
+    lines[5] = lines[6] = "0"
+    subprocess.run([text2grid, "--quiet"], input="\n".join(lines[:10]) + "\n\n", text=True,
+                   capture_output=True, env=env)
+    base = next_free_bytes(empty)
+    times = bench_times()
+    print("| `--pack` | bits | data record, bytes | step | largest error, steps | "
+          "largest error | pack, ms | unpack, ms | GRIB2 CCSDS, bytes |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    choices = (["none"] + [f"grib:{b}" for b in GRIB_BITS] + [f"diff:{b}" for b in GRIB_BITS]
+               + [f"dec:{d}" for d in DEC_DIGITS])
     for choice in choices:
-        options = ["--pack", choice] if choice != "none" else []
-        r, out = run(answers, options)
-        if r.returncode not in (0, 1) or not os.path.exists(out):
-            print(f"| {name} | {choice} | refused: {r.stderr.strip()} |")
-            continue
-        worst = 0.0
-        for g in range(ngrids):
-            got = dump(out, g + 1)
-            want = values[g]
-            for a, b in zip(got, want):
-                if b == -9999.0:
-                    continue
-                worst = max(worst, abs(a - b))
-        note = " (written unpacked: " + r.stderr.split("[DM")[1].split("]")[0].strip() + ")" \
-            if "written unpacked" in r.stderr else ""
-        size = data_bytes(out) - base
-        print(f"| {name} | {choice}{note} | {size} bytes | {worst:.6g} |")
+        print(row(choice, values, values_path, base, times, grib2_ccsds), flush=True)
+    size, write_ms, read_ms = netcdf4(values)
+    print(f"| netCDF-4 float32, deflate 4 | 32 | {size} (file) | - | - | 0 | "
+          f"{write_ms:.1f} (write) | {read_ms:.1f} (read) | - |")
 
 
-# The bundled example: the file's rows come bottom first; dump gives them top first.
-answers = open(os.path.join(root, "examples", "answers.txt")).read()
-lines = [l for l in open(os.path.join(root, "examples", "input.txt")).read().split("\n") if l.strip()]
-nx, ny, ngrids = 8, 6, 8
-vals = [float(v) for v in lines]
-example = [vals[g * nx * ny:(g + 1) * nx * ny] for g in range(ngrids)]
-print("| Input | --pack | Data records | Largest error |")
-print("|---|---|---|---|")
-measure("example (8 x 6 x 8 grids)", answers, example, ngrids,
-        ["none", "grib:8", "grib:12", "grib:16", "diff:8", "diff:12", "diff:16", "dec:1", "dec:2"])
-
-# A 1000 x 1000 field of temperatures.
-n = 1000
-field = [round(270.0 + 40.0 * math.sin(i / 90.0) * math.cos(j / 70.0), 2)
-         for j in range(n) for i in range(n)]
-with open(os.path.join(work, "field.txt"), "w") as f:
-    f.write("\n".join(f"{v:.2f}" for v in field) + "\n")
-big = "\n".join([str(n), str(n), os.path.join(work, "field.txt"), "out.grd", "0", "1", "1",
-                 "30 -100 37.5 -86", "CED", "0 0 0", "240101/0000", "T", "1", "0", "0", "0", ""])
-measure("1000 x 1000 field", big, [field], 1,
-        ["none", "grib:2", "grib:3", "grib:4", "diff:2", "diff:3", "dec:-2", "dec:-1", "dec:2"])
+if __name__ == "__main__":
+    main()

@@ -16,9 +16,9 @@ endif()
 set(T2G_PUBLIC_HEADERS
   strings/st.h
   services/ss.h services/fl.h services/er.h
-  pack/dp.h pack/mv.h pack/missing.h
+  pack/dp.h pack/mv.h pack/missing.h pack/packing.h
   dm/dm.h dm/dm_blocks.h dm/dm_limits.h
-  time/ti.h time/tg.h time/ti_codes.h
+  time/ti.h time/tg.h time/ti_codes.h time/year_window.h time/time_query.h
   grid/gr.h grid/gd.h grid/gd_blocks.h grid/gd_codes.h
   driver/in.h)
 if(TARGET t2g_gridfile)

@@ -9,15 +9,19 @@
 # corpus/<name without _fuzz>/), and add
 # one line to `targets` naming the library layers it links, lowest last (and
 # after them any system libraries, as -lNAME).
+#
+# nc_import_fuzz.cpp is not run here: its seeds are files that crash the
+# netCDF/HDF5 libraries, and under AddressSanitizer the report of such a crash
+# inside the contained child cannot be told apart from one of ours. Its seeds
+# are exercised through the containment by the nc tests instead.
 set -euo pipefail
 
 targets=(
   "dm_reader_fuzz: grid time dm pack services strings platform"
   "value_reader_fuzz: platform"
-  "time_text_fuzz: time strings"
+  "time_text_fuzz: time strings platform"
   "message_fuzz: services strings platform"
-  "conversion_fuzz: driver grid time dm pack services strings platform"
-  "nc_import_fuzz: nc cli proj params gridfile grid time dm pack services strings platform -lnetcdf -lproj"
+  "conversion_fuzz: driver gridfile grid time dm pack services strings platform"
 )
 
 secs=${1:-60}

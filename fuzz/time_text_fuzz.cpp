@@ -6,7 +6,10 @@
 //  - tg_ctoi gives the same answer twice (its memory only saves work), its
 //    stored words come back through tg_itof/tg_ftoi, and its codes are 0, -1,
 //    -2 or -3;
-//  - st_intg/st_numb give -9999 on failure; st_c2i never counts past maxnum.
+//  - st_intg/st_numb give -9999 on failure; st_c2i never counts past maxnum;
+//  - a typed time that is refused says why; a grid time text read with the
+//    default window is a real date there, and a time selection made of a
+//    grid time text picks that very text.
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -14,8 +17,11 @@
 #include <string_view>
 
 #include "strings/st.h"
+#include "time/civil_time.h"
+#include "time/grid_time_reading.h"
 #include "time/tg.h"
 #include "time/ti.h"
+#include "time/time_query.h"
 
 namespace {
 
@@ -66,6 +72,19 @@ void check_grid_time(std::string_view text) {
   if (first[0] >= 0 && first[1] >= 0) require(back == first);
 }
 
+void check_typed_time(std::string_view text) {
+  std::string problem;
+  const std::optional<timewin::TimeQuery> q = timewin::TimeQuery::parse(text, {}, problem);
+  require(q.has_value() || !problem.empty());
+  const std::optional<timewin::GridTimeReading> t = timewin::read_grid_time(text, {});
+  if (!t) return;
+  const timecal::CivilTime back = timecal::from_minutes(t->reference_minutes());
+  require(timecal::valid_date(back.year, back.month, back.day));
+  require(!q || !q->valid_minutes().has_value() ||
+          q->matches(text) == (*q->valid_minutes() == t->valid_minutes()));
+  if (q && !q->valid_minutes()) require(q->matches(text));
+}
+
 void check_numbers(std::string_view text, int maxnum) {
   int ival = 0;
   int iret = 0;
@@ -95,6 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   check_date_time(text, nsubm);
   check_grid_time(text);
+  check_typed_time(text);
   check_numbers(text, maxnum);
   return 0;
 }

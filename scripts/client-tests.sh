@@ -9,7 +9,7 @@ root=$PWD
 build=$(realpath "${BUILD_DIR:-build}")
 py=/usr/bin/python3  # Debian's python, where python3-xarray lives
 
-for tool in ncdump cdo gdalinfo gdal_translate gdaltransform; do
+for tool in ncdump ncgen ncap2 ncatted ncrcat cdo gdalinfo gdal_translate gdaltransform gdal_create; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "client-tests: $tool is not installed; skipped"
     exit 0
@@ -210,6 +210,40 @@ for name, param in names.items():
 print(f"{checked} values")
 EOF
 
+# --- Years: read in 1950-2049 without any option. The 2024 CDO file keeps
+# 2024 through nc2grid and grid2nc; a December 2026 conversion (a four-digit
+# year typed in the answers, a 6-hour forecast) reads as 2026 in CDO and
+# xarray; --first-year 1921 and T2G_FIRST_YEAR=1921 give the old reading.
+"$grid2nc" cdo.grd cdo-again.nc >/dev/null
+check "a 2024 CDO file keeps 2024 through nc2grid and grid2nc" \
+  test "$(cdo -s showtimestamp cdo-again.nc | xargs)" = "$(cdo -s showtimestamp cdo.nc | xargs)"
+check "the CDO times are 2024" \
+  test "$(cdo -s showtimestamp cdo-again.nc | xargs | cut -c1-4)" = 2024
+sed -e "3s#.*#$root/examples/input.txt#" -e "4s#.*#^$work/y2026.grd#" \
+  -e "s#^910823/1200\$#20261215/1200F006#" -e "s#^910824/0000\$#261216/0000#" \
+  "$root/examples/answers.txt" >y2026.answers
+"$text2grid" <y2026.answers >/dev/null
+"$grid2nc" y2026.grd y2026.nc >/dev/null
+T2G_FIRST_YEAR=1921 "$grid2nc" y2026.grd y1926.nc >/dev/null
+"$grid2nc" y2026.grd y1926-option.nc --first-year 1921 >/dev/null
+check "cdo showtimestamp: December 2026 valid times" \
+  test "$(cdo -s showtimestamp y2026.nc 2>/dev/null | xargs)" = "2026-12-15T18:00:00 2026-12-16T00:00:00"
+check "cdo showtimestamp: T2G_FIRST_YEAR=1921 gives 1926" \
+  test "$(cdo -s showtimestamp y1926.nc 2>/dev/null | xargs)" = "1926-12-15T18:00:00 1926-12-16T00:00:00"
+check "cdo showtimestamp: --first-year 1921 gives 1926" \
+  test "$(cdo -s showtimestamp y1926-option.nc 2>/dev/null | xargs)" = "1926-12-15T18:00:00 1926-12-16T00:00:00"
+check "xarray reads the December 2026 export as 2026" \
+  "$py" - <<'PY'
+import numpy as np, xarray as xr
+ds = xr.open_dataset("y2026.nc")
+assert [str(t)[:16] for t in ds["time"].values] == ["2026-12-15T18:00", "2026-12-16T00:00"], ds["time"].values
+ref = ds["forecast_reference_time"].values
+assert str(np.atleast_1d(ref)[0])[:16] == "2026-12-15T12:00", ref
+PY
+check "gridinfo lists 2026 and selects the forecast by its valid time" \
+  test "$("$gridinfo" y2026.grd --csv --time 2026-12-15T18:00Z | cut -d, -f4,28,29 | sort -u | xargs)" = \
+  "2026-12-15T12:00Z,2026-12-15T18:00Z,360 time1_iso,valid_iso,forecast_minutes"
+
 cat >lcc.asc <<'EOF'
 ncols 4
 nrows 3
@@ -386,6 +420,111 @@ EOF
 else
   echo "client-tests: ecCodes' tools or python3-cfgrib are not installed; GRIB2 checks skipped"
 fi
+# --- Imports of files others changed or wrote, each the way a user met it.
+values() { "$gridinfo" "$1" --dump "$2" | xargs; }
+params_of() { "$gridinfo" "$1" --json | "$py" -c "import json,sys; print(sorted({g['$2'] for g in json.load(sys.stdin)['grids']}))"; }
+# grid2nc's hints (t2g_*) hold only while the CF metadata they came with does.
+ncap2 -O -s 'TMPK=TMPK-273.15f' ced.nc tmpc.nc && ncatted -O -a units,TMPK,o,c,degC tmpc.nc
+"$nc2grid" tmpc.nc tmpc.grd >tmpc.import 2>&1
+check "NCO's degC over an export's TMPK is filed as TMPC" test "$(params_of tmpc.grd param)" = "['PMSL', 'TMPC']"
+check "... with a warning" grep -q 't2g_parameter TMPK (K) no longer matches its units degC' tmpc.import
+ncap2 -O -s 'pressure=pressure*100' ced.nc pa.nc && ncatted -O -a units,pressure,o,c,Pa pa.nc
+"$nc2grid" pa.nc pa.grd >pa.import 2>&1
+check "NCO's pressure axis in Pa is filed in hPa" test "$(params_of pa.grd level1)" = "[0, 500, 700, 850]"
+check "... with a warning" grep -q 't2g_vcoord (PRES) no longer matches its units "Pa"' pa.import
+gdal_translate -q -of netCDF -b 2 NETCDF:ced.nc:TMPK band.nc
+"$nc2grid" band.nc band.grd >band.import 2>&1
+check "one band GDAL took out of an export has no level: 0 NONE, not 0 PRES" \
+  grep -q 'grid 1 written: - 0 NONE TMPK' band.import
+# Values: _Unsigned bytes, units other than the table's.
+cat >units.cdl <<'EOF'
+netcdf units {
+dimensions: lat = 2 ; lon = 3 ;
+variables:
+  float lat(lat) ; lat:units = "degrees_north" ;
+  float lon(lon) ; lon:units = "degrees_east" ;
+  byte cover(lat, lon) ; cover:_Unsigned = "true" ;
+  float pmsl(lat, lon) ; pmsl:standard_name = "air_pressure_at_mean_sea_level" ; pmsl:units = "Pa" ;
+  float tmpk(lat, lon) ; tmpk:units = "degC" ;
+data:
+  lat = 10, 11 ; lon = 20, 21, 22 ;
+  cover = 0, 100, -56, -6, -128, 127 ;
+  pmsl = 101325, 101000, 100900, 99000, 102000, 101500 ;
+  tmpk = 10, 11, 12, 24.5, 0, 15 ;
+}
+EOF
+ncgen -k classic -o units.nc units.cdl
+"$nc2grid" units.nc units.grd >units.import 2>&1
+check "_Unsigned bytes read as xarray reads them (north row first)" \
+  test "$(values units.grd 1)" = "$("$py" -c 'import xarray as xr; print(*xr.open_dataset("units.nc").cover.values[::-1].ravel())')"
+check "pmsl in Pa is filed as PMSL in hPa" test "$(values units.grd 2)" = "990 1020 1015 1013.25 1010 1009"
+check "tmpk in degC is filed as TMPK in K" \
+  test "$(values units.grd 3)" = "297.65 273.15 288.15 283.15 284.15 285.15"
+# A Lambert grid on the Paris meridian, placed as pyproj places it.
+cat >paris.cdl <<'EOF'
+netcdf paris {
+dimensions: y = 3 ; x = 4 ;
+variables:
+  int crs ; crs:grid_mapping_name = "lambert_conformal_conic" ;
+    crs:standard_parallel = 45.89891889, 47.69601444 ; crs:longitude_of_central_meridian = 0. ;
+    crs:latitude_of_projection_origin = 46.8 ; crs:longitude_of_prime_meridian = 2.33722917 ;
+    crs:false_easting = 600000. ; crs:false_northing = 2200000. ; crs:earth_radius = 6371200. ;
+  double y(y) ; y:standard_name = "projection_y_coordinate" ; y:units = "m" ;
+  double x(x) ; x:standard_name = "projection_x_coordinate" ; x:units = "m" ;
+  float t(y, x) ; t:grid_mapping = "crs" ; t:standard_name = "air_temperature" ; t:units = "K" ;
+data:
+  y = 2000000, 2100000, 2200000 ; x = 500000, 600000, 700000, 800000 ;
+  t = 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12 ;
+}
+EOF
+ncgen -k classic -o paris.nc paris.cdl
+"$nc2grid" paris.nc paris.grd >paris.import 2>&1
+check "a Lambert grid's prime meridian is applied, as pyproj's from_cf does" \
+  "$py" - <("$gridinfo" paris.grd --json) <<'EOF'
+import json, sys, netCDF4, pyproj
+nav = json.load(open(sys.argv[1]))["navigation"]
+crs = pyproj.CRS.from_cf(netCDF4.Dataset("paris.nc")["crs"].__dict__)
+to_greenwich = pyproj.Transformer.from_crs(crs, "+proj=longlat +R=6371200 +no_defs", always_xy=True)
+for corner, (x, y) in (("lower_left", (500000, 2000000)), ("upper_right", (800000, 2200000))):
+    lon, lat = to_greenwich.transform(x, y)
+    ours = nav[corner]
+    assert abs(ours["lat"] - lat) < 1e-5 and abs(ours["lon"] - lon) < 1e-5, (corner, ours, lon, lat)
+EOF
+# GDAL's Web Mercator: CF attributes of an ellipsoidal Mercator, crs_wkt of
+# the spherical one GDAL used.
+gdal_create -q -of netCDF -outsize 20 10 -bands 1 -burn 5 -a_srs EPSG:3857 \
+  -a_ullr -1000000 6000000 1000000 5000000 webmerc.nc
+"$nc2grid" webmerc.nc webmerc.grd >webmerc.import 2>&1
+printf '%s\n' '-950000 5050000' '950000 5950000' |
+  gdaltransform -s_srs EPSG:3857 -t_srs EPSG:4326 -output_xy >webmerc.corners
+check "GDAL's Web Mercator lands where GDAL puts it" \
+  "$py" - <("$gridinfo" webmerc.grd --json) <<'EOF'
+import json, sys
+nav = json.load(open(sys.argv[1]))["navigation"]
+(lon1, lat1), (lon2, lat2) = [tuple(map(float, l.split()[:2])) for l in open("webmerc.corners")]
+ours = nav["lower_left"], nav["upper_right"]
+for got, lat, lon in ((ours[0], lat1, lon1), (ours[1], lat2, lon2)):
+    assert abs(got["lat"] - lat) < 1e-5 and abs(got["lon"] - lon) < 1e-5, (got, lat, lon)
+EOF
+
+# --- Exports that others join and read back.
+"$grid2nc" ced.grd first.nc --time 910823/1200 >/dev/null
+"$grid2nc" ced.grd second.nc --time 910824/0000 >/dev/null
+check "ncrcat joins two exports along their time dimension" ncrcat -O first.nc second.nc joined.nc
+check "... which CDO reads as two steps" \
+  test "$(cdo -s showtimestamp joined.nc | xargs)" = "1991-08-23T12:00:00 1991-08-24T00:00:00"
+"$nc2grid" joined.nc joined.grd >joined.import 2>&1
+check "... and nc2grid imports as the eight grids" test "$(params_of joined.grd number)" = "[1, 2, 3, 4, 5, 6, 7, 8]"
+check "CDO reads a forecast export without a warning" test -z "$(cdo -s sinfon lcc.nc 2>&1 >/dev/null)"
+cdo -s -f nc copy lcc.nc lcc-cdo.nc
+"$nc2grid" lcc-cdo.nc lcc-cdo.grd >lcc-cdo.import 2>&1
+check "CDO's copy of a forecast (leadtime, no reference time) is filed as the forecast" \
+  grep -q 'grid 1 written: 910823/1200F012 850 PRES TMPK' lcc-cdo.import
+"$grid2nc" ced.grd range.nc --time-range 1991-08-24T00:00Z,910824/0600 >/dev/null
+check "grid2nc --time-range exports the grids valid in the range" \
+  test "$(cdo -s showtimestamp range.nc | xargs)" = "1991-08-24T00:00:00"
+check "grid2nc refuses --deflate with --classic" \
+  test "$("$grid2nc" ced.grd deflated.nc --classic --deflate 2 >/dev/null 2>&1; echo $?)" = 2
 
 if ((failures > 0)); then
   echo "client-tests: $failures check(s) failed" >&2

@@ -16,24 +16,51 @@
 // before the call (roll_back_record).
 #include "dm/dm.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <new>
 #include <vector>
 
 #include "dm/internal.h"
 #include "dm/structure.h"
 #include "pack/dp.h"
+#include "pack/numeric.h"
 #include "services/fl.h"
 
 namespace {
 
-// What dm_pkgd returns for a grid and dm_wpkg writes.
-struct GridBlock {
+// What dm_pkgd returns for a grid and dm_wpkg writes, and the packed words of
+// the record (a packed grid or packed-real records), as many as it needs:
+// a record's length is bounded only by what the file can address.
+struct PackedData {
   int ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
   float ref = 0.0f, scale = 0.0f, difmin = 0.0f;
+  std::vector<int> words;
 };
+
+// Room for the packed words of the data, by the part's type; false when the
+// memory cannot be had.
+bool reserve_packed(int idmf, int iprt, int nword, PackedData& p) {
+  const DmPartDef& prt = dm::part(idmf, iprt);
+  std::int64_t nwords = 0;
+  if (prt.ktyprt == dm::kPartPackedReal && prt.kparms > 0) {
+    nwords = (std::int64_t{nword} + prt.kparms - 1) / prt.kparms * std::max(prt.kwordp, 0);
+  } else if (prt.ktyprt == dm::kPartPackedGrid && dmspce.ipktyp != 0) {
+    // Decimal packing chooses its bit count: room for the widest codes.
+    const int nbits =
+        dmspce.ipktyp == 4 ? pack::kMaxFieldBits : std::clamp(dmspce.nbits, 0, pack::kMaxFieldBits);
+    nwords = pack::packed_words(pack::grid_points(dmspce.igx, dmspce.igy), nbits);
+  }
+  try {
+    p.words.resize(static_cast<std::size_t>(nwords));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
 
 // The last part whose name matches prtnam (the shorter padded with blanks); 0 if none.
 int find_part(int idmf, std::string_view prtnam) {
@@ -44,21 +71,22 @@ int find_part(int idmf, std::string_view prtnam) {
   return iprt;
 }
 
-// Packs the data by the part's type into its work area; kword the data words.
+// Packs the data by the part's type; kword the data words.
 int pack_data(int idmf, int iprt, std::span<const float> rdata, int nword, int& kword,
-              GridBlock& g) {
+              PackedData& p) {
   int iret = 0;
+  if (!reserve_packed(idmf, iprt, nword, p)) return dm::kDmNoMemory;
   switch (dm::part(idmf, iprt).ktyprt) {
     case dm::kPartReal:
       if (rdata.size() < static_cast<std::size_t>(nword)) return dm::kDmBadArgument;
       kword = nword;
       return 0;
     case dm::kPartPackedReal:
-      dm_pack(idmf, iprt, nword, rdata, kword, dmspce.iscrch, iret);
+      dm_pack(idmf, iprt, nword, rdata, kword, p.words, iret);
       return iret;
     case dm::kPartPackedGrid:
-      dm_pkgd(rdata, dmspce.igpack, kword, g.ipktyp, g.nbits, g.misflg, g.kxky, g.kx, g.ref,
-              g.scale, g.difmin, iret);
+      dm_pkgd(rdata, p.words, kword, p.ipktyp, p.nbits, p.misflg, p.kxky, p.kx, p.ref, p.scale,
+              p.difmin, iret);
       return iret;
     default:
       return dm::kDmBadType;
@@ -83,31 +111,35 @@ int old_record(int idmf, int ipoint, int& istart, int& lenold) {
 
 // The record's data words at isword, by the part's type.
 int write_data(int idmf, int iprt, std::span<const float> rdata, int isword, int kword,
-               const GridBlock& g) {
+               const PackedData& p) {
   int iret = 0;
   switch (dm::part(idmf, iprt).ktyprt) {
     case dm::kPartReal:
       dm_wflt(idmf, isword, kword, rdata, iret);
       break;
     case dm::kPartPackedReal:
-      dm_wint(idmf, isword, kword, dmspce.iscrch, iret);
+      dm_wint(idmf, isword, kword, p.words, iret);
       break;
     default:
-      dm_wpkg(idmf, rdata, dmspce.igpack, isword, kword, g.ipktyp, g.nbits, g.misflg, g.kxky, g.kx,
-              g.ref, g.scale, g.difmin, iret);
+      dm_wpkg(idmf, rdata, p.words, isword, kword, p.ipktyp, p.nbits, p.misflg, p.kxky, p.kx, p.ref,
+              p.scale, p.difmin, iret);
       break;
   }
   return iret;
 }
 
-// Stores a record of lennew words (after its length word) for the pointer at
+// Stores a record of length words (after its length word) for the pointer at
 // ipoint: write_body(istart) writes them after the length word at istart.
 // The steps keep the file sound at every instant (see cache.cpp); a failed
 // write leaves the file as it was.
-int store_record(int idmf, int ipoint, int lennew, const std::function<int(int)>& write_body) {
+int store_record(int idmf, int ipoint, std::int64_t length,
+                 const std::function<int(int)>& write_body) {
   int iold = 0, lenold = 0;
   int iret = old_record(idmf, ipoint, iold, lenold);
   if (iret != 0) return iret;
+  // The record's words, its length word included, must all be addressable by the file.
+  if (length < 0 || length + 1 > dm::kMaxWord) return dm::kDmBadArgument;
+  const int lennew = static_cast<int>(length);
 
   // Words for the new record, in memory only; the file learns of them last.
   const DmFreeSpace saved = dm::free_space(idmf);
@@ -170,15 +202,15 @@ void dm_wdtr(int idmf, int irow, int icol, std::string_view prtnam, std::span<co
   }
 
   int kword = 0;
-  GridBlock grid;
-  iret = pack_data(idmf, iprt, rdata, nword, kword, grid);
+  PackedData packed;
+  iret = pack_data(idmf, iprt, rdata, nword, kword, packed);
   if (iret != 0) return;
 
   const int ipoint = dm::data_pointer_word(lbl.datbeg, lbl.ncol, lbl.nprt, irow, icol, iprt);
-  iret = store_record(idmf, ipoint, kword + ilenhd, [&](int istart) {
+  iret = store_record(idmf, ipoint, std::int64_t{kword} + ilenhd, [&](int istart) {
     int ier = 0;
     if (ilenhd > 0) dm_wint(idmf, istart + 1, ilenhd, idthdr, ier);
-    if (ier == 0) ier = write_data(idmf, iprt, rdata, istart + 1 + ilenhd, kword, grid);
+    if (ier == 0) ier = write_data(idmf, iprt, rdata, istart + 1 + ilenhd, kword, packed);
     return ier;
   });
 }
@@ -246,7 +278,7 @@ void dm_pack(int idmf, int iprt, int nword, std::span<const float> rdata, int& k
     iret = dm::kDmBadArgument;
     return;
   }
-  // The packed records must fit the work area: checked before any is packed.
+  // The packed records must fit the caller's array: checked before any is packed.
   const std::int64_t nout = std::int64_t{npack} * prt.kwordp;
   if (nout > static_cast<std::int64_t>(idata.size())) {
     iret = dm::kDmPackedTooLong;

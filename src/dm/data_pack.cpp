@@ -27,11 +27,18 @@ constexpr int kDecimalPacking = 4;
 constexpr int kMissingFlag = -1;  // the missing-data flag word: all bits set
 
 // A packer's refusal as this layer reports it. The grid was checked to hold
-// the request's points, so a short array can only be the work area.
+// the request's points, so a short array can only be the caller's idata.
 int packer_code(int ier) {
-  if (ier == pack::kDpArrayTooShort) return dm::kDmPackedTooLong;
-  if (ier == pack::kDpRangeTooBig) return dm::kDmGridRangeTooBig;
-  return ier;
+  switch (ier) {
+    case pack::kDpArrayTooShort:
+      return dm::kDmPackedTooLong;
+    case pack::kDpRangeTooBig:
+      return dm::kDmGridRangeTooBig;
+    case pack::kDpStepTooFine:
+      return dm::kDmGridStepTooFine;
+    default:
+      return ier;
+  }
 }
 
 }  // namespace

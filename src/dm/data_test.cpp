@@ -170,11 +170,8 @@ TEST_F(DataTest, RefusalsLeaveTheFileUntouched) {
   EXPECT_EQ(write_grid(1, {kMiss, kMiss}, 2, 1, 3, 8), -11);
   EXPECT_EQ(write_grid(1, grid, 3, 2, 0, 0), kDmBadArgument);  // request larger than the grid
   EXPECT_EQ(write_grid(1, {0.0f, 1.0e10f}, 2, 1, 4, 0), kDmGridRangeTooBig);
-  // 1000 x 200 codes of 16 bits need 100000 words, more than the 97000 of the
-  // work area; 1000 x 194 (97000 words) fit.
-  std::vector<float> big(200000, 1.5f);
-  big[1] = 2.5f;
-  EXPECT_EQ(write_grid(1, big, 1000, 200, 1, 16), kDmPackedTooLong);
+  // Codes of 29 bits: 32-bit reals cannot rebuild 16000001 to a tenth.
+  EXPECT_EQ(write_grid(1, {-16000001.0f, 16000001.0f}, 2, 1, 4, 1), kDmGridStepTooFine);
 
   dmfile.kwrite[file_index(idmf_)] = 0;
   dm_wdtr(idmf_, 1, 1, "GRID", header_, grid, 4, iret);
@@ -184,8 +181,12 @@ TEST_F(DataTest, RefusalsLeaveTheFileUntouched) {
   EXPECT_EQ(flushed_file(), before);
   EXPECT_EQ(free_space(idmf_).ifnext, kFirstFree);
 
-  EXPECT_EQ(write_grid(1, big, 1000, 194, 1, 16), 0);  // the full work area
-  EXPECT_EQ(words_at(kFirstFree, 1), ints(4 + 6 + 97000));
+  // No work area: 1000 x 200 codes of 16 bits take 100000 words, and the
+  // record takes them all.
+  std::vector<float> big(200000, 1.5f);
+  big[1] = 2.5f;
+  EXPECT_EQ(write_grid(1, big, 1000, 200, 1, 16), 0);
+  EXPECT_EQ(words_at(kFirstFree, 1), ints(4 + 6 + 100000));
 }
 
 // A file with one part of packed reals: 3 parameters of 8, 10 and 20 bits
@@ -226,20 +227,28 @@ TEST_F(PackedRealTest, RecordsPackedTwoWordsEach) {
   EXPECT_EQ(record, ints(6, 41, 42, 123 + 105 * 256 + (576 << 18), 61, 255 + 130 * 256, 0));
 }
 
-TEST_F(PackedRealTest, WorkAreaLimit) {
-  // 3201 words hold 1600 records of 2 words; 1601 do not fit.
+TEST_F(PackedRealTest, RecordsAsLongAsTheDataNeed) {
+  // 5000 records of 2 words: no work area limits them.
   const std::array<int, 2> hdr{0, 0};
-  std::vector<float> values(3 * 1601, 1.0f);
+  std::vector<float> values(3 * 5000, 1.0f);
   int iret = 99;
-  dm_wdtr(idmf_, 1, 1, "PKRL", hdr, values, 3 * 1601, iret);
-  EXPECT_EQ(iret, kDmPackedTooLong);
-  dm_wdtr(idmf_, 1, 1, "PKRL", hdr, values, 3 * 1600, iret);
+  dm_wdtr(idmf_, 1, 1, "PKRL", hdr, values, 3 * 5000, iret);
   EXPECT_EQ(iret, 0);
+  std::array<int, 2> back_hdr{};
+  std::vector<float> back(values.size());
+  int nword = 0;
+  dm_rdtr(idmf_, 1, 1, "PKRL", back_hdr, back, nword, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(nword, 3 * 5000);
+  EXPECT_EQ(back, values);
+  // A caller's array too short for the packed records.
   int kword = 0;
   std::array<int, 4> out{};
   dm_pack(idmf_, 1, 6, values, kword, out, iret);
   EXPECT_EQ(iret, 0);
   EXPECT_EQ(kword, 4);
+  dm_pack(idmf_, 1, 9, values, kword, out, iret);
+  EXPECT_EQ(iret, kDmPackedTooLong);
 }
 
 }  // namespace

@@ -111,12 +111,10 @@ struct DmCacheBlock {
 extern DmCacheBlock dmcach;
 
 // dmspce: scratch shared by the DM routines. iscrch converts names and strings
-// and gathers per-parameter integers; the same area receives packed-real
-// output. The grid packing request and the packed-grid output belong to the
-// data-record writers.
+// and gathers per-parameter integers. The grid packing request belongs to the
+// data-record writers; packed data take memory per record, not a work area.
 struct DmScratchBlock {
-  std::array<int, dm::kPackedRealWords> iscrch;
-  std::array<int, dm::kPackedGridWords> igpack;
+  std::array<int, dm::kScratchArea> iscrch;
   int igx, igy, ipktyp, nbits, misflg;  // grid packing request
   float ref, scale, difmin;
 };

@@ -31,8 +31,7 @@ inline constexpr int kRecordBytes = kRecordWords * 4;
 inline constexpr int kNameChars = 4;        // key, part, header and parameter names
 inline constexpr int kScratchWords = 3200;  // names and strings converted per chunk
 inline constexpr int kScratchChars = kScratchWords * kNameChars;
-inline constexpr int kPackedRealWords = kScratchWords + 1;  // packed-real output work area
-inline constexpr int kPackedGridWords = 97000;              // packed-grid output work area
+inline constexpr int kScratchArea = kScratchWords + 1;  // the scratch area of dmspce
 
 // Word addresses are 32-bit; the last word a file can have.
 inline constexpr std::int64_t kMaxWord = std::numeric_limits<std::int32_t>::max();
@@ -65,6 +64,7 @@ inline constexpr int kDmWriteFailed = -6;     // a record could not be written
 inline constexpr int kDmReadFailed = -7;      // a record could not be read
 inline constexpr int kDmBadRowCol = -9;       // row or column outside the file's counts
 inline constexpr int kDmNoPart = -10;         // no part of that name
+inline constexpr int kDmNoGridValue = -11;    // grid packing: no value that is not missing
 inline constexpr int kDmNoFreeHeader = -12;   // every row or column header in use
 inline constexpr int kDmNotWritable = -13;    // the file is not open for writing
 inline constexpr int kDmNoKey = -14;          // no key of that name
@@ -92,13 +92,26 @@ inline constexpr int kDmOpenFailed = -37;    // the existing file could not be o
 inline constexpr int kDmHeaderUnused = -38;  // the row or column header is not in use
 inline constexpr int kDmNoData = -39;        // no data record for that row, column and part
 
-// Codes of the data-record writers.
-// The packed data would not fit the work area (3201 words for packed reals,
-// 97000 for a packed grid). Nothing is written.
+// Codes of the data-record writers. A data record takes the memory and the
+// file words it needs (its length bounded by what a file addresses: a longer
+// one is refused with -34); nothing is written on any of these refusals.
+// dm_pack or dm_pkgd called with an array shorter than the packed data.
 inline constexpr int kDmPackedTooLong = -40;
-// Decimal grid packing: the range at the requested precision would need codes
-// of more than 31 bits, or 10^-ndec is no usable real. Nothing is written.
+// Grid packing: the range needs codes of more than 31 bits at the decimal
+// step asked (or 10^-ndec is no usable real), or lies so near the largest
+// real that no step rebuilds it.
 inline constexpr int kDmGridRangeTooBig = -41;
+// No memory for the packed data of the record.
+inline constexpr int kDmNoMemory = -42;
+// Decimal grid packing: the step is finer than single precision resolves the
+// grid's values, which would not come back within half a step.
+inline constexpr int kDmGridStepTooFine = -43;
+
+// Whether a data write was refused because the grid's values cannot be
+// packed as asked (no value, range, step): the grid can be written unpacked.
+constexpr bool is_packing_refusal(int code) {
+  return code == kDmNoGridValue || code == kDmGridRangeTooBig || code == kDmGridStepTooFine;
+}
 
 // --- The label (record 1) ------------------------------------------------------
 //

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <new>
+#include <vector>
 
 #include "dm/internal.h"
 #include "dm/structure.h"
@@ -82,8 +84,13 @@ int read_grid_block(int idmf, int isword, int kword, std::span<float> rdata, int
     return dm::kDmDamaged;
   }
   if (static_cast<std::size_t>(kxky) > rdata.size()) return dm::kDmBadArgument;
-  if (lendat > dm::kPackedGridWords) return dm::kDmDamaged;  // larger than any grid written
-  std::span<int> idata = std::span<int>(dmspce.igpack).first(static_cast<std::size_t>(lendat));
+  // The codes take memory per grid: a record is as long as its grid needs.
+  std::vector<int> idata;
+  try {
+    idata.resize(static_cast<std::size_t>(lendat));
+  } catch (const std::bad_alloc&) {
+    return dm::kDmNoMemory;
+  }
   ier = read_ints(idmf, isword + nhead, idata);
   if (ier != 0) return ier;
   if (ipktyp == 1) {

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstdint>
 
-#include "dm/dm.h"
 #include "driver/convert.h"
 #include "platform/platform.h"
 #include "strings/field.h"
@@ -39,12 +38,6 @@ bool refuse(DialogueStop& stop, std::string_view question, std::string problem) 
   stop.question = question;
   stop.problem = std::move(problem);
   return false;
-}
-
-bool all_digits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) != 0;
-  });
 }
 
 // Why the date and time part (characters 1-11) does not convert.
@@ -118,32 +111,13 @@ void warn_about_area(const RunPar& runpar) {
   }
 }
 
-bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem) {
-  if (packing.kind != Packing::Kind::kGrib && packing.kind != Packing::Kind::kDifference) {
-    return true;
-  }
-  // Codes are laid end to end: ceil(NX * NY * bits / 32) words.
-  const std::int64_t npoints = std::int64_t{runpar.NX} * runpar.NY;
-  const std::int64_t nwords = (npoints * packing.value + 31) / 32;
-  if (nwords <= dm::kPackedGridWords) return true;
-  const std::int64_t max_bits = std::int64_t{dm::kPackedGridWords} * 32 / npoints;
-  problem = "--pack " + packing.text() + " cannot store a grid of " + std::to_string(runpar.NX) +
-            " x " + std::to_string(runpar.NY) + " values: it needs " + std::to_string(nwords) +
-            " words of packed data, and a packed grid holds at most " +
-            std::to_string(dm::kPackedGridWords) + "; " +
-            (max_bits >= kMinPackBits ? "use at most " + std::to_string(max_bits) + " bits, or "
-                                      : std::string("use ")) +
-            "no --pack";
-  return false;
-}
-
-bool stored_time(std::string_view answer, std::string& text, std::string& problem) {
-  std::string_view typed = strings::trim_right(answer);
-  std::string shortened;
+bool stored_time(std::string_view answer, const timewin::YearWindow& window, std::string& text,
+                 std::string& problem) {
   // yyyymmdd/hhmm...: the format keeps the last two digits of the year.
-  if (typed.size() >= 9 && typed[8] == '/' && all_digits(typed.substr(0, 8))) {
-    typed.remove_prefix(2);
-  }
+  const std::optional<std::string> shortened =
+      timewin::two_digit_year_text(strings::trim_right(answer), window, problem);
+  if (!shortened) return false;
+  const std::string_view typed = *shortened;
   if (typed.size() > static_cast<std::size_t>(kDateWidth)) {
     problem = "the time has more than " + std::to_string(kDateWidth) + " characters";
     return false;
@@ -188,19 +162,24 @@ bool stored_time(std::string_view answer, std::string& text, std::string& proble
   return true;
 }
 
-bool check_variables(const RunPar& runpar, std::vector<std::string>& grid_times,
-                     DialogueStop& stop) {
+bool check_variables(const RunPar& runpar, const timewin::YearWindow& window,
+                     std::vector<std::string>& grid_times, DialogueStop& stop) {
   const AnswerSources& src = runpar.sources;
   grid_times.clear();
   for (std::size_t t = 0; t < runpar.dates.size(); ++t) {
     const AnswerSource& answer = src.dates[t];
     std::string text;
     std::string problem;
-    if (!stored_time(answer.text, text, problem)) {
-      return refuse(stop,
-                    "enter the dates date/time, yymmdd/hhmm (time " + std::to_string(t + 1) + ")",
-                    at_line(answer) + quoted(strings::trim_right(answer.text)) +
-                        " is not a grid time: " + problem + "; " + std::string(kTimeForm));
+    if (!stored_time(answer.text, window, text, problem)) {
+      // A four-digit year outside the window is a time, in the wrong century.
+      const std::string_view typed = strings::trim_right(answer.text);
+      std::string outside;
+      const bool in_window = timewin::two_digit_year_text(typed, window, outside).has_value();
+      return refuse(
+          stop, "enter the dates date/time, yymmdd/hhmm (time " + std::to_string(t + 1) + ")",
+          at_line(answer) + quoted(typed) +
+              (in_window ? " is not a grid time: " + problem + "; " + std::string(kTimeForm)
+                         : ": " + problem));
     }
     grid_times.push_back(std::move(text));
   }

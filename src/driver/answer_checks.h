@@ -10,6 +10,7 @@
 
 #include "driver/dialogue.h"
 #include "driver/options.h"
+#include "time/year_window.h"
 
 namespace driver {
 
@@ -19,21 +20,19 @@ bool check_run_parameters(const RunPar& runpar, DialogueStop& stop);
 // The warnings of stage 1: a latitude outside -90..90, an unknown projection name.
 void warn_about_area(const RunPar& runpar);
 
-// Stage 2. Refused: a time that does not convert. Warned: a vertical
-// coordinate code outside 0-4, a parameter name longer than 12 characters or
-// empty. `grid_times` receives the 20-character time text stored for each time.
-bool check_variables(const RunPar& runpar, std::vector<std::string>& grid_times,
-                     DialogueStop& stop);
-
-// Whether a grid of NX x NY values packed as --pack asks fits the DM engine's
-// packed-grid record (its work area of 97000 words); false, with `problem`
-// saying what fits, when it cannot. Decimal packing chooses its bit count
-// from the values, so it is tried grid by grid instead.
-bool check_packing(const RunPar& runpar, const Packing& packing, std::string& problem);
+// Stage 2. Refused: a time that does not convert, or with a four-digit year
+// outside the window. Warned: a vertical coordinate code outside 0-4, a
+// parameter name longer than 12 characters or empty. `grid_times` receives
+// the 20-character time text stored for each time.
+bool check_variables(const RunPar& runpar, const timewin::YearWindow& window,
+                     std::vector<std::string>& grid_times, DialogueStop& stop);
 
 // The 20-character grid time text stored for a time answer (the whole line as
-// typed): a blank answer is no time; a four-digit year is stored as its last
-// two digits. False, with `problem` saying why, when the answer is no grid time.
-bool stored_time(std::string_view answer, std::string& text, std::string& problem);
+// typed): a blank answer is no time; a four-digit year inside the window is
+// stored as its last two digits ("20261201/0000" as "261201/0000"). False,
+// with `problem` saying why, when the answer is no grid time or its
+// four-digit year lies outside the window.
+bool stored_time(std::string_view answer, const timewin::YearWindow& window, std::string& text,
+                 std::string& problem);
 
 }  // namespace driver

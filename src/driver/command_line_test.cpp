@@ -323,8 +323,8 @@ TEST_F(CommandLineWayTest, KilledOverwriteLeavesTheOldFile) {
   std::string words = std::string(" -q -i ") + kExampleInput + " -o " + out_ + " --overwrite";
   for (const std::string& w : example_words()) words += " " + w;
   for (const std::int64_t k : {std::int64_t{1}, nchanges / 2, nchanges - 1, nchanges}) {
-    const std::string cmd = "T2G_TEST_KILL_AT_CHANGE=" + std::to_string(k) + " " TEXT2GRID_PATH +
-                            words + " > /dev/null 2>&1";
+    const std::string cmd = "T2G_TEST_KILL_AT_CHANGE=" + std::to_string(k) +
+                            " " TEXT2GRID_KILLABLE_PATH + words + " > /dev/null 2>&1";
     const int rc = std::system(cmd.c_str());
     // The shell reports a child killed by a signal as status 128 + signal.
     EXPECT_TRUE((WIFEXITED(rc) && WEXITSTATUS(rc) == 128 + SIGKILL) ||

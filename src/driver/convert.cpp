@@ -28,6 +28,7 @@
 #include "grid/file_format.h"
 #include "grid/gd.h"
 #include "grid/gr.h"
+#include "grid/packed_write.h"
 #include "platform/platform.h"
 #include "platform/publish.h"
 #include "services/er.h"
@@ -108,26 +109,6 @@ std::string creation_problem(const std::string& name) {
 void warn(const std::string& text) {
   platform::write_error_line("text2grid: warning: " + text);
 }
-
-// The grid-packing work area of the DM engine, for trying a packing before
-// the grid is written.
-class PackingTrial {
- public:
-  // Whether the grid packs as asked; else `code`, the DM code of the refusal.
-  bool packs(std::span<const float> grid, int NX, int NY, const Packing& packing, int& code) {
-    if (work_.empty()) work_.resize(static_cast<std::size_t>(dm::kPackedGridWords));
-    int kword = 0, ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
-    float ref = 0.0f, scale = 0.0f, difmin = 0.0f;
-    int iret = 0;
-    dm_sgpk(NX, NY, packing.ipktyp(), packing.value, false, 0.0f, 0.0f, 0.0f, iret);
-    dm_pkgd(grid, work_, kword, ipktyp, nbits, misflg, kxky, kx, ref, scale, difmin, iret);
-    code = iret;
-    return iret == 0;
-  }
-
- private:
-  std::vector<int> work_;
-};
 
 }  // namespace
 
@@ -216,7 +197,6 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
   if (options.progress_bar) input.on_row([&progress](std::int64_t n) { progress.values_read(n); });
 
   const Packing& packing = options.packing;
-  PackingTrial trial;
   std::vector<GridNote> failed;
   std::vector<GridNote> unpacked;
   int ngrids = 0;
@@ -236,19 +216,18 @@ int convert(const RunPar& runpar, std::span<const std::string> grid_times,
           if (created) publishing.finish(gfnum, false, runpar.outfile1, outname);
           return kBadInputStatus;
         }
-        int ipack = 0;
-        if (packing.kind == Packing::Kind::kNone || !created) {
+        if (packing.type == pack::PackingType::kNone || !created) {
           gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
                   runpar.varnames[v], false, iret);
-        } else if (trial.packs(grid, runpar.NX, runpar.NY, packing, ipack)) {
-          gd_wpgd(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, packing.ipktyp(), packing.value, iret);
         } else {
-          // A grid the packing cannot hold (no value that is not missing, or
-          // a range too wide for the digits asked) is kept, unpacked.
-          gd_wdat(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair, runpar.vcodes[v],
-                  runpar.varnames[v], false, iret);
-          if (iret == 0) unpacked.push_back({igrid, label, ipack});
+          // A grid the packing cannot hold (no value that is not missing, a
+          // range or decimal step it cannot keep) is kept, unpacked.
+          int refusal = 0;
+          grid::write_packed_grid(gfnum, grid, runpar.NX, runpar.NY, grdhdr, timpair, levpair,
+                                  runpar.vcodes[v], runpar.varnames[v], false, packing.ipktyp(),
+                                  packing.bits, grid::OnPackingRefusal::kWriteUnpacked, refusal,
+                                  iret);
+          if (refusal != 0 && iret == 0) unpacked.push_back({igrid, label, refusal});
         }
         if (transcript) {
           platform::write_list({"GD_WDAT1: iret = ", iret});

@@ -1,7 +1,7 @@
 // text2grid's command line.
 #include "driver/options.h"
 
-#include <charconv>
+#include <optional>
 #include <string>
 
 // The build passes the project's version; a bare compile (the fuzzers) says so.
@@ -15,12 +15,8 @@ namespace {
 constexpr std::string_view kPackOption = "--pack";
 constexpr std::string_view kMaxGridsOption = "--max-grids";
 
-bool parse_int(std::string_view text, int& value) {
-  return parse_number(text, value);
-}
-
 bool parse_max_grids(std::string_view text, int& max_grids, std::string& error) {
-  if (parse_int(text, max_grids) && max_grids >= 1 && max_grids <= kMostGrids) return true;
+  if (parse_number(text, max_grids) && max_grids >= 1 && max_grids <= kMostGrids) return true;
   error = "--max-grids \"" + std::string(text) + "\": give a whole number from 1 to " +
           std::to_string(kMostGrids);
   return false;
@@ -28,62 +24,14 @@ bool parse_max_grids(std::string_view text, int& max_grids, std::string& error) 
 
 }  // namespace
 
-int Packing::ipktyp() const {
-  switch (kind) {
-    case Kind::kGrib:
-      return 1;
-    case Kind::kDifference:
-      return 3;
-    case Kind::kDecimal:
-      return 4;
-    case Kind::kNone:
-      break;
-  }
-  return 0;
-}
-
-std::string Packing::text() const {
-  switch (kind) {
-    case Kind::kGrib:
-      return "grib:" + std::to_string(value);
-    case Kind::kDifference:
-      return "diff:" + std::to_string(value);
-    case Kind::kDecimal:
-      return "dec:" + std::to_string(value);
-    case Kind::kNone:
-      break;
-  }
-  return "none";
-}
-
 bool parse_packing(std::string_view choice, Packing& packing, std::string& error) {
-  const std::size_t colon = choice.find(':');
-  const std::string_view kind = choice.substr(0, colon);
-  const std::string_view number =
-      colon == std::string_view::npos ? std::string_view() : choice.substr(colon + 1);
-  Packing p;
-  int lo = kMinPackBits;
-  int hi = kMaxPackBits;
-  std::string what = "BITS";
-  if (kind == "grib") {
-    p.kind = Packing::Kind::kGrib;
-  } else if (kind == "diff") {
-    p.kind = Packing::Kind::kDifference;
-  } else if (kind == "dec") {
-    p.kind = Packing::Kind::kDecimal;
-    lo = kMinDecimalDigits;
-    hi = kMaxDecimalDigits;
-    what = "DIGITS";
-  } else {
-    error = "--pack \"" + std::string(choice) + "\": use grib:BITS, diff:BITS or dec:DIGITS";
+  std::string problem;
+  const std::optional<Packing> p = Packing::parse(choice, &problem);
+  if (!p) {
+    error = "--pack \"" + std::string(choice) + "\": " + problem;
     return false;
   }
-  if (!parse_int(number, p.value) || p.value < lo || p.value > hi) {
-    error = "--pack \"" + std::string(choice) + "\": " + what + " must be a whole number from " +
-            std::to_string(lo) + " to " + std::to_string(hi);
-    return false;
-  }
-  packing = p;
+  packing = *p;
   return true;
 }
 
@@ -101,7 +49,7 @@ CommandLine parse_command_line(std::span<const std::string> args) {
       cl.options.durable = true;
     } else if (arg == kPackOption) {
       if (k + 1 == args.size()) {
-        cl.error = "--pack needs a value: grib:BITS, diff:BITS or dec:DIGITS";
+        cl.error = "--pack needs a value: " + std::string(pack::kPackingForms);
       } else {
         parse_packing(args[++k], cl.options.packing, cl.error);
       }
@@ -124,6 +72,15 @@ CommandLine parse_command_line(std::span<const std::string> args) {
                  "\": the run parameters are answered on standard input";
     }
   }
+  if (cl.error.empty()) {
+    // --first-year (taken with the command-line way's options), else T2G_FIRST_YEAR.
+    const std::optional<std::string_view> first_year =
+        cl.request.first_year ? std::optional<std::string_view>(*cl.request.first_year)
+                              : std::nullopt;
+    const std::optional<timewin::YearWindow> window =
+        timewin::window_in_force(first_year, cl.error);
+    if (window) cl.options.window = *window;
+  }
   return cl;
 }
 
@@ -131,19 +88,22 @@ std::string usage_text() {
   return conversion_usage() +
          "\n"
          "usage: text2grid [--pack grib:BITS|diff:BITS|dec:DIGITS] [--max-grids N] [--quiet]\n"
-         "                 [--durable] < answers\n"
+         "                 [--durable] [--first-year Y] < answers\n"
          "Without -i, the dialogue: the run parameters (grid size, files, times, variables,\n"
          "levels) are asked for and read on standard input, one answer per line; the input\n"
          "file holds one value per line.\n"
          "\n"
          "  --pack grib:BITS    store every grid packed GRIB style, BITS (2-31) bits per value\n"
          "  --pack diff:BITS    store every grid as packed differences, BITS (2-31) bits each\n"
-         "  --pack dec:DIGITS   store every grid packed to DIGITS (-10 to 10) decimal places\n"
+         "  --pack dec:DIGITS   store every grid packed to DIGITS (-38 to 38) decimal places\n"
          "  --max-grids N       the file holds at most N grids (1-9999, default 9999); a\n"
          "                      smaller file for few grids\n"
          "  --quiet             no dialogue echo or progress lines on standard output\n"
          "  --durable           sync each grid to the medium before its progress line\n"
          "                      (sets T2G_DURABLE=1 for the run)\n"
+         "  --first-year Y      accept four-digit years in time answers within Y..Y+99\n"
+         "                      (default: T2G_FIRST_YEAR, else 1950, the window 1950-2049);\n"
+         "                      the file keeps two digits either way\n"
          "  --help              this text\n"
          "  --version           the program's version\n"
          "\n"

@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "driver/command_line.h"
+#include "pack/packing.h"
+#include "time/year_window.h"
 
 namespace driver {
 
@@ -15,23 +17,8 @@ namespace driver {
 inline constexpr int kUsageStatus = 2;
 
 // How every grid of a run is stored: unpacked (the default) or with one of
-// the grid packings, as --pack grib:BITS, diff:BITS or dec:DIGITS.
-struct Packing {
-  enum class Kind { kNone, kGrib, kDifference, kDecimal };
-  Kind kind = Kind::kNone;
-  int value = 0;  // bits per value (grib, diff) or decimal digits kept (dec)
-
-  // The packing type handed to gd_wpgd: 0, 1, 3 or 4.
-  int ipktyp() const;
-  // The option's text, e.g. "grib:12"; "none" when unpacked.
-  std::string text() const;
-};
-
-// Bounds of the --pack values.
-inline constexpr int kMinPackBits = 2;
-inline constexpr int kMaxPackBits = 31;
-inline constexpr int kMinDecimalDigits = -10;
-inline constexpr int kMaxDecimalDigits = 10;
+// the grid packings, in the grammar every program shares (pack/packing.h).
+using Packing = pack::Packing;
 
 // Columns of a grid file: grids it can hold.
 inline constexpr int kMostGrids = 9999;
@@ -63,6 +50,9 @@ struct RunOptions {
   bool progress_bar = false;  // --progress: a bar on standard error when it is a terminal
   Layout layout = Layout::kLines;
   OutputRules output;
+  // The window of two-digit years a four-digit year in a time answer must lie
+  // in (--first-year, else T2G_FIRST_YEAR, else 1950-2049).
+  timewin::YearWindow window;
 };
 
 struct CommandLine {
@@ -74,11 +64,12 @@ struct CommandLine {
 };
 
 // Reads the command-line words (args[0] is the program name). An unknown
-// option, a stray argument or a bad --pack or --max-grids value sets `error`.
+// option, a stray argument, a bad --pack or --max-grids value or a
+// --first-year (or T2G_FIRST_YEAR) that is not a four-digit year sets `error`.
 CommandLine parse_command_line(std::span<const std::string> args);
 
-// "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false, with
-// `error` saying why, for anything else.
+// "none", "grib:BITS", "diff:BITS" or "dec:DIGITS" into `packing`; false,
+// with `error` saying why, for anything else.
 bool parse_packing(std::string_view choice, Packing& packing, std::string& error);
 
 // The text of --help and of --version (lines joined by line feeds, no final one).

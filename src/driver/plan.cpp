@@ -151,7 +151,7 @@ bool parse_times(const std::vector<std::string>& times, const timewin::YearWindo
       error = option_at_fault("--time", time) + problem;
       return false;
     }
-    if (time.empty() || !stored_time(*narrowed, text, problem)) {
+    if (time.empty() || !stored_time(*narrowed, window, text, problem)) {
       error = option_at_fault("--time", time) +
               (time.empty() ? std::string("a grid time is needed") : problem) +
               "; give yymmdd/hhmm or yyyymmdd/hhmm, optionally with a forecast part (F012)";

@@ -19,10 +19,6 @@ int run(const RunOptions& options) {
   DialogueStop stop;
   if (!ask_run_parameters(runpar, stop)) return report_stop(stop);
   if (!check_run_parameters(runpar, stop)) return report_stop(stop);
-  if (std::string problem; !check_packing(runpar, options.packing, problem)) {
-    platform::write_error_line("text2grid: " + problem);
-    return kUsageStatus;
-  }
   echo_run_parameters(runpar);
   return run_conversion(runpar, options);
 }
@@ -32,10 +28,6 @@ int run_command_line(const ConversionRequest& request, const RunOptions& options
   ConversionPlan plan;
   if (std::string error; !make_plan(request, options, plan, error)) {
     platform::write_error_line("text2grid: " + error + " (see text2grid --help)");
-    return kUsageStatus;
-  }
-  if (std::string problem; !check_packing(plan.runpar, options.packing, problem)) {
-    platform::write_error_line("text2grid: " + problem);
     return kUsageStatus;
   }
   warn_about_area(plan.runpar);

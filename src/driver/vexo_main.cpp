@@ -10,6 +10,7 @@
 #include "driver/options.h"
 #include "platform/platform.h"
 #include "strings/field.h"
+#include "time/year_window.h"
 
 int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1, int nskip,
               int ntimes, int nvar, float lat1, float lat2, float lon1, float lon2,
@@ -36,7 +37,16 @@ int vexo_main(int NX, int NY, std::string_view infile, std::string_view outfile1
 
   driver::DialogueStop stop;
   if (!driver::check_run_parameters(runpar, stop)) return driver::report_stop(stop);
-  return driver::run_conversion(runpar, driver::RunOptions{});
+  // The window of four-digit years in time answers: T2G_FIRST_YEAR, as for text2grid.
+  driver::RunOptions options;
+  std::string problem;
+  const std::optional<timewin::YearWindow> window = timewin::window_in_force(std::nullopt, problem);
+  if (!window) {
+    platform::write_error_line("text2grid: " + problem);
+    return driver::kUsageStatus;
+  }
+  options.window = *window;
+  return driver::run_conversion(runpar, options);
 }
 
 namespace driver {
@@ -45,7 +55,7 @@ int run_conversion(RunPar& runpar, const RunOptions& options) {
   DialogueStop stop;
   if (!ask_variables(runpar, stop)) return report_stop(stop);
   std::vector<std::string> grid_times;
-  if (!check_variables(runpar, grid_times, stop)) return report_stop(stop);
+  if (!check_variables(runpar, options.window, grid_times, stop)) return report_stop(stop);
   if (const std::int64_t ngrids = count_grids(runpar);
       options.max_grids > 0 && ngrids > options.max_grids) {
     platform::write_error_line("text2grid: --max-grids " + std::to_string(options.max_grids) +

@@ -10,6 +10,7 @@
 #include "grib/grib2grid.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -17,9 +18,9 @@
 #include "cli/command_line.h"
 #include "grib/codes.h"
 #include "grib/geometry.h"
-#include "grib/output.h"
 #include "grib/packing.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace grib {
 namespace {
@@ -97,7 +98,7 @@ gridfile::Result<Planned> read_message(grib_handle* h, int number, const Paramet
   p.grid = std::move(*grid);
   auto m = read_message_id(k);
   if (!m) return m.error();
-  auto id = grid_id(*m, o.first_year);
+  auto id = grid_id(*m, o.window);
   if (!id) return id.error();
   p.id = std::move(*id);
   if (!o.name.empty()) {
@@ -211,10 +212,10 @@ gridfile::Result<std::vector<float>> grid_values(grib_handle* h, const Planned& 
 
 int write_grids(GribReader& in, const Plan& plan, const gridfile::Packing& packing,
                 const ImportOptions& o) {
-  PendingOutput out(o.grid_path);
   const gridfile::Navigation& nav = plan.grids.front().grid.nav;
+  // Written under a temporary name, given its own only when complete.
   gridfile::Result<gridfile::GridFile> grids =
-      gridfile::GridFile::create(out.temporary(), nav, static_cast<int>(plan.grids.size()));
+      gridfile::GridFile::create_unpublished(o.grid_path, nav, static_cast<int>(plan.grids.size()));
   if (!grids) {
     complain(grids.error().text);
     complain(o.grid_path + " not created");
@@ -241,8 +242,8 @@ int write_grids(GribReader& in, const Plan& plan, const gridfile::Packing& packi
       return kExitFailed;
     }
   }
-  gridfile::Status st = grids->close();
-  if (st.ok()) st = out.publish();
+  gridfile::Status st = grids->publish();
+  if (st.ok()) st = grids->close();
   if (!st.ok()) {
     complain(st.error().text);
     complain(o.grid_path + " not created");
@@ -265,20 +266,28 @@ int write_grids(GribReader& in, const Plan& plan, const gridfile::Packing& packi
 
 int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   gridfile::set_message_sink([](std::string_view) {});
-  if (output_exists(o.grid_path)) {
-    complain(o.grid_path + " exists; grib2grid never replaces a file");
+  if (const int st = platform::check_output_name(o.grid_path); st != platform::kOk) {
+    complain(o.grid_path + (st == EEXIST ? std::string(" exists; grib2grid never replaces a file")
+                                         : ": " + platform::status_text(st)));
     return kExitFailed;
   }
   std::optional<gridfile::Packing> packing = gridfile::Packing{};
   if (!o.pack.empty()) {
-    packing = gridfile::Packing::parse(o.pack);
+    std::string problem;
+    packing = gridfile::Packing::parse(o.pack, &problem);
     if (!packing) {
-      complain("--pack " + o.pack + ": expected none, grib:BITS, diff:BITS or dec:DIGITS");
+      complain("--pack \"" + o.pack + "\": " + problem);
       return kExitUsage;
     }
   }
   const std::optional<ParameterTable> table = load_table(o.table_path, dirs, kProgram);
   if (!table) return kExitFailed;
+  // A FIFO would block the open.
+  if (const int st = platform::check_input_file(o.grib_path); st != platform::kOk) {
+    complain(o.grib_path + ": " + platform::status_text(st));
+    complain(o.grid_path + " not created");
+    return kExitFailed;
+  }
   gridfile::Result<GribReader> in = GribReader::open(o.grib_path);
   if (!in) {
     complain(in.error().text);
@@ -309,10 +318,11 @@ int run_grib2grid(std::span<const std::string> args, const TableDirs& dirs) {
       });
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
-  add_table_options(app, o.table_path, o.first_year);
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "grib2grid", kExitOk, kExitUsage);
-  }
+  std::optional<std::string> first_year;
+  add_table_options(app, o.table_path, first_year);
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = read_time_options(first_year, o.selection, o.window);
+  if (!parsed.run()) return cli::finish(parsed, "grib2grid", kExitOk, kExitUsage);
   return import_grids(o, dirs);
 }
 

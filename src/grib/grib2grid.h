@@ -16,7 +16,7 @@ struct ImportOptions {
   std::string name;     // file every grid under this parameter name instead of the table's
   std::string pack;     // packing of the grids: "none", "grib:12", "dec:2", ...
   std::string table_path;
-  int first_year = kLibraryFirstYear;
+  timewin::YearWindow window;  // reads two-digit years (--first-year)
 };
 
 // Every check that can refuse the import (messages on grids or surfaces a

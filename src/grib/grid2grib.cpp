@@ -5,6 +5,7 @@
 // and published when all are written.
 #include "grib/grid2grib.h"
 
+#include <cerrno>
 #include <cmath>
 
 #include "cli/command_line.h"
@@ -12,6 +13,7 @@
 #include "grib/geometry.h"
 #include "grib/output.h"
 #include "platform/platform.h"
+#include "platform/publish.h"
 
 namespace grib {
 namespace {
@@ -42,7 +44,7 @@ std::optional<std::vector<Item>> plan_items(const std::vector<gridfile::GridInfo
       why = "parameter " + g.id.param +
             " is not in the GRIB2 parameter table; add a line for "
             "it (see grib2.tbl) or leave the grid out";
-    } else if (auto m = message_id(g.id, item.param->none_surface(), o.first_year); !m) {
+    } else if (auto m = message_id(g.id, item.param->none_surface(), o.window); !m) {
       why = m.error().text;
     } else {
       item.id = *m;
@@ -85,7 +87,7 @@ void set_identification(Keys& k, const Item& item) {
 
 // One grid's message, appended to the output.
 gridfile::Status write_message(const gridfile::GridFile& grids, grib_handle* base, const Item& item,
-                               const PackingChoice& packing, PendingOutput& out,
+                               const PackingChoice& packing, MessageOutput& out,
                                bool& packed_simple) {
   gridfile::Result<gridfile::Grid> g = grids.read(item.info.number);
   if (!g) return g.error();
@@ -148,17 +150,21 @@ int write_all(const gridfile::GridFile& grids, const std::vector<Item>& items,
     complain(o.grid_path + ": cannot export: " + s.error().text);
     return kExitFailed;
   }
-  PendingOutput out(o.grib_path);
+  gridfile::Result<MessageOutput> out = MessageOutput::reserve(o.grib_path);
+  if (!out) {
+    complain(out.error().text);
+    return kExitFailed;
+  }
   bool packed_simple = false;
   for (const Item& item : items) {
-    if (s = write_message(grids, base.get(), item, packing, out, packed_simple); !s) {
+    if (s = write_message(grids, base.get(), item, packing, *out, packed_simple); !s) {
       complain("grid " + std::to_string(item.info.number) + " (" + item.info.id.text() +
                "): " + s.error().text);
       complain(o.grib_path + " not written");
       return kExitFailed;
     }
   }
-  if (s = out.publish(); !s) {
+  if (s = out->publish(); !s) {
     complain(s.error().text);
     complain(o.grib_path + " not written");
     return kExitFailed;
@@ -189,8 +195,15 @@ int write_all(const gridfile::GridFile& grids, const std::vector<Item>& items,
 
 int export_grids(const ExportOptions& o, const TableDirs& dirs) {
   gridfile::set_message_sink([](std::string_view) {});
-  if (output_exists(o.grib_path)) {
-    complain(o.grib_path + " exists; grid2grib never replaces a file");
+  if (const int st = platform::check_output_name(o.grib_path); st != platform::kOk) {
+    complain(o.grib_path + (st == EEXIST ? std::string(" exists; grid2grib never replaces a file")
+                                         : ": " + platform::status_text(st)));
+    return kExitFailed;
+  }
+  // A FIFO would block the open.
+  if (const int st = platform::check_input_file(o.grid_path); st != platform::kOk) {
+    complain(o.grid_path + ": " + platform::status_text(st));
+    complain(o.grib_path + " not written");
     return kExitFailed;
   }
   const std::optional<PackingChoice> packing = usable_packing(o);
@@ -239,10 +252,11 @@ int run_grid2grib(std::span<const std::string> args, const TableDirs& dirs) {
       ->type_name("D")
       ->check(CLI::Range(-20, 20))
       ->excludes(bits);
-  add_table_options(app, o.table_path, o.first_year);
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "grid2grib", kExitOk, kExitUsage);
-  }
+  std::optional<std::string> first_year;
+  add_table_options(app, o.table_path, first_year);
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = read_time_options(first_year, o.selection, o.window);
+  if (!parsed.run()) return cli::finish(parsed, "grid2grib", kExitOk, kExitUsage);
   if (o.packing.type == "ieee" && (o.packing.bits || o.packing.decimal)) {
     return cli::finish(cli::Parsed::misuse("--packing ieee keeps every value; it takes no "
                                            "--bits or --decimal"),

@@ -17,7 +17,7 @@ struct ExportOptions {
   PackingChoice packing;
   bool packing_given = false;  // --packing named on the command line
   std::string table_path;      // GRIB2 parameter table; empty: the usual search
-  int first_year = kLibraryFirstYear;
+  timewin::YearWindow window;  // reads two-digit years (--first-year)
 };
 
 // Every check that can refuse the export runs before anything is written;

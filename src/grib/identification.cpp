@@ -131,19 +131,13 @@ gridfile::Result<long> forecast_minutes(const MessageId& m) {
 
 }  // namespace
 
-int widen_year(int two_digit_year, int first_year) {
-  const int century = first_year - first_year % 100;
-  const int year = century + two_digit_year;
-  return year < first_year ? year + 100 : year;
-}
-
 gridfile::Result<MessageId> message_id(const gridfile::GridId& id, int none_surface,
-                                       int first_year) {
+                                       const timewin::YearWindow& window) {
   if (!id.time2.empty()) return refusal("a second time (" + id.time2 + ") has no GRIB2 form here");
   const std::optional<gridfile::GridTime> t = gridfile::parse_time(id.time1);
   if (!t) return refusal("the grid has no reference time");
   MessageId m;
-  m.year = widen_year(t->year % 100, first_year);
+  m.year = window.widen(t->year % 100);
   m.month = t->month;
   m.day = t->day;
   m.hour = t->hour;
@@ -180,11 +174,10 @@ gridfile::Result<MessageId> message_id(const gridfile::GridId& id, int none_surf
   return m;
 }
 
-gridfile::Result<gridfile::GridId> grid_id(const MessageId& m, int first_year) {
-  if (m.year < first_year || m.year > first_year + 99) {
-    return refusal("reference year " + std::to_string(m.year) + " lies outside the window " +
-                   std::to_string(first_year) + "-" + std::to_string(first_year + 99) +
-                   " of two-digit years (see --first-year)");
+gridfile::Result<gridfile::GridId> grid_id(const MessageId& m, const timewin::YearWindow& window) {
+  if (!window.contains(m.year)) {
+    return refusal("reference year " + std::to_string(m.year) +
+                   " lies outside the window: " + timewin::window_advice(window));
   }
   auto minutes = forecast_minutes(m);
   if (!minutes) return minutes.error();

@@ -1,17 +1,17 @@
 // A grid identifier and the GRIB2 keys that say the same: reference time,
 // forecast period, kind of product and levels. Pure translation, no ecCodes,
-// so that each rule is tested on its own. Times are read with a window for
-// two-digit years (first_year .. first_year + 99).
+// so that each rule is tested on its own. Two-digit years are read in the
+// window the caller gives.
 #pragma once
 
 #include <string>
 
 #include "grib/parameter_table.h"
 #include "gridfile/gridfile.h"
+#include "time/year_window.h"
 
 namespace grib {
 
-inline constexpr int kLibraryFirstYear = 1921;  // the grid library's own window
 inline constexpr int kMissingSurface = 255;
 
 // One fixed surface: GRIB value = scaled_value / 10^scale_factor.
@@ -42,16 +42,12 @@ struct MessageId {
 // vertical coordinate lies on surface type none_surface. Refused: no time,
 // a second time, a year outside the window, a level that has no GRIB2 form.
 gridfile::Result<MessageId> message_id(const gridfile::GridId& id, int none_surface,
-                                       int first_year);
+                                       const timewin::YearWindow& window);
 
 // The identifier of a message's keys (param left empty). Refused: a year
 // outside the window, a forecast period beyond 999 hours 59 minutes or in a
 // unit of its own, a surface without a vertical coordinate of the grid file,
 // a level that is not whole in the grid file's unit.
-gridfile::Result<gridfile::GridId> grid_id(const MessageId& m, int first_year);
-
-// A two-digit year read in the window: the year in first_year .. first_year
-// + 99 that ends in those digits.
-int widen_year(int two_digit_year, int first_year);
+gridfile::Result<gridfile::GridId> grid_id(const MessageId& m, const timewin::YearWindow& window);
 
 }  // namespace grib

@@ -9,6 +9,8 @@ namespace {
 
 using gridfile::GridId;
 
+const timewin::YearWindow kWindow;  // 1950-2049
+
 GridId id(std::string time, int level, int vcoord, int level2 = -1) {
   return GridId{std::move(time), "", level, level2, vcoord, ""};
 }
@@ -25,16 +27,16 @@ TEST(Identification, TimesAndLevelsComeBackAsTheyWere) {
       id("200101/0000", 0, gridfile::kVcoordNone),
   };
   for (const GridId& g : ids) {
-    auto m = message_id(g, kGroundSurface, kLibraryFirstYear);
+    auto m = message_id(g, kGroundSurface, kWindow);
     ASSERT_TRUE(m.ok()) << g.text() << ": " << m.error().text;
-    auto back = grid_id(*m, kLibraryFirstYear);
+    auto back = grid_id(*m, kWindow);
     ASSERT_TRUE(back.ok()) << g.text() << ": " << back.error().text;
     EXPECT_EQ(*back, g) << g.text() << " came back as " << back->text();
   }
 }
 
 TEST(Identification, KeysFollowTheCodeTables) {
-  auto m = message_id(id("910823/1200F012", 850, gridfile::kVcoordPres), 1, kLibraryFirstYear);
+  auto m = message_id(id("910823/1200F012", 850, gridfile::kVcoordPres), 1, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->year, 1991);
   EXPECT_EQ(m->processed_data, 1);
@@ -44,14 +46,14 @@ TEST(Identification, KeysFollowTheCodeTables) {
   EXPECT_EQ(m->first, (Surface{100, 85000, 0}));  // Pa
   EXPECT_EQ(m->second.type, kMissingSurface);
 
-  m = message_id(id("240101/0000F00130", 9950, gridfile::kVcoordSgma), 1, kLibraryFirstYear);
+  m = message_id(id("240101/0000F00130", 9950, gridfile::kVcoordSgma), 1, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->time_unit, kUnitMinute);
   EXPECT_EQ(m->forecast_time, 90);
   EXPECT_EQ(m->first, (Surface{104, 9950, 4}));  // sigma 0.995
   EXPECT_EQ(m->generating_process, kProcessForecast);
 
-  m = message_id(id("240101/0000", 0, gridfile::kVcoordNone), 101, kLibraryFirstYear);
+  m = message_id(id("240101/0000", 0, gridfile::kVcoordNone), 101, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->first, (Surface{101, 0, 0}));
   EXPECT_EQ(m->processed_data, 0);
@@ -59,17 +61,17 @@ TEST(Identification, KeysFollowTheCodeTables) {
 }
 
 TEST(Identification, TheYearWindowReadsTwoDigitYears) {
-  EXPECT_EQ(widen_year(21, 1921), 1921);
-  EXPECT_EQ(widen_year(20, 1921), 2020);
-  EXPECT_EQ(widen_year(49, 1950), 2049);
-  EXPECT_EQ(widen_year(50, 1950), 1950);
-  auto m = message_id(id("300101/0000", 0, 0), 1, 1950);
+  const timewin::YearWindow old_window = *timewin::YearWindow::starting(1921);
+  auto m = message_id(id("261201/0000", 0, 0), 1, kWindow);
   ASSERT_TRUE(m.ok());
-  EXPECT_EQ(m->year, 2030);
-  EXPECT_TRUE(grid_id(*m, 1950).ok());
-  auto refused = grid_id(*m, kLibraryFirstYear);  // 2030 lies beyond 1921-2020
+  EXPECT_EQ(m->year, 2026);
+  EXPECT_TRUE(grid_id(*m, kWindow).ok());
+  auto refused = grid_id(*m, old_window);  // 2026 lies beyond 1921-2020
   ASSERT_FALSE(refused.ok());
-  EXPECT_NE(refused.error().text.find("window 1921-2020"), std::string::npos);
+  EXPECT_NE(refused.error().text.find("1921-2020"), std::string::npos) << refused.error().text;
+  m = message_id(id("261201/0000", 0, 0), 1, old_window);
+  ASSERT_TRUE(m.ok());
+  EXPECT_EQ(m->year, 1926);
 }
 
 TEST(Identification, IdentifiersWithoutAGribFormAreRefused) {
@@ -83,7 +85,7 @@ TEST(Identification, IdentifiersWithoutAGribFormAreRefused) {
       {id("240101/0000", 5, 7), "vertical coordinate 7"},
   };
   for (const auto& c : cases) {
-    auto m = message_id(c.id, 1, kLibraryFirstYear);
+    auto m = message_id(c.id, 1, kWindow);
     ASSERT_FALSE(m.ok()) << c.id.text();
     EXPECT_NE(m.error().text.find(c.why), std::string::npos) << m.error().text;
   }
@@ -118,7 +120,7 @@ TEST(Identification, KeysWithoutAGridFormAreRefused) {
   for (const auto& c : cases) {
     MessageId m = base;
     c.change(m);
-    auto g = grid_id(m, kLibraryFirstYear);
+    auto g = grid_id(m, kWindow);
     ASSERT_FALSE(g.ok()) << c.why;
     EXPECT_NE(g.error().text.find(c.why), std::string::npos) << g.error().text;
   }
@@ -129,13 +131,13 @@ TEST(Identification, KeysWithoutAGridFormAreRefused) {
   m.time_unit = 10;            // 3 hours
   m.forecast_time = 4;
   m.first = {1, 0, 0};
-  auto g = grid_id(m, kLibraryFirstYear);
+  auto g = grid_id(m, kWindow);
   ASSERT_TRUE(g.ok()) << g.error().text;
   EXPECT_EQ(g->text(), "140101/0000F012 0 NONE ");
   m.time_unit = 13;  // seconds
   m.forecast_time = 5400;
   m.first = {100, 8500000, 2};  // 85000.00 Pa
-  g = grid_id(m, kLibraryFirstYear);
+  g = grid_id(m, kWindow);
   ASSERT_TRUE(g.ok()) << g.error().text;
   EXPECT_EQ(g->time1, "140101/0000F00130");
   EXPECT_EQ(g->level1, 850);

@@ -95,7 +95,8 @@ TEST_F(Import, IdentifiersAndProductsWithoutAGridFormAreRefused) {
   Handle hybrid = changed({{"typeOfFirstFixedSurface", 105}});
   expect_refused(hybrid.get(), "fixed surface type 105");
   Handle old = changed({{"dataDate", 19010101}});
-  expect_refused(old.get(), "reference year 1901 lies outside the window 1921-2020");
+  expect_refused(old.get(),
+                 "reference year 1901 lies outside the window: years are read in 1950-2049");
   ASSERT_EQ(grib2grid({path("in.grib2"), path("y.grd"), "--first-year", "1900"}), kExitOk) << err_;
   EXPECT_NE(out_.find("010101/0000 850 PRES TMPK"), std::string::npos) << out_;
   Handle unknown =

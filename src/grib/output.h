@@ -1,43 +1,38 @@
-// How both programs publish their output: it is written under a temporary
-// name beside its own ("OUT.incomplete.XXXXXX") and given its name only when
-// whole, never over an existing file; a run that fails or stops leaves no file
-// under the output's name. One place, so that the programs' common publishing
-// layer can take its part.
+// How grid2grib writes its GRIB2 output: the messages go, one at a time, to a
+// temporary file beside the output's name (platform::PendingOutput), which is
+// given its name only when all are written, never over an existing file; a
+// run that fails or stops leaves nothing under the output's name.
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 
 #include "gridfile/gridfile.h"
+#include "platform/publish.h"
 
 namespace grib {
 
-// Whether something exists under `path` (a file, folder, or dangling link).
-bool output_exists(const std::string& path);
-
-class PendingOutput {
+class MessageOutput {
  public:
-  explicit PendingOutput(std::string target);
-  PendingOutput(const PendingOutput&) = delete;
-  PendingOutput& operator=(const PendingOutput&) = delete;
-  // Removes the temporary file unless it was published.
-  ~PendingOutput();
+  // Reserves the temporary file for `path`: refused when something is there.
+  static gridfile::Result<MessageOutput> reserve(const std::string& path);
 
-  const std::string& target() const { return target_; }
-  // A fresh temporary name beside the target, not yet in use.
-  const std::string& temporary() const { return temporary_; }
-  // Appends bytes to the temporary file (created on the first call).
+  // Appends bytes to the temporary file.
   gridfile::Status write(std::span<const unsigned char> bytes);
-  // Closes the temporary file and gives it the target's name; refused when
-  // something of that name appeared meanwhile.
+  // Closes the temporary file and gives it its name (synced in durable mode);
+  // refused when something of that name appeared meanwhile.
   gridfile::Status publish();
 
  private:
-  gridfile::Status close_file();
-  std::string target_, temporary_;
-  std::FILE* file_ = nullptr;
-  bool published_ = false;
+  struct Closer {
+    void operator()(std::FILE* f) const { (void)std::fclose(f); }
+  };
+  // Declared in this order so that the file is closed before the pending
+  // output, destroyed unpublished, removes it.
+  platform::PendingOutput pending_;
+  std::unique_ptr<std::FILE, Closer> file_;
 };
 
 }  // namespace grib

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "cli/time_options.h"
 #include "platform/platform.h"
 
 namespace grib {
@@ -29,7 +30,9 @@ bool Selection::matches(int number, const gridfile::GridId& id) const {
   const bool param_ok = params.empty() || std::any_of(params.begin(), params.end(), [&](auto& p) {
                           return upper(p) == upper(id.param);
                         });
-  return matches_number(number) && param_ok && listed(times, id.time1) && listed(levels, id.level1);
+  const bool time_ok = times.empty() || std::any_of(times.begin(), times.end(),
+                                                    [&](auto& q) { return q.matches(id.time1); });
+  return matches_number(number) && param_ok && time_ok && listed(levels, id.level1);
 }
 
 void add_selection_options(CLI::App& app, Selection& s, const std::string& number_option,
@@ -41,22 +44,28 @@ void add_selection_options(CLI::App& app, Selection& s, const std::string& numbe
   app.add_option("--param", s.params, "the parameter NAME (repeatable)")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  app.add_option("--time", s.times, "grids of the time TEXT, e.g. 240101/0000F012 (repeatable)")
-      ->type_name("TEXT")
+  app.add_option("--time", s.time_texts,
+                 "grids of the first time TIME (repeatable): " + std::string(cli::kTimeHelp))
+      ->type_name("TIME")
       ->allow_extra_args(false);
   app.add_option("--level", s.levels, "grids of the first level L, hPa for pressure (repeatable)")
       ->type_name("L")
       ->allow_extra_args(false);
 }
 
-void add_table_options(CLI::App& app, std::string& table_path, int& first_year) {
+void add_table_options(CLI::App& app, std::string& table_path,
+                       std::optional<std::string>& first_year) {
   app.add_option("--table", table_path,
                  "the GRIB2 parameter table (default: grib2.tbl in $MORTBL or the installed "
                  "tables)");
-  app.add_option("--first-year", first_year,
-                 "read two-digit years as FIRST..FIRST+99 (default 1921, the library's rule)")
-      ->type_name("FIRST")
-      ->check(CLI::Range(1, 9900));
+  cli::add_first_year(app, first_year);
+}
+
+cli::Parsed read_time_options(const std::optional<std::string>& first_year, Selection& s,
+                              timewin::YearWindow& window) {
+  cli::Parsed parsed = cli::year_window(first_year, window);
+  if (parsed.run()) parsed = cli::time_queries(s.time_texts, window, s.times);
+  return parsed;
 }
 
 std::optional<ParameterTable> load_table(const std::string& path, const TableDirs& dirs,

@@ -8,9 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/command_line.h"
 #include "grib/identification.h"
 #include "grib/parameter_table.h"
 #include "gridfile/gridfile.h"
+#include "gridfile/selection.h"
 #include "services/shipped_files.h"
 
 namespace grib {
@@ -25,9 +27,10 @@ using TableDirs = services::ShippedFolder;
 // Grids or messages chosen by number and identifier; an empty list fits all.
 struct Selection {
   std::vector<int> numbers;
-  std::vector<std::string> params;  // any case
-  std::vector<std::string> times;   // first time texts, as gridinfo lists them
-  std::vector<int> levels;          // first levels
+  std::vector<std::string> params;             // any case
+  std::vector<std::string> time_texts;         // --time as typed
+  std::vector<gridfile::TimeSelection> times;  // first times, read once the window is known
+  std::vector<int> levels;                     // first levels
   bool by_number_only() const { return params.empty() && times.empty() && levels.empty(); }
   bool matches_number(int number) const;
   bool matches(int number, const gridfile::GridId& id) const;
@@ -37,7 +40,12 @@ struct Selection {
 // for the numbers; --table and --first-year.
 void add_selection_options(CLI::App& app, Selection& s, const std::string& number_option,
                            const std::string& number_help);
-void add_table_options(CLI::App& app, std::string& table_path, int& first_year);
+void add_table_options(CLI::App& app, std::string& table_path,
+                       std::optional<std::string>& first_year);
+// Once the command line is parsed: the window in force, and the --time texts
+// read with it.
+cli::Parsed read_time_options(const std::optional<std::string>& first_year, Selection& s,
+                              timewin::YearWindow& window);
 
 // The GRIB2 parameter table at `path`, or found in the usual places; nullopt
 // with the reason on standard error.

@@ -17,6 +17,7 @@
 #include "grid/gd_codes.h"
 #include "grid/lookup.h"
 #include "grid/marks.h"
+#include "grid/packed_write.h"
 #include "services/er.h"
 #include "strings/st.h"
 #include "time/tg.h"
@@ -48,6 +49,20 @@ void gd_wdat(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
 void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<const int> grdhdr,
              std::span<const std::string_view> timpair, std::span<const int> levpair, int vcode,
              std::string_view pname, bool replace, int ipktyp, int nbits, int& iret) {
+  int refusal = 0;
+  grid::write_packed_grid(gfnum, grid, kx, ky, grdhdr, timpair, levpair, vcode, pname, replace,
+                          ipktyp, nbits, grid::OnPackingRefusal::kRefuse, refusal, iret);
+  if (refusal != 0) report_dm(refusal);
+}
+
+namespace grid {
+
+void write_packed_grid(int gfnum, std::span<const float> grid, int kx, int ky,
+                       std::span<const int> grdhdr, std::span<const std::string_view> timpair,
+                       std::span<const int> levpair, int vcode, std::string_view pname,
+                       bool replace, int ipktyp, int nbits, OnPackingRefusal on_refusal,
+                       int& refusal, int& iret) {
+  refusal = 0;
   gd_fchk(gfnum, iret);
   if (iret != 0) return;
   const int f = gfnum;
@@ -94,8 +109,16 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
 
   dm_sgpk(kx, ky, ipktyp, nbits, false, 0.0f, 0.0f, 0.0f, ier);
   dm_wdtr(f, 1, icol, "GRID", grdcmn.gfhdbuf, grid, nword, ier);
+  if (ier != 0 && ipktyp != 0 && dm::is_packing_refusal(ier)) {
+    // Refused by the packer, before anything reached the file.
+    refusal = ier;
+    if (on_refusal == OnPackingRefusal::kWriteUnpacked) {
+      dm_sgpk(kx, ky, 0, 0, false, 0.0f, 0.0f, 0.0f, ier);
+      dm_wdtr(f, 1, icol, "GRID", grdcmn.gfhdbuf, grid, nword, ier);
+    }
+  }
   if (ier != 0) {
-    report_dm(ier);
+    if (ier != refusal) report_dm(ier);
     iret = grid::kGdWriteFailed;
     return;
   }
@@ -116,3 +139,5 @@ void gd_wpgd(int gfnum, std::span<const float> grid, int kx, int ky, std::span<c
     gd_addt(f, intdft, ier);
   }
 }
+
+}  // namespace grid

@@ -9,6 +9,7 @@
 
 #include "grid/gd_codes.h"
 #include "grid/grid_test_support.h"
+#include "grid/packed_write.h"
 #include "strings/concat.h"
 
 namespace {
@@ -285,6 +286,39 @@ TEST_F(GridWriteTest, DataWriterFailureLeavesNoColumnAndReports) {
   EXPECT_EQ(write(f, "910823/1200", "X", kSix, 3, 2), 0);
   EXPECT_EQ(image("badpack.grd").word(img.column_header(1)), 9999);
   EXPECT_EQ(ngrids(f), 1);
+}
+
+// A grid its packing refuses (here: no value that is not missing) is packed
+// once: gd_wpgd reports the refusal and lists nothing; write_packed_grid
+// names it without a message, and writes the grid unpacked when asked to.
+TEST_F(GridWriteTest, PackingRefusalIsKnownBeforeTheFileChanges) {
+  const int f = create("refused.grd");
+  const std::vector<float> missing(6, -9999.0f);
+  EXPECT_EQ(write(f, "910823/1200", "X", missing, 3, 2, false, 1, 8), grid::kGdWriteFailed);
+  EXPECT_NE(output().find("[DM -11]"), std::string::npos);
+  EXPECT_EQ(ngrids(f), 0);
+
+  const std::array<std::string_view, 2> timpair = {"910823/1200", ""};
+  const std::array<int, 2> levpair = {500, -1};
+  int refusal = 0, iret = 99;
+  grid::write_packed_grid(f, missing, 3, 2, kHeader, timpair, levpair, 1, "X", false, 3, 8,
+                          grid::OnPackingRefusal::kRefuse, refusal, iret);
+  EXPECT_EQ(iret, grid::kGdWriteFailed);
+  EXPECT_EQ(refusal, -11);
+  EXPECT_EQ(ngrids(f), 0);
+  grid::write_packed_grid(f, missing, 3, 2, kHeader, timpair, levpair, 1, "X", false, 3, 8,
+                          grid::OnPackingRefusal::kWriteUnpacked, refusal, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(refusal, -11);
+  EXPECT_EQ(ngrids(f), 1);
+  EXPECT_EQ(output().find("[DM"), std::string::npos) << output();
+  const auto img = image("refused.grd");
+  EXPECT_EQ(img.word(img.data_record(1) + 5), 0);  // packing type 0: unpacked
+  grid::write_packed_grid(f, kSix, 3, 2, kHeader, timpair, levpair, 1, "Y", false, 1, 8,
+                          grid::OnPackingRefusal::kWriteUnpacked, refusal, iret);
+  EXPECT_EQ(iret, 0);
+  EXPECT_EQ(refusal, 0);
+  EXPECT_EQ(image("refused.grd").word(image("refused.grd").data_record(2) + 5), 1);
 }
 
 TEST_F(GridWriteTest, ShortGridHeaderIsPaddedWithZeros) {

@@ -13,6 +13,7 @@
 #include "dm/dm.h"
 #include "grid/gd.h"
 #include "grid/gd_codes.h"
+#include "grid/packed_write.h"
 #include "gridfile/internal.h"
 #include "platform/platform.h"
 #include "strings/field.h"
@@ -91,21 +92,6 @@ PackingType stored_type(int ipktyp) {
   }
 }
 
-// Packs the grid as the data writer will, so that a packing that cannot be
-// done is refused before the grid routine claims a column for the grid (a
-// failure after that would leave a column header without data).
-Status trial_pack(std::string_view path, std::span<const float> values, int nx, int ny,
-                  const Packing& packing) {
-  int ier = 0;
-  dm_sgpk(nx, ny, static_cast<int>(packing.type), packing.bits, false, 0.0f, 0.0f, 0.0f, ier);
-  std::vector<int> work(dm::kPackedGridWords);
-  int kword = 0, ipktyp = 0, nbits = 0, misflg = 0, kxky = 0, kx = 0;
-  float ref = 0, scale = 0, difmin = 0;
-  dm_pkgd(values, work, kword, ipktyp, nbits, misflg, kxky, kx, ref, scale, difmin, ier);
-  if (ier != 0) return library_error("DM", ier, path);
-  return {};
-}
-
 }  // namespace
 
 namespace {
@@ -154,7 +140,8 @@ Result<GridFile> GridFile::create_unpublished(const std::string& path, const Nav
 }
 
 Status GridFile::publish() {
-  if (!state_ || state_->gfnum == 0) return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
+  if (!state_ || state_->gfnum == 0)
+    return detail::state_error("", kClosed, Condition::kClosed, "grid file is closed");
   if (!state_->unpublished) return {};
   detail::MessageCapture capture;
   const int iret = dm::publish_file(state_->gfnum, state_->path);
@@ -375,21 +362,21 @@ Status GridFile::write(std::span<const float> values, int nx, int ny, const Grid
     return argument_error(path, std::to_string(values.size()) + " values for a grid of " +
                                     std::to_string(nx) + " x " + std::to_string(ny));
   }
-  if (!detail::valid_packing(packing)) {
+  if (!packing.valid()) {
     return argument_error(
         path, "packing " + packing.text() + " (bits 2-31 for grib and diff, -38-38 for dec)");
   }
   IdFields f;
   if (Status s = fill_id(path, id, f); !s) return s;
-  // A file open for reading is left to refuse the write itself (-5).
-  if (packing.type != PackingType::kNone && state_->mode == Mode::kUpdate && nx >= 1 && ny >= 1) {
-    if (Status s = trial_pack(path, values, nx, ny, packing); !s) return s;
-  }
   detail::MessageCapture capture;
-  int iret = 0;
-  gd_wpgd(state_->gfnum, values, nx, ny, kGridHeader, f.timpair, f.levpair, id.vcoord,
-          strings::as_view(f.param), replace, static_cast<int>(packing.type),
-          packing.type == PackingType::kNone ? 0 : packing.bits, iret);
+  int iret = 0, refusal = 0;
+  grid::write_packed_grid(state_->gfnum, values, nx, ny, kGridHeader, f.timpair, f.levpair,
+                          id.vcoord, strings::as_view(f.param), replace,
+                          static_cast<int>(packing.type),
+                          packing.type == PackingType::kNone ? 0 : packing.bits,
+                          grid::OnPackingRefusal::kRefuse, refusal, iret);
+  // A grid its packing refuses is not in the file: the packer's code.
+  if (refusal != 0) return library_error("DM", refusal, path);
   if (iret != 0) return library_error("GD", iret, path, capture.lines());
   return {};
 }

@@ -18,6 +18,8 @@
 #include <vector>
 
 #include "base/status.h"
+#include "pack/packing.h"
+#include "time/year_window.h"
 
 namespace gridfile {
 
@@ -54,21 +56,28 @@ std::string vcoord_name(int vcode);
 // The code for one of those names (any case), or nullopt.
 std::optional<int> vcoord_code(std::string_view name);
 
+// The window that widens the two-digit years of grid times: 1950-2049 unless
+// moved (YearWindow::starting(1921) gives the library routines' 1921-2020).
+using YearWindow = timewin::YearWindow;
+
 // A grid time text ("yymmdd/hhmm", optionally a forecast part such as "F012")
-// taken apart as the library files it. Years are widened with the library's
-// century rule (00-20 are 2000-2020, 21-99 are 1921-1999). A valid time ("V")
-// comes back as the matching 'F' time, and a forecast part of zero ("A00")
-// as none, as the identifier stores them.
+// taken apart as the library files it, the year widened with the window given.
+// A valid time ("V") comes back as the matching 'F' time, and a forecast part
+// of zero ("A00") as none, as the identifier stores them.
 struct GridTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
   char forecast_type = ' ';  // ' ' none, else 'F', 'A', 'G', 'I'
   int forecast_minutes = 0;  // forecast period
 };
-// nullopt for a blank or unconvertible text, or one longer than 20 characters.
-std::optional<GridTime> parse_time(std::string_view text);
+// nullopt for a blank or unconvertible text, one longer than 20 characters,
+// or a date the window's year does not have (29 February 00 in a window
+// where 00 is not a leap year).
+std::optional<GridTime> parse_time(std::string_view text, const YearWindow& window = {});
 // "2024-01-01T00:00Z" for the time text's reference time (hour 24 is the next
 // day's 00:00); empty when blank or unconvertible.
-std::string iso8601(std::string_view text);
+std::string iso8601(std::string_view text, const YearWindow& window = {});
+// The same for its valid time: the reference time plus the forecast period.
+std::string valid_iso8601(std::string_view text, const YearWindow& window = {});
 
 // The identifier a grid is filed under.
 struct GridId {
@@ -123,15 +132,10 @@ struct Navigation {
   friend bool operator==(const Navigation&, const Navigation&) = default;
 };
 
-enum class PackingType { kNone = 0, kGrib = 1, kDecimal = 4, kDiff = 3 };
-struct Packing {
-  PackingType type = PackingType::kNone;
-  int bits = 0;  // bits per value (kDecimal: decimal digits kept)
-  // "none", "grib:12", "diff:12", "dec:2"; and back (nullopt when malformed
-  // or out of range: grib and diff take 2-31 bits, dec -38..38 digits).
-  std::string text() const;
-  static std::optional<Packing> parse(std::string_view text);
-};
+// How a grid is stored: the one packing request and --pack grammar of every
+// program ("none", "grib:BITS", "diff:BITS", "dec:DIGITS"; pack/packing.h).
+using PackingType = pack::PackingType;
+using Packing = pack::Packing;
 
 // What is stored about one grid, without its values.
 struct GridInfo {
@@ -140,9 +144,8 @@ struct GridInfo {
   int nx = 0, ny = 0;
   Packing packing;      // as stored (decimal packing is stored as GRIB)
   float reference = 0;  // packed grids: reference value
-  // packed grids: value of one packing step. GRIB-style and decimal values
-  // read back within half a step; difference packing keeps each difference
-  // within half a step, so a value may be off by their sum from the first value.
+  // packed grids: value of one packing step. Every value reads back within
+  // half a step of the value written, in every packing.
   float step = 0;
   float difmin = 0;       // difference packing: the smallest difference
   std::size_t words = 0;  // size of the data record in 4-byte words, its length word included
@@ -245,10 +248,11 @@ class GridFile {
   // returns ok. Refused with kBadArgument before anything is written: a
   // value count other than nx * ny, a time text that is not a grid time or
   // longer than 20 characters, a parameter name longer than 12, a packing
-  // outside its range; a grid the packing cannot take (no value that is not
-  // missing: -11) is refused with the packer's code. Other codes are those
-  // of gd_wpgd (-5 a file opened for reading, -9 nx or ny below 1, -11 the
-  // file is full).
+  // outside its range; a grid the packing cannot take is refused, and not
+  // written, with the packer's code (-11 no value that is not missing, -41 a
+  // range beyond the packing, -43 a decimal step finer than the values'
+  // precision). Other codes are those of gd_wpgd (-5 a file opened for
+  // reading, -9 nx or ny below 1, -11 the file is full).
   Status write(std::span<const float> values, int nx, int ny, const GridId& id,
                Packing packing = {}, bool replace = false);
   // Flushes and closes now; the destructor then does nothing.

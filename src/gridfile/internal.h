@@ -20,8 +20,6 @@ using grid::kProjChars;
 using grid::kTimeChars;
 inline constexpr std::size_t kPathChars = 132;  // file names the file services keep
 
-bool valid_packing(const Packing& p);
-
 // The name that makes the library use `path` exactly: "^" (no lower-casing),
 // and "./" before a relative name that the services would read as starting
 // with an environment symbol ("$SYM/..." or "SYM:..."). An Error when the

@@ -14,15 +14,18 @@ bool same_text(std::string_view a, std::string_view b) {
   });
 }
 
-bool time_matches(std::string_view wanted, const std::string& time) {
-  return !time.empty() && (same_text(wanted, time) || same_text(wanted, iso8601(time)));
-}
-
 }  // namespace
+
+Result<TimeSelection> parse_time_selection(std::string_view text, const YearWindow& window) {
+  std::string problem;
+  std::optional<TimeSelection> selection = TimeSelection::parse(text, window, problem);
+  if (!selection) return Error(Source::kArgument, kBadArgument, problem, Condition::kBadArgument);
+  return std::move(*selection);
+}
 
 bool GridFilter::matches(const GridId& id) const {
   if (param && !same_text(*param, id.param)) return false;
-  if (time && !time_matches(*time, id.time1) && !time_matches(*time, id.time2)) return false;
+  if (time && !time->matches(id.time1) && !time->matches(id.time2)) return false;
   if (level && *level != id.level1 && !(id.level2 != -1 && *level == id.level2)) return false;
   if (vcoord && *vcoord != id.vcoord) return false;
   return true;

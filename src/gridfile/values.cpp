@@ -1,43 +1,21 @@
 // The value types: missing values, vertical coordinate names, grid times taken
-// apart and as ISO 8601, identifiers as text, packing requests as text.
+// apart and as ISO 8601, identifiers as text.
 #include "gridfile/gridfile.h"
 
 #include <array>
 #include <cctype>
-#include <charconv>
-#include <chrono>
 
 #include "gridfile/internal.h"
 #include "pack/missing.h"
 #include "strings/concat.h"
 #include "strings/field.h"
-#include "time/tg.h"
-#include "time/ti.h"
+#include "time/civil_time.h"
+#include "time/grid_time_reading.h"
 
 namespace gridfile {
 namespace {
 
 constexpr std::array<std::string_view, 5> kVcoordNames = {"NONE", "PRES", "THTA", "HGHT", "SGMA"};
-// Forecast type letters by their code in the forecast word.
-constexpr std::string_view kForecastLetters = "AFGI";
-
-// Bit counts the GRIB-style and difference packers take; decimal digits whose
-// power of ten is a finite single-precision real.
-constexpr int kMinBits = 2, kMaxBits = 31;
-constexpr int kMaxDecimals = 38;
-
-std::optional<int> parse_int(std::string_view text) {
-  int value = 0;
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (ec != std::errc() || ptr != end || text.empty()) return std::nullopt;
-  return value;
-}
-
-// 0..99 as two digits.
-std::string two_digits(int n) {
-  return {static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
-}
 
 }  // namespace
 
@@ -61,58 +39,21 @@ std::optional<int> vcoord_code(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<GridTime> parse_time(std::string_view text) {
-  if (text.size() > detail::kTimeChars) return std::nullopt;
-  std::array<char, detail::kTimeChars> field{};
-  strings::copy_field(text, field);
-  const std::string_view timtxt = strings::as_view(field);
-  if (strings::trim_right(timtxt).empty()) return std::nullopt;
-  std::array<int, 3> intdtf{};
-  int iret = 0;
-  tg_ctoi(timtxt, intdtf, iret);
-  if (iret != 0) return std::nullopt;
-  // The date and time as the library files them (a valid time turned into its
-  // initial time), widened to a full year by the date reader.
-  std::array<char, detail::kTimeChars> canonical{};
-  tg_itoc(std::array{intdtf[0], intdtf[1], 0}, canonical, iret);
-  if (iret != 0) return std::nullopt;
-  std::array<int, 5> idtarr{};
-  ti_ctoi(strings::as_view(canonical), idtarr, iret);
-  if (iret != 0) return std::nullopt;
-  GridTime t;
-  t.year = idtarr[0];
-  t.month = idtarr[1];
-  t.day = idtarr[2];
-  t.hour = idtarr[3];
-  t.minute = idtarr[4];
-  const int iftime = intdtf[2];
-  if (iftime != 0) {
-    const int itype = iftime / 100000;
-    const int period = iftime % 100000;  // hhhmm
-    if (itype < 0 || static_cast<std::size_t>(itype) >= kForecastLetters.size()) {
-      return std::nullopt;
-    }
-    t.forecast_type = kForecastLetters[static_cast<std::size_t>(itype)];
-    t.forecast_minutes = period / 100 * 60 + period % 100;
-  }
-  return t;
+std::optional<GridTime> parse_time(std::string_view text, const YearWindow& window) {
+  const std::optional<timewin::GridTimeReading> t = timewin::read_grid_time(text, window);
+  if (!t) return std::nullopt;
+  return GridTime{t->reference.year,   t->reference.month, t->reference.day,   t->reference.hour,
+                  t->reference.minute, t->forecast_type,   t->forecast_minutes};
 }
 
-std::string iso8601(std::string_view text) {
-  const std::optional<GridTime> t = parse_time(text);
-  if (!t) return {};
-  // Hour 24 and minute 60 are accepted in time texts; carry them over.
-  using namespace std::chrono;
-  const sys_days day{year{t->year} / t->month / t->day};
-  const auto when = day + hours{t->hour} + minutes{t->minute};
-  const sys_days date = floor<days>(when);
-  const year_month_day ymd{date};
-  const hh_mm_ss hms{when - date};
-  return std::to_string(static_cast<int>(ymd.year())) + "-" +
-         two_digits(static_cast<int>(static_cast<unsigned>(ymd.month()))) + "-" +
-         two_digits(static_cast<int>(static_cast<unsigned>(ymd.day()))) + "T" +
-         two_digits(static_cast<int>(hms.hours().count())) + ":" +
-         two_digits(static_cast<int>(hms.minutes().count())) + "Z";
+std::string iso8601(std::string_view text, const YearWindow& window) {
+  const std::optional<timewin::GridTimeReading> t = timewin::read_grid_time(text, window);
+  return t ? timecal::iso8601(timecal::from_minutes(t->reference_minutes())) : std::string();
+}
+
+std::string valid_iso8601(std::string_view text, const YearWindow& window) {
+  const std::optional<timewin::GridTimeReading> t = timewin::read_grid_time(text, window);
+  return t ? timecal::iso8601(timecal::from_minutes(t->valid_minutes())) : std::string();
 }
 
 GridId GridId::analysis(std::chrono::sys_seconds time, std::string param, int level, int vcoord) {
@@ -142,58 +83,4 @@ std::string GridId::text() const {
       {times.empty() ? "-" : times, " ", levels, " ", vcoord_name(vcoord), " ", param});
 }
 
-std::string Packing::text() const {
-  switch (type) {
-    case PackingType::kNone:
-      return "none";
-    case PackingType::kGrib:
-      return "grib:" + std::to_string(bits);
-    case PackingType::kDiff:
-      return "diff:" + std::to_string(bits);
-    case PackingType::kDecimal:
-      return "dec:" + std::to_string(bits);
-  }
-  return "type" + std::to_string(static_cast<int>(type)) + ":" + std::to_string(bits);
-}
-
-std::optional<Packing> Packing::parse(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (lower == "none") return Packing{};
-  const std::size_t colon = lower.find(':');
-  if (colon == std::string::npos) return std::nullopt;
-  const std::string_view kind = std::string_view(lower).substr(0, colon);
-  const std::optional<int> n = parse_int(std::string_view(lower).substr(colon + 1));
-  if (!n) return std::nullopt;
-  Packing p;
-  p.bits = *n;
-  if (kind == "grib" || kind == "diff") {
-    p.type = kind == "grib" ? PackingType::kGrib : PackingType::kDiff;
-    if (*n < kMinBits || *n > kMaxBits) return std::nullopt;
-    return p;
-  }
-  if (kind == "dec") {
-    p.type = PackingType::kDecimal;
-    if (*n < -kMaxDecimals || *n > kMaxDecimals) return std::nullopt;
-    return p;
-  }
-  return std::nullopt;
-}
-
-namespace detail {
-
-bool valid_packing(const Packing& p) {
-  switch (p.type) {
-    case PackingType::kNone:
-      return true;
-    case PackingType::kGrib:
-    case PackingType::kDiff:
-      return p.bits >= kMinBits && p.bits <= kMaxBits;
-    case PackingType::kDecimal:
-      return p.bits >= -kMaxDecimals && p.bits <= kMaxDecimals;
-  }
-  return false;
-}
-
-}  // namespace detail
 }  // namespace gridfile

@@ -12,7 +12,7 @@ namespace {
 
 // --- Times ---------------------------------------------------------------------
 
-TEST(GridTimeTest, TakesTheTextApartWithTheCenturyRule) {
+TEST(GridTimeTest, TakesTheTextApartWithTheYearWindow) {
   std::optional<GridTime> t = parse_time("910823/1200");
   ASSERT_TRUE(t);
   EXPECT_EQ(t->year, 1991);
@@ -27,7 +27,13 @@ TEST(GridTimeTest, TakesTheTextApartWithTheCenturyRule) {
   EXPECT_EQ(t->year, 2020);
   t = parse_time("210101/0000");
   ASSERT_TRUE(t);
-  EXPECT_EQ(t->year, 1921);
+  EXPECT_EQ(t->year, 2021);
+  EXPECT_EQ(parse_time("491231/2359")->year, 2049);
+  EXPECT_EQ(parse_time("500101/0000")->year, 1950);
+  // The library routines' window, asked for per call.
+  const YearWindow old = YearWindow::starting(1921).value();
+  EXPECT_EQ(parse_time("210101/0000", old)->year, 1921);
+  EXPECT_EQ(parse_time("201231/0000", old)->year, 2020);
 }
 
 TEST(GridTimeTest, ForecastParts) {
@@ -69,13 +75,22 @@ TEST(GridTimeTest, BlankAndBadTextsGiveNothing) {
 
 TEST(GridTimeTest, Iso8601OfTheReferenceTime) {
   EXPECT_EQ(iso8601("200101/0000"), "2020-01-01T00:00Z");
-  EXPECT_EQ(iso8601("240101/0000"), "1924-01-01T00:00Z");  // the library's century rule
+  EXPECT_EQ(iso8601("240101/0000"), "2024-01-01T00:00Z");
+  EXPECT_EQ(iso8601("261201/0000"), "2026-12-01T00:00Z");
+  EXPECT_EQ(iso8601("261201/0000", YearWindow::starting(1921).value()), "1926-12-01T00:00Z");
   EXPECT_EQ(iso8601("910823/1230F012"), "1991-08-23T12:30Z");
   EXPECT_EQ(iso8601("000229/2359"), "2000-02-29T23:59Z");
   // Hour 24 is accepted by the library; it is the next day's midnight.
   EXPECT_EQ(iso8601("991231/2400"), "2000-01-01T00:00Z");
   EXPECT_EQ(iso8601(""), "");
   EXPECT_EQ(iso8601("not a time"), "");
+}
+
+TEST(GridTimeTest, Iso8601OfTheValidTime) {
+  EXPECT_EQ(valid_iso8601("261215/1200F006"), "2026-12-15T18:00Z");
+  EXPECT_EQ(valid_iso8601("261231/1800F00630"), "2027-01-01T00:30Z");
+  EXPECT_EQ(valid_iso8601("261215/1200"), "2026-12-15T12:00Z");
+  EXPECT_EQ(valid_iso8601("x"), "");
 }
 
 // --- Identifiers and vertical coordinates --------------------------------------

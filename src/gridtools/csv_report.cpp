@@ -30,7 +30,7 @@ std::string join(const std::vector<std::string>& fields) {
 std::string csv_header() {
   return "file,number,time1,time1_iso,time2,time2_iso,level1,level2,vcoord,param,units,nx,ny,"
          "packing,bits,reference,step,words,points,missing,nan,infinite,valid,min,max,mean,"
-         "stddev";
+         "stddev,valid_iso,forecast_minutes";
 }
 
 std::vector<std::string> csv_lines(const FileReport& report) {
@@ -38,12 +38,13 @@ std::vector<std::string> csv_lines(const FileReport& report) {
   for (const GridReport& g : report.grids) {
     const gridfile::GridInfo& i = g.info;
     const bool packed = i.packing.type != gridfile::PackingType::kNone;
+    const gridfile::YearWindow& w = report.window;
     std::vector<std::string> f{report.path,
                                std::to_string(i.number),
                                i.id.time1,
-                               i.id.time1.empty() ? "" : gridfile::iso8601(i.id.time1),
+                               gridfile::iso8601(i.id.time1, w),
                                i.id.time2,
-                               i.id.time2.empty() ? "" : gridfile::iso8601(i.id.time2),
+                               gridfile::iso8601(i.id.time2, w),
                                std::to_string(i.id.level1),
                                i.id.level2 == -1 ? "" : std::to_string(i.id.level2),
                                gridfile::vcoord_name(i.id.vcoord),
@@ -69,6 +70,10 @@ std::vector<std::string> csv_lines(const FileReport& report) {
     } else {
       f.insert(f.end(), 9, "");
     }
+    // The first time's valid time and forecast period (0 without a forecast part).
+    const std::optional<gridfile::GridTime> t = gridfile::parse_time(i.id.time1, w);
+    f.push_back(t ? gridfile::valid_iso8601(i.id.time1, w) : "");
+    f.push_back(t ? std::to_string(t->forecast_minutes) : "");
     out.push_back(join(f));
   }
   return out;

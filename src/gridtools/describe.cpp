@@ -28,12 +28,15 @@ std::string forecast_text(const gridfile::GridTime& t) {
   return out;
 }
 
-std::string time_text(std::string_view time) {
+std::string time_text(std::string_view time, const gridfile::YearWindow& window) {
   if (time.empty()) return "";
-  const std::optional<gridfile::GridTime> t = gridfile::parse_time(time);
+  const std::optional<gridfile::GridTime> t = gridfile::parse_time(time, window);
   if (!t) return std::string(time);
-  std::string out = gridfile::iso8601(time);
-  if (t->forecast_type != ' ') out += std::string(" ") + t->forecast_type + forecast_text(*t);
+  std::string out = gridfile::iso8601(time, window);
+  if (t->forecast_type != ' ') {
+    out += strings::concat({" ", std::string(1, t->forecast_type), forecast_text(*t), ", valid ",
+                            gridfile::valid_iso8601(time, window)});
+  }
   return out;
 }
 

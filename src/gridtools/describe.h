@@ -17,10 +17,11 @@ std::string real_text(float value);
 // exponent forms ("273.15", "1.5e-07").
 std::string number_text(double value, int digits = 6);
 
-// "1991-08-23T12:00Z" for "910823/1200", "1991-08-23T12:00Z F+12h" for a
-// forecast of 12 hours ("+1h30m" for minutes); empty for an empty text, and
-// the text itself when it is not a time.
-std::string time_text(std::string_view time);
+// "1991-08-23T12:00Z" for "910823/1200"; for a forecast of 12 hours
+// "1991-08-23T12:00Z F+12h, valid 1991-08-24T00:00Z" ("+1h30m" for minutes);
+// empty for an empty text, and the text itself when it is not a time. Years
+// are read with the window.
+std::string time_text(std::string_view time, const gridfile::YearWindow& window);
 // Forecast period as "+12h" / "+1h30m" (empty when the time has no forecast part).
 std::string forecast_text(const gridfile::GridTime& t);
 

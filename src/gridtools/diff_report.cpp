@@ -21,9 +21,16 @@ std::string size_text(const gridfile::GridInfo& g) {
   return std::to_string(g.nx) + "x" + std::to_string(g.ny);
 }
 
-std::string pair_line(const PairReport& p) {
-  std::string head = "Grid " + p.a.id.text() + " (A " + std::to_string(p.a.number) + ", B " +
-                     std::to_string(p.b.number) + "): ";
+// "(2026-12-15T12:00Z F+6h, valid 2026-12-15T18:00Z; " for a grid with a
+// time: the opening of the parenthesis after an identifier.
+std::string time_opening(const gridfile::GridId& id, const gridfile::YearWindow& window) {
+  const std::string when = time_text(id.time1, window);
+  return when.empty() || when == id.time1 ? "(" : "(" + when + "; ";
+}
+
+std::string pair_line(const PairReport& p, const gridfile::YearWindow& window) {
+  std::string head = "Grid " + p.a.id.text() + " " + time_opening(p.a.id, window) + "A " +
+                     std::to_string(p.a.number) + ", B " + std::to_string(p.b.number) + "): ";
   if (!p.comparison) return head + "sizes differ: " + size_text(p.a) + " and " + size_text(p.b);
   const Comparison& c = *p.comparison;
   std::string out = head + (c.equal() ? "equal" : "differs") + ", " + std::to_string(c.differing) +
@@ -55,8 +62,20 @@ json point_json(double value, const Point& p) {
           {"b", json_real(p.b)}};
 }
 
-json grid_ref(const gridfile::GridInfo& g) {
-  return {{"number", g.number}, {"id", g.id.text()}, {"nx", g.nx}, {"ny", g.ny}};
+std::string only_line(std::string_view which, const gridfile::GridInfo& g,
+                      const gridfile::YearWindow& window) {
+  std::string line =
+      strings::concat({"Only in ", which, ": grid ", std::to_string(g.number), " ", g.id.text()});
+  const std::string when = time_text(g.id.time1, window);
+  if (!when.empty() && when != g.id.time1) line += " (" + when + ")";
+  return line;
+}
+
+json grid_ref(const gridfile::GridInfo& g, const gridfile::YearWindow& window) {
+  json j{{"number", g.number}, {"id", g.id.text()}, {"nx", g.nx}, {"ny", g.ny}};
+  const std::string valid = gridfile::valid_iso8601(g.id.time1, window);
+  j["valid_iso8601"] = valid.empty() ? nullptr : json(valid);
+  return j;
 }
 
 }  // namespace
@@ -83,15 +102,11 @@ std::vector<std::string> diff_text(const DiffReport& r) {
     for (const FieldDifference& d : r.navigation) line += " " + d.field + " " + d.a + " / " + d.b;
     out.push_back(line);
   }
-  for (const gridfile::GridInfo& g : r.only_a) {
-    out.push_back("Only in A: grid " + std::to_string(g.number) + " " + g.id.text());
-  }
-  for (const gridfile::GridInfo& g : r.only_b) {
-    out.push_back("Only in B: grid " + std::to_string(g.number) + " " + g.id.text());
-  }
+  for (const gridfile::GridInfo& g : r.only_a) out.push_back(only_line("A", g, r.window));
+  for (const gridfile::GridInfo& g : r.only_b) out.push_back(only_line("B", g, r.window));
   std::size_t differ = 0;
   for (const PairReport& p : r.pairs) {
-    out.push_back(pair_line(p));
+    out.push_back(pair_line(p, r.window));
     if (!p.equal()) ++differ;
   }
   out.push_back(std::string(r.equal() ? "Equal" : "Different") + ": " +
@@ -108,13 +123,13 @@ std::string diff_json(const DiffReport& r) {
     nav.push_back({{"field", d.field}, {"a", d.a}, {"b", d.b}});
   }
   json only_a = json::array(), only_b = json::array();
-  for (const gridfile::GridInfo& g : r.only_a) only_a.push_back(grid_ref(g));
-  for (const gridfile::GridInfo& g : r.only_b) only_b.push_back(grid_ref(g));
+  for (const gridfile::GridInfo& g : r.only_a) only_a.push_back(grid_ref(g, r.window));
+  for (const gridfile::GridInfo& g : r.only_b) only_b.push_back(grid_ref(g, r.window));
   json grids = json::array();
   for (const PairReport& p : r.pairs) {
     json g{{"id", p.a.id.text()},
-           {"a", grid_ref(p.a)},
-           {"b", grid_ref(p.b)},
+           {"a", grid_ref(p.a, r.window)},
+           {"b", grid_ref(p.b, r.window)},
            {"equal", p.equal()},
            {"packing_step", p.step > 0 ? json_real(p.step) : nullptr}};
     if (p.comparison) {

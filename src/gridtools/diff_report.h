@@ -27,6 +27,7 @@ struct DiffReport {
   std::vector<FieldDifference> navigation;
   std::vector<gridfile::GridInfo> only_a, only_b;
   std::vector<PairReport> pairs;
+  gridfile::YearWindow window;  // reads the two-digit years of the times
   bool equal() const;
 };
 

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "gridfile/gridfile.h"
+#include "gridfile/selection.h"
 #include "gridtools/diff_report.h"
 #include "gridtools/messages.h"
 #include "platform/platform.h"
@@ -19,6 +21,8 @@ struct Options {
   gridtools::Tolerance tolerance;
   bool quiet = false;
   bool json = false;
+  timewin::YearWindow window;                   // --first-year, T2G_FIRST_YEAR
+  std::optional<gridfile::TimeSelection> time;  // --time: only the grids of that time
 };
 
 void error_line(std::string_view path, std::string_view text) {
@@ -34,12 +38,19 @@ std::optional<gridfile::GridFile> open_file(const std::string& path) {
   return std::move(file).value();
 }
 
+// The grids of a file, only those of the --time when it is given.
 std::optional<std::vector<gridfile::GridInfo>> list_grids(const gridfile::GridFile& file,
-                                                          const std::string& path) {
+                                                          const std::string& path,
+                                                          const Options& o) {
   gridfile::Result<std::vector<gridfile::GridInfo>> grids = file.grids();
   if (!grids) {
     error_line(path, grids.error().text);
     return std::nullopt;
+  }
+  if (o.time) {
+    std::erase_if(*grids, [&o](const gridfile::GridInfo& g) {
+      return !o.time->matches(g.id.time1) && !o.time->matches(g.id.time2);
+    });
   }
   return std::move(grids).value();
 }
@@ -59,13 +70,14 @@ std::optional<gridtools::DiffReport> compare_files(const Options& o) {
   const std::optional<gridfile::GridFile> fa = open_file(o.a);
   const std::optional<gridfile::GridFile> fb = open_file(o.b);
   if (!fa || !fb) return std::nullopt;
-  const auto ga = list_grids(*fa, o.a);
-  const auto gb = list_grids(*fb, o.b);
+  const auto ga = list_grids(*fa, o.a, o);
+  const auto gb = list_grids(*fb, o.b, o);
   if (!ga || !gb) return std::nullopt;
   gridtools::DiffReport r;
   r.path_a = o.a;
   r.path_b = o.b;
   r.tolerance = o.tolerance;
+  r.window = o.window;
   r.navigation = gridtools::navigation_differences(fa->navigation(), fb->navigation());
   gridtools::Matching m = gridtools::match_grids(*ga, *gb);
   r.only_a = std::move(m.only_a);
@@ -99,7 +111,14 @@ cli::Parsed parse(std::span<const std::string> args, Options& o) {
       ->type_name("Y");
   auto* quiet = app.add_flag("--quiet,-q", o.quiet, "print nothing; only the exit status tells");
   app.add_flag("--json", o.json, "the report as one JSON document")->excludes(quiet);
-  return cli::parse(app, args);
+  std::optional<std::string> time_text, first_year;
+  app.add_option("--time", time_text,
+                 "compare only the grids of this time: " + std::string(cli::kTimeHelp));
+  cli::add_first_year(app, first_year);
+  if (cli::Parsed p = cli::parse(app, args); !p.run()) return p;
+  if (cli::Parsed p = cli::year_window(first_year, o.window); !p.run()) return p;
+  if (time_text) return cli::time_query(*time_text, o.window, o.time);
+  return {};
 }
 
 }  // namespace

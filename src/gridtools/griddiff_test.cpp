@@ -41,7 +41,8 @@ TEST_F(GriddiffTest, SameGridsInAnotherOrderAreEqual) {
                 {{pmsl_, ramp(1000, 1)}, {t700_, ramp(270, 0.25f)}, {t850_, ramp(280, 0.5f)}});
   const gridtools_test::Outcome r = griddiff({a, b});
   EXPECT_EQ(r.status, griddiff::kExitEqual) << r.out << r.err;
-  EXPECT_NE(r.out.find("Grid 910823/1200 850 PRES TMPK (A 1, B 3): equal"), std::string::npos)
+  EXPECT_NE(r.out.find("Grid 910823/1200 850 PRES TMPK (1991-08-23T12:00Z; A 1, B 3): equal"),
+            std::string::npos)
       << r.out;
   EXPECT_NE(r.out.find("Equal: 3 grids paired, 0 differ, 0 only in A, 0 only in B, "
                        "navigation same"),
@@ -54,8 +55,8 @@ TEST_F(GriddiffTest, ReportsWhereAndHowMuchGridsDiffer) {
   std::vector<float> changed = ramp(280, 0.5f);
   changed[6] += 2.0f;  // column 3, row 2: 283 -> 285
   changed[1] = -9999;  // column 2, row 1 missing in B only
-  const std::string a =
-      make_file("a.grd", gridtools_test::ced_4x3(), {{t850_, ramp(280, 0.5f)}, {t700_, ramp(1, 1)}});
+  const std::string a = make_file("a.grd", gridtools_test::ced_4x3(),
+                                  {{t850_, ramp(280, 0.5f)}, {t700_, ramp(1, 1)}});
   const std::string b =
       make_file("b.grd", gridtools_test::ced_4x3(), {{t850_, changed}, {pmsl_, ramp(1000, 1)}});
   const gridtools_test::Outcome r = griddiff({a, b});
@@ -109,8 +110,8 @@ TEST_F(GriddiffTest, PackedAgainstUnpackedReportsTheErrorInSteps) {
   std::vector<float> v(12);
   for (std::size_t k = 0; k < v.size(); ++k) v[k] = 250.0f + 3.7f * static_cast<float>(k * k % 7);
   const std::string a = make_file("a.grd", gridtools_test::ced_4x3(), {{t850_, v}});
-  const std::string b =
-      make_file("b.grd", gridtools_test::ced_4x3(), {{t850_, v, {gridfile::PackingType::kGrib, 6}}});
+  const std::string b = make_file("b.grd", gridtools_test::ced_4x3(),
+                                  {{t850_, v, {gridfile::PackingType::kGrib, 6}}});
   const gridtools_test::Outcome r = griddiff({a, b, "--json"});
   ASSERT_NE(r.status, griddiff::kExitTrouble) << r.err;
   const json g = json::parse(r.out)["grids"][0];
@@ -133,7 +134,34 @@ TEST_F(GriddiffTest, NavigationDifferencesMakeFilesDifferent) {
   const gridtools_test::Outcome r = griddiff({a, b});
   EXPECT_EQ(r.status, griddiff::kExitDifferent);
   EXPECT_NE(r.out.find("Navigation differs: lat2 37.5 / 38"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("(A 1, B 1): equal"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("; A 1, B 1): equal"), std::string::npos) << r.out;
+}
+
+// Grids are named with their times read in the window (1950-2049 unless
+// moved); --time compares only the grids of one time, ISO 8601 by valid time.
+TEST_F(GriddiffTest, TimesReadInTheWindowAndChosenWithTime) {
+  const gridfile::GridId f6 = id("261215/1200F006", 850, gridfile::kVcoordPres, "TMPK");
+  const gridfile::GridId an = id("261215/1200", 850, gridfile::kVcoordPres, "TMPK");
+  const std::string a =
+      make_file("a.grd", gridtools_test::ced_4x3(), {{f6, ramp(280, 0.5f)}, {an, ramp(270, 1)}});
+  const std::string b =
+      make_file("b.grd", gridtools_test::ced_4x3(), {{f6, ramp(280, 0.5f)}, {an, ramp(271, 1)}});
+  gridtools_test::Outcome r = griddiff({a, b});
+  EXPECT_EQ(r.status, griddiff::kExitDifferent) << r.err;
+  EXPECT_NE(r.out.find("Grid 261215/1200F006 850 PRES TMPK (2026-12-15T12:00Z F+6h, valid "
+                       "2026-12-15T18:00Z; A 1, B 1): equal"),
+            std::string::npos)
+      << r.out;
+  r = griddiff({a, b, "--time", "2026-12-15T18:00Z"});
+  EXPECT_EQ(r.status, griddiff::kExitEqual) << r.out << r.err;
+  EXPECT_NE(r.out.find("Equal: 1 grids paired"), std::string::npos) << r.out;
+  r = griddiff({a, b, "--time", "20261215/1200"});
+  EXPECT_EQ(r.status, griddiff::kExitDifferent) << r.out << r.err;
+  r = griddiff({a, b, "--json", "--first-year", "1921"});
+  const json doc = json::parse(r.out);
+  EXPECT_EQ(doc["grids"][0]["a"]["valid_iso8601"], "1926-12-15T18:00Z");
+  EXPECT_EQ(griddiff({a, b, "--time", "soon"}).status, griddiff::kExitTrouble);
+  EXPECT_EQ(griddiff({a, b, "--first-year", "0"}).status, griddiff::kExitTrouble);
 }
 
 TEST_F(GriddiffTest, TroubleIsStatusTwo) {

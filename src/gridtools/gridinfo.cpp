@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "gridfile/gridfile.h"
 #include "gridtools/dump.h"
 #include "gridtools/messages.h"
@@ -32,6 +33,7 @@ struct Options {
   std::optional<std::string> salvage_to;  // --salvage NEW
   Format format = Format::kText;
   gridtools::Selection selection;
+  timewin::YearWindow window;          // --first-year, T2G_FIRST_YEAR
   std::optional<params::Table> table;  // for units; absent when not found
 };
 
@@ -75,6 +77,7 @@ int list_files(const Options& o) {
       continue;
     }
     report->path = path;
+    report->window = o.window;
     if (o.table) gridtools::add_units(*report, *o.table);
     gridtools::add_spacing(*report);
     for (const gridtools::GridReport& g : report->grids) {
@@ -173,6 +176,7 @@ std::vector<std::string> with_bare_dumps_last(std::span<const std::string> args)
 cli::Parsed parse(std::span<const std::string> args, Options& o) {
   CLI::App app{"gridinfo: look inside grid files written by text2grid", "gridinfo"};
   std::string dump_text, vcoord_text;
+  std::optional<std::string> time_text, first_year;
   bool json = false, csv = false;
   app.add_option("FILE", o.files, "grid files (the name exactly as typed)")->required();
   auto* dump = app.add_option("--dump", dump_text,
@@ -191,11 +195,11 @@ cli::Parsed parse(std::span<const std::string> args, Options& o) {
   auto* js = app.add_flag("--json", json, "the listing as JSON, one document per file and line");
   auto* cs = app.add_flag("--csv", csv, "the listing as CSV, one line per grid");
   app.add_option("--param", o.selection.param, "only grids of this parameter (any case)");
-  app.add_option("--time", o.selection.time,
-                 "only grids of this time: yymmdd/hhmm[Fhhh] or ISO 8601 (1991-08-23T12:00Z)");
+  app.add_option("--time", time_text, "only grids of this time: " + std::string(cli::kTimeHelp));
   app.add_option("--level", o.selection.level, "only grids at this level");
   app.add_option("--vcoord", vcoord_text,
                  "only grids of this vertical coordinate: NONE, PRES, THTA, HGHT, SGMA or a code");
+  cli::add_first_year(app, first_year);
   dump->excludes(chk);
   latlon->needs(dump);
   js->excludes(cs)->excludes(dump)->excludes(chk);
@@ -208,6 +212,10 @@ cli::Parsed parse(std::span<const std::string> args, Options& o) {
   if (salvage->count() > 0) {
     if (o.files.size() != 1) return cli::Parsed::misuse("--salvage takes exactly one FILE");
     o.salvage_to = salvage_text;
+  }
+  if (cli::Parsed p = cli::year_window(first_year, o.window); !p.run()) return p;
+  if (time_text) {
+    if (cli::Parsed p = cli::time_query(*time_text, o.window, o.selection.time); !p.run()) return p;
   }
   if (json) o.format = Format::kJson;
   if (csv) o.format = Format::kCsv;

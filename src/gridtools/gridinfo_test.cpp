@@ -20,6 +20,7 @@
 
 #include "driver/text2grid.h"
 #include "gridtools/gridtools_test_support.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -84,9 +85,10 @@ TEST_F(GridinfoTest, ListingLabelsNavigationAndDecodesIdentifiers) {
   EXPECT_EQ(l[6].substr(0, 18), "Spacing:      4.66");  // 14/3 degrees of longitude
   EXPECT_NE(l[6].find(" x 3.75 degrees"), std::string::npos) << l[6];
   EXPECT_EQ(l[7], "Grids:        2");
-  // TMPK: both times, ISO 8601 with the forecast hour, PRES by name, units
-  // from the parameter table; 11 valid values, one missing.
-  EXPECT_NE(l[9].find("910823/1200F012  1991-08-23T12:00Z F+12h  910823/1200  1991-08-23T12:00Z"),
+  // TMPK: both times, ISO 8601 with the forecast hour and valid time, PRES by
+  // name, units from the parameter table; 11 valid values, one missing.
+  EXPECT_NE(l[9].find("910823/1200F012  1991-08-23T12:00Z F+12h, valid 1991-08-24T00:00Z  "
+                      "910823/1200  1991-08-23T12:00Z"),
             std::string::npos)
       << l[9];
   EXPECT_NE(l[9].find("500    PRES    TMPK   K "), std::string::npos) << l[9];
@@ -108,13 +110,111 @@ TEST_F(GridinfoTest, SelectionPicksGridsForTheListing) {
   r = gridinfo({p, "--vcoord", "pres", "--level", "500"});
   EXPECT_NE(r.out.find("(1 selected)"), std::string::npos);
   EXPECT_NE(r.out.find("TMPK"), std::string::npos);
-  r = gridinfo({p, "--time", "1991-08-23T12:00Z"});  // both grids' reference time
+  r = gridinfo({p, "--time", "1991-08-23T12:00Z"});  // PMSL's time, TMPK's time 2
   EXPECT_NE(r.out.find("Grids:        2\n"), std::string::npos) << r.out;
   r = gridinfo({p, "--time", "910823/1200F012"});
   EXPECT_NE(r.out.find("(1 selected)"), std::string::npos) << r.out;
   r = gridinfo({p, "--level", "850"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("(0 selected)"), std::string::npos) << r.out;
+}
+
+// December 2026 reads as 2026 in the listing, JSON and CSV; --first-year
+// 1921 and T2G_FIRST_YEAR=1921 give the old reading (1926) back; ISO 8601
+// selections pick grids by valid time; times and windows that are not are
+// refused with status 2.
+class GridinfoYearsTest : public GridinfoTest {
+ protected:
+  std::string make_2026() {
+    return make_file("late.grd", gridtools_test::ced_4x3(),
+                     {GridEntry{id("261215/1200F006", 850, gridfile::kVcoordPres, "TMPK"), grid_},
+                      GridEntry{id("261215/1200", 0, 0, "PMSL"), std::vector<float>(12, 1000)}});
+  }
+  void SetUp() override {
+    GridinfoTest::SetUp();
+    saved_ = platform::get_env("T2G_FIRST_YEAR");
+    unsetenv("T2G_FIRST_YEAR");
+  }
+  void TearDown() override {
+    if (saved_) {
+      setenv("T2G_FIRST_YEAR", saved_->c_str(), 1);
+    } else {
+      unsetenv("T2G_FIRST_YEAR");
+    }
+    GridinfoTest::TearDown();
+  }
+  std::optional<std::string> saved_;
+};
+
+TEST_F(GridinfoYearsTest, ListingJsonAndCsvRead2026) {
+  const std::string p = make_2026();
+  gridtools_test::Outcome r = gridinfo({p});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("2026-12-15T12:00Z F+6h, valid 2026-12-15T18:00Z"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("1926-"), std::string::npos) << r.out;
+  r = gridinfo({p, "--json"});
+  const json doc = json::parse(r.out);
+  EXPECT_EQ(doc["grids"][0]["time1"]["iso8601"], "2026-12-15T12:00Z");
+  EXPECT_EQ(doc["grids"][0]["time1"]["valid_iso8601"], "2026-12-15T18:00Z");
+  EXPECT_EQ(doc["grids"][1]["time1"]["valid_iso8601"], "2026-12-15T12:00Z");
+  r = gridinfo({p, "--csv"});
+  const std::vector<std::string> l = lines(r.out);
+  ASSERT_EQ(l.size(), 3u) << r.out;
+  EXPECT_TRUE(l[0].ends_with(",stddev,valid_iso,forecast_minutes")) << l[0];
+  EXPECT_EQ(l[1].rfind(p + ",1,261215/1200F006,2026-12-15T12:00Z,,,850,", 0), 0u) << l[1];
+  EXPECT_TRUE(l[1].ends_with(",2026-12-15T18:00Z,360")) << l[1];
+  EXPECT_TRUE(l[2].ends_with(",2026-12-15T12:00Z,0")) << l[2];
+
+  r = gridinfo({p, "--csv", "--first-year", "1921"});
+  EXPECT_NE(r.out.find(",1926-12-15T12:00Z,"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("2026-"), std::string::npos) << r.out;
+  setenv("T2G_FIRST_YEAR", "1921", 1);
+  EXPECT_EQ(gridinfo({p, "--csv"}).out, r.out);
+  EXPECT_NE(gridinfo({p, "--csv", "--first-year", "1950"}).out.find(",2026-12-15T18:00Z,360"),
+            std::string::npos);  // the option wins
+}
+
+TEST_F(GridinfoYearsTest, TimeSelectionsByValidTimeOrGridTime) {
+  const std::string p = make_2026();
+  const auto picks = [&](const std::string& time) {
+    const gridtools_test::Outcome r = gridinfo({p, "--csv", "--time", time});
+    EXPECT_EQ(r.status, 0) << time << ": " << r.err;
+    std::string params;
+    for (const std::string& line : lines(r.out)) {
+      if (line.find(",TMPK,") != std::string::npos) params += "TMPK ";
+      if (line.find(",PMSL,") != std::string::npos) params += "PMSL ";
+    }
+    return params;
+  };
+  EXPECT_EQ(picks("2026-12-15T12:00Z"), "PMSL ");
+  EXPECT_EQ(picks("2026-12-15T12Z"), "PMSL ");
+  EXPECT_EQ(picks("2026-12-15 12:00"), "PMSL ");
+  EXPECT_EQ(picks("2026-12-15T18:00Z"), "TMPK ");  // 12Z + 6 h
+  EXPECT_EQ(picks("20261215/1200F006"), "TMPK ");
+  EXPECT_EQ(picks("261215/1200F6"), "TMPK ");
+  EXPECT_EQ(picks("20261215/1200"), "PMSL ");
+  EXPECT_EQ(picks("1926-12-15T12:00Z"), "");
+}
+
+TEST_F(GridinfoYearsTest, NonTimesAndBadWindowsAreRefused) {
+  const std::string p = make_2026();
+  for (const char* bad :
+       {"tomorrow", "2026-12-15", "2026-12-15T12:00:30Z", "20501215/1200", "261315/1200"}) {
+    const gridtools_test::Outcome r = gridinfo({p, "--time", bad});
+    EXPECT_EQ(r.status, gridinfo::kExitUsage) << bad;
+    EXPECT_NE(r.err.find("--time \""), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "") << bad;
+  }
+  gridtools_test::Outcome r = gridinfo({p, "--first-year", "26"});
+  EXPECT_EQ(r.status, gridinfo::kExitUsage);
+  EXPECT_NE(r.err.find("--first-year: \"26\" is not a four-digit year"), std::string::npos)
+      << r.err;
+  setenv("T2G_FIRST_YEAR", "x", 1);
+  r = gridinfo({p});
+  EXPECT_EQ(r.status, gridinfo::kExitUsage);
+  EXPECT_NE(r.err.find("T2G_FIRST_YEAR: \"x\" is not a four-digit year"), std::string::npos)
+      << r.err;
 }
 
 TEST_F(GridinfoTest, PackedGridShowsReferenceStepAndSize) {

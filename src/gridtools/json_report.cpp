@@ -11,12 +11,13 @@ namespace {
 
 using nlohmann::json;
 
-json time_json(const std::string& text) {
+json time_json(const std::string& text, const gridfile::YearWindow& window) {
   if (text.empty()) return nullptr;
   json t{{"text", text}};
-  const std::optional<gridfile::GridTime> parsed = gridfile::parse_time(text);
+  const std::optional<gridfile::GridTime> parsed = gridfile::parse_time(text, window);
   if (!parsed) return t;
-  t["iso8601"] = gridfile::iso8601(text);
+  t["iso8601"] = gridfile::iso8601(text, window);
+  t["valid_iso8601"] = gridfile::valid_iso8601(text, window);
   if (parsed->forecast_type != ' ') {
     t["forecast_type"] = std::string(1, parsed->forecast_type);
     t["forecast_minutes"] = parsed->forecast_minutes;
@@ -85,8 +86,8 @@ std::string json_document(const FileReport& report) {
     const gridfile::GridId& id = g.info.id;
     json j{{"number", g.info.number},
            {"id", id.text()},
-           {"time1", time_json(id.time1)},
-           {"time2", time_json(id.time2)},
+           {"time1", time_json(id.time1, report.window)},
+           {"time2", time_json(id.time2, report.window)},
            {"level1", id.level1},
            {"level2", id.level2 == -1 ? nullptr : json(id.level2)},
            {"vcoord", gridfile::vcoord_name(id.vcoord)},

@@ -32,6 +32,7 @@ struct FileReport {
   std::optional<Spacing> spacing;  // when the projection has a known geometry
   int grids_in_file = 0;           // before selection
   std::vector<GridReport> grids;   // the selected ones, in file order
+  gridfile::YearWindow window;     // reads the two-digit years of the times
   bool complete() const;           // every selected grid was read
 };
 

@@ -200,7 +200,7 @@ TEST(DiffReportTest, JsonAndTextOfADifference) {
 
   const std::vector<std::string> t = gridtools::diff_text(d);
   EXPECT_EQ(t[2], "Navigation differs: lat1 30 / 31");
-  EXPECT_EQ(t[3], "Only in B: grid 2 " + g.id.text());
+  EXPECT_EQ(t[3], "Only in B: grid 2 " + g.id.text() + " (1991-08-23T12:00Z)");
   EXPECT_NE(t[4].find("largest difference 0.125 at (3,2) A 1, B 1.125"), std::string::npos) << t[4];
   EXPECT_NE(t[4].find("packing step 0.25, largest difference 0.5 steps"), std::string::npos);
   EXPECT_EQ(t.back().rfind("Different: 1 grids paired, 1 differ, 0 only in A, 1 only in B", 0), 0u);

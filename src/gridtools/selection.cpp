@@ -11,7 +11,7 @@ std::string Selection::text() const {
     out.append(key).append("=").append(value);
   };
   if (param) add("param", *param);
-  if (time) add("time", *time);
+  if (time) add("time", time->text());
   if (level) add("level", std::to_string(*level));
   if (vcoord) add("vcoord", gridfile::vcoord_name(*vcoord));
   return out.empty() ? "every grid" : out;

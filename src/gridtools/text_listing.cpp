@@ -94,8 +94,8 @@ std::vector<std::string> text_listing(const FileReport& report) {
   rows.push_back(head);
   for (const GridReport& g : report.grids) {
     const gridfile::GridId& id = g.info.id;
-    Row r{std::to_string(g.info.number), id.time1, time_text(id.time1)};
-    if (any_time2) r.insert(r.end(), {id.time2, time_text(id.time2)});
+    Row r{std::to_string(g.info.number), id.time1, time_text(id.time1, report.window)};
+    if (any_time2) r.insert(r.end(), {id.time2, time_text(id.time2, report.window)});
     r.insert(r.end(),
              {level_text(id), gridfile::vcoord_name(id.vcoord), id.param, g.units.value_or("-"),
               std::to_string(g.info.nx) + "x" + std::to_string(g.info.ny)});

@@ -1,6 +1,7 @@
 // The CF description of an export.
 //
-//   dimensions   time (when any grid has a time), one per level axis, bnds,
+//   dimensions   time (when any grid has a time; unlimited, so that exports
+//                join along it), one per level axis, bnds,
 //                then lat/lon (CED) or y/x
 //   coordinates  time (minutes since the earliest valid time), and for
 //                forecasts forecast_reference_time and forecast_period;
@@ -21,31 +22,10 @@
 
 #include "nc/cf_mapping.h"
 #include "nc/cf_time.h"
+#include "nc/level_meaning.h"
 
 namespace nc {
 namespace {
-
-struct LevelMeaning {
-  const char* standard_name;  // empty: none
-  const char* long_name;
-  const char* units;
-  const char* positive;
-};
-
-LevelMeaning level_meaning(int vcoord) {
-  switch (vcoord) {
-    case gridfile::kVcoordPres:
-      return {"air_pressure", "pressure", "hPa", "down"};
-    case gridfile::kVcoordThta:
-      return {"air_potential_temperature", "potential temperature", "K", "up"};
-    case gridfile::kVcoordHght:
-      return {"height", "height", "m", "up"};
-    case gridfile::kVcoordSgma:
-      return {"", "sigma level, as stored in the grid file", "1", "down"};
-    default:
-      return {"", "level", "1", "up"};
-  }
-}
 
 CfAttr text(std::string name, std::string value) {
   return {std::move(name), std::move(value)};
@@ -69,7 +49,7 @@ void add_globals(CfDataset& d, const gridfile::Navigation& nav, const CfSource& 
 
 void add_dimensions(CfDataset& d, const ExportPlan& plan, const gridfile::Navigation& nav,
                     const Names& n) {
-  if (n.timed) d.dims.push_back({"time", plan.times.size()});
+  if (n.timed) d.dims.push_back({"time", plan.times.size(), true});
   for (const LevelAxis& a : plan.level_axes) d.dims.push_back({a.name, a.levels.size()});
   if (std::any_of(plan.level_axes.begin(), plan.level_axes.end(),
                   [](const LevelAxis& a) { return a.has_level2(); })) {
@@ -84,7 +64,7 @@ void add_dimensions(CfDataset& d, const ExportPlan& plan, const gridfile::Naviga
 // file's time texts as attributes, one word per step ("-" for none).
 void add_time(CfDataset& d, const ExportPlan& plan, const Names& n) {
   if (!n.timed) return;
-  const std::string units = "minutes since " + iso_text(from_minutes(plan.epoch_minutes));
+  const std::string units = "minutes since " + gridfile::cf_text(from_minutes(plan.epoch_minutes));
   const bool one_reference =
       std::all_of(plan.times.begin(), plan.times.end(), [&](const TimeSlot& s) {
         return s.minutes.reference == plan.times.front().minutes.reference;
@@ -230,10 +210,9 @@ void add_data(CfDataset& d, const ExportPlan& plan, const params::Table& table, 
         text("long_name", p != nullptr && !p->long_name.empty() ? p->long_name : v.param));
     if (p != nullptr && !p->units.empty()) out.attrs.push_back(text("units", p->units));
     out.attrs.push_back(text("grid_mapping", "crs"));
-    std::string coords;
-    if (v.timed && plan.any_forecast) coords = "forecast_reference_time forecast_period";
-    if (projected) coords += coords.empty() ? "lat lon" : " lat lon";
-    if (!coords.empty()) out.attrs.push_back(text("coordinates", coords));
+    // forecast_reference_time and forecast_period are found by their
+    // standard_name; listed here, CDO warns it cannot assign them.
+    if (projected) out.attrs.push_back(text("coordinates", "lat lon"));
     out.attrs.push_back(text("t2g_parameter", v.param));
     out.attrs.push_back({"t2g_vcoord", std::vector<int>{v.vcoord}});
     out.attrs.push_back({"t2g_grid_numbers", v.grid_numbers});

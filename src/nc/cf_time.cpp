@@ -1,19 +1,11 @@
-// CF time units and grid time texts, on the proleptic Gregorian calendar of
-// std::chrono.
+// CF time units, read onto the time layer's calendar.
 #include "nc/cf_time.h"
 
 #include <array>
-#include <charconv>
-#include <chrono>
 #include <cmath>
-
-#include "strings/concat.h"
 
 namespace nc {
 namespace {
-
-constexpr std::int64_t kMinutesPerDay = 1440;
-constexpr std::int64_t kMaxForecastMinutes = 999 * 60 + 59;
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -53,52 +45,7 @@ bool take_char(std::string_view& s, char c) {
   return true;
 }
 
-// v as at least `width` digits, zero-padded.
-std::string digits(long long v, int width) {
-  char buf[24];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v < 0 ? -v : v);
-  std::string s(buf, res.ptr);
-  if (static_cast<int>(s.size()) < width)
-    s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
-  return v < 0 ? "-" + s : s;
-}
-
-bool valid_date(int year, int month, int day) {
-  const std::chrono::year_month_day ymd{std::chrono::year{year},
-                                        std::chrono::month{static_cast<unsigned>(month)},
-                                        std::chrono::day{static_cast<unsigned>(day)}};
-  return month >= 1 && month <= 12 && day >= 1 && ymd.ok();
-}
-
 }  // namespace
-
-std::int64_t to_minutes(const CivilTime& t) {
-  const std::chrono::sys_days days = std::chrono::year_month_day{
-      std::chrono::year{t.year}, std::chrono::month{static_cast<unsigned>(t.month)},
-      std::chrono::day{static_cast<unsigned>(t.day)}};
-  return static_cast<std::int64_t>(days.time_since_epoch().count()) * kMinutesPerDay + t.hour * 60 +
-         t.minute;
-}
-
-CivilTime from_minutes(std::int64_t minutes) {
-  std::int64_t days = minutes / kMinutesPerDay;
-  std::int64_t rest = minutes % kMinutesPerDay;
-  if (rest < 0) {
-    rest += kMinutesPerDay;
-    --days;
-  }
-  const std::chrono::year_month_day ymd{
-      std::chrono::sys_days{std::chrono::days{static_cast<int>(days)}}};
-  return CivilTime{static_cast<int>(ymd.year()),
-                   static_cast<int>(static_cast<unsigned>(ymd.month())),
-                   static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(rest / 60),
-                   static_cast<int>(rest % 60)};
-}
-
-std::string iso_text(const CivilTime& t) {
-  return digits(t.year, 4) + "-" + digits(t.month, 2) + "-" + digits(t.day, 2) + " " +
-         digits(t.hour, 2) + ":" + digits(t.minute, 2) + ":00";
-}
 
 std::optional<TimeUnits> parse_time_units(std::string_view units, std::string& error) {
   const std::string_view all = trim(units);
@@ -139,7 +86,7 @@ std::optional<TimeUnits> parse_time_units(std::string_view units, std::string& e
   int year = 0, month = 0, day = 0, hour = 0, minute = 0;
   double second = 0;
   if (!take_int(rest, year, 4) || !take_char(rest, '-') || !take_int(rest, month, 2) ||
-      !take_char(rest, '-') || !take_int(rest, day, 2) || !valid_date(year, month, day)) {
+      !take_char(rest, '-') || !take_int(rest, day, 2) || !gridfile::valid_date(year, month, day)) {
     return std::nullopt;
   }
   if (!rest.empty() && (rest.front() == 'T' || rest.front() == ' ')) {
@@ -193,39 +140,6 @@ std::optional<std::int64_t> value_minutes(const TimeUnits& u, double value) {
   const double minutes = std::round(seconds / 60.0);
   if (std::fabs(seconds - minutes * 60.0) > 0.5) return std::nullopt;
   return u.epoch_minutes + static_cast<std::int64_t>(minutes);
-}
-
-int widen_year(int two_digit_year, int first_year) {
-  const int yy = ((two_digit_year % 100) + 100) % 100;
-  const int offset = ((yy - first_year % 100) % 100 + 100) % 100;
-  return first_year + offset;
-}
-
-std::optional<GridTimeMinutes> grid_time_minutes(std::string_view text, int first_year) {
-  const std::optional<gridfile::GridTime> t = gridfile::parse_time(text);
-  if (!t) return std::nullopt;
-  GridTimeMinutes m;
-  m.reference = to_minutes(
-      CivilTime{widen_year(t->year % 100, first_year), t->month, t->day, t->hour, t->minute});
-  m.forecast = t->forecast_type != ' ';
-  m.forecast_minutes = t->forecast_minutes;
-  m.valid = m.reference + t->forecast_minutes;
-  return m;
-}
-
-std::optional<std::string> grid_time_text(const CivilTime& reference, bool forecast,
-                                          std::int64_t forecast_minutes) {
-  if (forecast_minutes < 0 || forecast_minutes > kMaxForecastMinutes) return std::nullopt;
-  if (!forecast && forecast_minutes != 0) return std::nullopt;
-  std::string text = digits(((reference.year % 100) + 100) % 100, 2) + digits(reference.month, 2) +
-                     digits(reference.day, 2) + "/" + digits(reference.hour, 2) +
-                     digits(reference.minute, 2);
-  if (forecast) {
-    const std::int64_t minutes = forecast_minutes % 60;
-    text += strings::concat({"F", digits(forecast_minutes / 60, 3)});
-    if (minutes != 0) text += digits(minutes, 2);
-  }
-  return text;
 }
 
 }  // namespace nc

@@ -1,6 +1,4 @@
-// Tests of CF time units and grid time texts: calendar arithmetic across
-// month, year and century ends, the units forms met in real files and their
-// refusals, and texts of reference times and forecast periods.
+// Tests of CF time units: the forms met in real files and their refusals.
 #include "nc/cf_time.h"
 
 #include <gtest/gtest.h>
@@ -9,22 +7,6 @@
 
 namespace nc {
 namespace {
-
-TEST(CivilMinutes, KnownDatesAndTheirInverse) {
-  EXPECT_EQ(to_minutes({1970, 1, 1, 0, 0}), 0);
-  EXPECT_EQ(to_minutes({1970, 1, 2, 0, 1}), 1441);
-  // 2000-02-29 is day 11016 after 1970-01-01 (30 years with 7 leap days
-  // before it: 30 * 365 + 7 + 31 + 28 = 11016).
-  EXPECT_EQ(to_minutes({2000, 2, 29, 0, 0}), 11016LL * 1440);
-  EXPECT_EQ(to_minutes({1969, 12, 31, 23, 59}), -1);
-  for (const CivilTime t : {CivilTime{1900, 2, 28, 23, 59}, CivilTime{2000, 2, 29, 12, 30},
-                            CivilTime{1999, 12, 31, 23, 59}, CivilTime{2100, 3, 1, 0, 0},
-                            CivilTime{1921, 1, 1, 0, 0}}) {
-    EXPECT_EQ(from_minutes(to_minutes(t)), t) << iso_text(t);
-  }
-  EXPECT_EQ(from_minutes(-1), (CivilTime{1969, 12, 31, 23, 59}));
-  EXPECT_EQ(iso_text({2024, 1, 5, 6, 7}), "2024-01-05 06:07:00");
-}
 
 TEST(TimeUnits, FormsWrittenByCommonTools) {
   std::string error;
@@ -85,27 +67,6 @@ TEST(Calendars, OnlyTheStandardOnesAreGridTimes) {
   for (const char* bad : {"noleap", "365_day", "360_day", "julian", "all_leap", "none"}) {
     EXPECT_FALSE(standard_calendar(bad)) << bad;
   }
-}
-
-TEST(GridYears, TheLibraryWindowAndAMovedOne) {
-  EXPECT_EQ(widen_year(0, kLibraryFirstYear), 2000);
-  EXPECT_EQ(widen_year(20, kLibraryFirstYear), 2020);
-  EXPECT_EQ(widen_year(21, kLibraryFirstYear), 1921);
-  EXPECT_EQ(widen_year(99, kLibraryFirstYear), 1999);
-  EXPECT_EQ(widen_year(24, 1950), 2024);
-  EXPECT_EQ(widen_year(49, 1950), 2049);
-  EXPECT_EQ(widen_year(50, 1950), 1950);
-  EXPECT_EQ(widen_year(99, 2000), 2099);
-}
-
-TEST(GridTimeTexts, ReferenceTimeAndForecastPeriod) {
-  EXPECT_EQ(grid_time_text({1991, 8, 23, 12, 0}, false, 0), "910823/1200");
-  EXPECT_EQ(grid_time_text({2024, 1, 1, 0, 0}, true, 12 * 60), "240101/0000F012");
-  EXPECT_EQ(grid_time_text({2024, 1, 1, 0, 0}, true, 0), "240101/0000F000");
-  EXPECT_EQ(grid_time_text({2024, 1, 1, 0, 0}, true, 90), "240101/0000F00130");
-  EXPECT_EQ(grid_time_text({2000, 2, 29, 23, 59}, true, 999 * 60 + 59), "000229/2359F99959");
-  EXPECT_FALSE(grid_time_text({2024, 1, 1, 0, 0}, true, 1000 * 60).has_value());
-  EXPECT_FALSE(grid_time_text({2024, 1, 1, 0, 0}, true, -60).has_value());
 }
 
 }  // namespace

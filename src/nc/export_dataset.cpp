@@ -73,6 +73,13 @@ class Calls {
   void put(int var, const std::vector<double>& v) {
     check(nc_put_var_double(f_.id(), var, v.data()), "writing coordinates");
   }
+  // Values written with their extent, which is what sets the length of an
+  // unlimited dimension (time) they run along.
+  void put(int var, const std::vector<double>& v, const std::vector<std::size_t>& shape) {
+    const std::vector<std::size_t> start(shape.size(), 0);
+    check(nc_put_vara_double(f_.id(), var, start.data(), shape.data(), v.data()),
+          "writing coordinates");
+  }
 
  private:
   const NcFile& f_;
@@ -83,7 +90,7 @@ class Calls {
 std::string now_text() {
   const auto now = std::chrono::floor<std::chrono::minutes>(std::chrono::system_clock::now());
   const std::int64_t minutes = now.time_since_epoch().count();
-  return iso_text(from_minutes(minutes));
+  return gridfile::cf_text(from_minutes(minutes));
 }
 
 // The netCDF ids of the description's dimensions and variables.
@@ -127,7 +134,8 @@ void put_attribute(Calls& c, int var, const CfAttr& a) {
 // chunk and compressed in netCDF-4.
 void define(Calls& c, NcFile& f, const CfDataset& d, const ExportOptions& o, Ids& ids) {
   for (const CfAttr& a : d.globals) put_attribute(c, NC_GLOBAL, a);
-  for (const CfDimension& dim : d.dims) ids.dims.push_back(c.dim(dim.name, dim.length));
+  for (const CfDimension& dim : d.dims)
+    ids.dims.push_back(c.dim(dim.name, dim.unlimited ? NC_UNLIMITED : dim.length));
   for (const CfVariable& v : d.variables) {
     std::vector<int> dims;
     for (const std::string& name : v.dims) dims.push_back(dim_id(d, ids, name));
@@ -151,7 +159,12 @@ void define(Calls& c, NcFile& f, const CfDataset& d, const ExportOptions& o, Ids
 void put_coordinates(Calls& c, const CfDataset& d, const Ids& ids) {
   for (std::size_t k = 0; k < d.variables.size(); ++k) {
     const CfVariable& v = d.variables[k];
-    if (!v.is_data() && !v.values.empty()) c.put(ids.vars[k], v.values);
+    if (v.is_data() || v.values.empty()) continue;
+    if (v.dims.empty()) {
+      c.put(ids.vars[k], v.values);
+    } else {
+      c.put(ids.vars[k], v.values, shape_of(d, v));
+    }
   }
 }
 

@@ -51,7 +51,7 @@ struct ExportPlan {
 // that is not a date, two time texts of one valid time, and two level pairs of
 // one first level on one axis: the coordinate would not be monotonic.
 gridfile::Result<ExportPlan> plan_export(const std::vector<gridfile::GridInfo>& grids,
-                                         int first_year);
+                                         const timewin::YearWindow& window);
 
 // A netCDF name made of a parameter name: letters, digits and "_" kept,
 // anything else "_", and a leading digit given a "v" in front.

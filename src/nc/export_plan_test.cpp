@@ -34,7 +34,7 @@ TEST(ExportPlan, TheConvertersLayoutGivesOneVariablePerParameter) {
     for (int l : {850, 700, 500}) grids.push_back(grid(++n, t, l, kPres, "TMPK"));
     grids.push_back(grid(++n, t, 0, kNone, "PMSL"));
   }
-  const auto plan = plan_export(grids, 2000);
+  const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
   ASSERT_TRUE(plan.ok()) << plan.error().text;
   ASSERT_EQ(plan->times.size(), 2u);
   EXPECT_EQ(plan->times[0].time1, "240101/0000");
@@ -64,7 +64,7 @@ TEST(ExportPlan, TimesSortByValidTimeAndForecastsAreMarked) {
       grid(2, "240101/0000F006", 0, kNone, "T"),
       grid(3, "231231/1800F000", 0, kNone, "T"),
   };
-  const auto plan = plan_export(grids, 2000);
+  const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
   ASSERT_TRUE(plan.ok()) << plan.error().text;
   ASSERT_EQ(plan->times.size(), 3u);
   EXPECT_EQ(plan->times[0].time1, "231231/1800F000");
@@ -81,7 +81,7 @@ TEST(ExportPlan, SparseGridsLeaveEmptySlots) {
       grid(1, "240101/0000", 850, kPres, "TMPK"),
       grid(2, "240101/0600", 500, kPres, "TMPK"),
   };
-  const auto plan = plan_export(grids, 2000);
+  const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
   ASSERT_TRUE(plan.ok());
   EXPECT_EQ(plan->variables[0].grid_numbers, (std::vector<int>{0, 1, 2, 0}));
 }
@@ -94,7 +94,7 @@ TEST(ExportPlan, SameParameterOnTwoCoordinatesOrWithoutTimeGetsDistinctNames) {
       grid(4, "240101/0000", 500, kPres, "HGHT"),
       grid(5, "240101/0000", 0, kNone, "9ABC/X"),
   };
-  const auto plan = plan_export(grids, 2000);
+  const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
   ASSERT_TRUE(plan.ok()) << plan.error().text;
   ASSERT_EQ(plan->variables.size(), 5u);
   EXPECT_EQ(plan->variables[0].name, "TMPK_PRES");
@@ -115,7 +115,7 @@ TEST(ExportPlan, LayersKeepTheirSecondLevel) {
       grid(1, "240101/0000", 850, kPres, "THCK", 500),
       grid(2, "240101/0000", 1000, kPres, "THCK", 500),
   };
-  const auto plan = plan_export(grids, 2000);
+  const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
   ASSERT_TRUE(plan.ok());
   EXPECT_TRUE(plan->level_axes[0].has_level2());
   EXPECT_EQ(plan->level_axes[0].levels,
@@ -125,7 +125,7 @@ TEST(ExportPlan, LayersKeepTheirSecondLevel) {
 // Layouts a CF coordinate cannot hold.
 TEST(ExportPlan, RefusesWhatWouldNotBeMonotonic) {
   auto refused = [](const std::vector<gridfile::GridInfo>& grids, const char* expected) {
-    const auto plan = plan_export(grids, 2000);
+    const auto plan = plan_export(grids, timewin::YearWindow::starting(2000).value());
     ASSERT_FALSE(plan.ok()) << expected;
     EXPECT_NE(plan.error().text.find(expected), std::string::npos) << plan.error().text;
   };
@@ -142,8 +142,9 @@ TEST(ExportPlan, RefusesWhatWouldNotBeMonotonic) {
 
 TEST(ExportPlan, TheYearWindowDecidesTheCentury) {
   const std::vector<gridfile::GridInfo> grids = {grid(1, "240101/0000", 0, kNone, "T")};
-  EXPECT_EQ(plan_export(grids, kLibraryFirstYear)->epoch_minutes, to_minutes({1924, 1, 1, 0, 0}));
-  EXPECT_EQ(plan_export(grids, 1950)->epoch_minutes, to_minutes({2024, 1, 1, 0, 0}));
+  const auto old = timewin::YearWindow::starting(1921).value();
+  EXPECT_EQ(plan_export(grids, old)->epoch_minutes, to_minutes({1924, 1, 1, 0, 0}));
+  EXPECT_EQ(plan_export(grids, {})->epoch_minutes, to_minutes({2024, 1, 1, 0, 0}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "nc/export_dataset.h"
 #include "nc/export_plan.h"
 #include "nc/ncfile.h"
@@ -35,8 +36,34 @@ bool selected(const gridfile::GridInfo& g, const ExportOptions& o) {
     for (char& c : up) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     params.push_back(up);
   }
-  return in(o.grids, g.number) && in(params, g.id.param) && in(o.times, g.id.time1) &&
-         in(o.levels, g.id.level1);
+  const bool time_fits =
+      o.times.empty() || std::any_of(o.times.begin(), o.times.end(),
+                                     [&g](const auto& q) { return q.matches(g.id.time1); });
+  if (o.time_range) {
+    const std::optional<GridTimeMinutes> m = grid_time_minutes(g.id.time1, o.window);
+    if (!m || !o.time_range->contains(m->valid)) return false;
+  }
+  return in(o.grids, g.number) && in(params, g.id.param) && time_fits && in(o.levels, g.id.level1);
+}
+
+// What the export holds: the file, then one line a variable.
+void report_export(const ExportOptions& o, std::size_t grids, const ExportPlan& plan,
+                   const mapproj::Projection& proj) {
+  say(o.nc_path + ": " + std::to_string(grids) + " grids in " +
+      std::to_string(plan.variables.size()) + " variables, " +
+      (o.classic ? std::string("classic 64-bit offset format")
+                 : "netCDF-4" + (o.deflate > 0 ? ", deflate level " + std::to_string(o.deflate)
+                                               : std::string(", not compressed"))));
+  for (const VariablePlan& v : plan.variables) {
+    std::string dims = v.timed ? "time, " : "";
+    if (v.level_axis >= 0)
+      dims += plan.level_axes[static_cast<std::size_t>(v.level_axis)].name + ", ";
+    dims += proj.kind() == mapproj::Kind::kLatLon ? "lat, lon" : "y, x";
+    const auto n =
+        std::count_if(v.grid_numbers.begin(), v.grid_numbers.end(), [](int g) { return g != 0; });
+    say("  " + v.name + "(" + dims + "): " + v.param + " " + gridfile::vcoord_name(v.vcoord) +
+        ", " + std::to_string(n) + " grids");
+  }
 }
 
 }  // namespace
@@ -86,7 +113,7 @@ int export_grids(const ExportOptions& o, const TableDirs& dirs) {
     complain(o.grid_path + ": cannot export: " + proj.error().text);
     return kExitFailed;
   }
-  gridfile::Result<ExportPlan> plan = plan_export(chosen, o.first_year);
+  gridfile::Result<ExportPlan> plan = plan_export(chosen, o.window);
   if (!plan) {
     complain(o.grid_path + ": " + plan.error().text);
     return kExitFailed;
@@ -114,21 +141,7 @@ int export_grids(const ExportOptions& o, const TableDirs& dirs) {
     complain(o.nc_path + " not written");
     return kExitFailed;  // the temporary file goes with `pending`
   }
-  say(o.nc_path + ": " + std::to_string(chosen.size()) + " grids in " +
-      std::to_string(plan->variables.size()) + " variables, " +
-      (o.classic ? std::string("classic 64-bit offset format")
-                 : "netCDF-4" + (o.deflate > 0 ? ", deflate level " + std::to_string(o.deflate)
-                                               : std::string(", not compressed"))));
-  for (const VariablePlan& v : plan->variables) {
-    std::string dims = v.timed ? "time, " : "";
-    if (v.level_axis >= 0)
-      dims += plan->level_axes[static_cast<std::size_t>(v.level_axis)].name + ", ";
-    dims += proj->kind() == mapproj::Kind::kLatLon ? "lat, lon" : "y, x";
-    const auto n =
-        std::count_if(v.grid_numbers.begin(), v.grid_numbers.end(), [](int g) { return g != 0; });
-    say("  " + v.name + "(" + dims + "): " + v.param + " " + gridfile::vcoord_name(v.vcoord) +
-        ", " + std::to_string(n) + " grids");
-  }
+  report_export(o, chosen.size(), *plan, *proj);
   return kExitOk;
 }
 
@@ -144,27 +157,47 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--param", o.params, "export parameter NAME (repeatable)")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  app.add_option("--time", o.times,
-                 "export grids of the time TEXT, e.g. 240101/0000F012 (repeatable)")
-      ->type_name("TEXT")
+  std::vector<std::string> time_texts;
+  std::optional<std::string> first_year;
+  app.add_option(
+         "--time", time_texts,
+         "export the grids whose first time is TIME (repeatable): " + std::string(cli::kTimeHelp))
+      ->type_name("TIME")
       ->allow_extra_args(false);
+  std::string range;
+  app.add_option("--time-range", range,
+                 "export the grids valid from FROM to TO (both included): grid time texts "
+                 "or ISO 8601 UTC times, e.g. 910823/1200,1991-08-24T00:00Z")
+      ->type_name("FROM,TO");
   app.add_option("--level", o.levels, "export grids of the first level L (repeatable)")
       ->type_name("L")
       ->allow_extra_args(false);
   app.add_flag("--classic", o.classic,
                "write the classic 64-bit-offset format instead of compressed netCDF-4");
-  app.add_option("--deflate", o.deflate, "netCDF-4 compression level, 0 (none) to 9; default 4")
-      ->check(CLI::Range(0, 9));
+  CLI::Option* deflate =
+      app.add_option("--deflate", o.deflate, "netCDF-4 compression level, 0 (none) to 9; default 4")
+          ->check(CLI::Range(0, 9));
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
-  app.add_option("--first-year", o.first_year,
-                 "read two-digit years as FIRST..FIRST+99 (default 1921, the library's rule)")
-      ->type_name("FIRST")
-      ->check(CLI::Range(1, 9900));
+  cli::add_first_year(app, first_year);
 
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = cli::year_window(first_year, o.window);
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
+  if (!parsed.run()) return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
+  if (!range.empty()) {
+    std::string problem;
+    o.time_range = parse_time_range(range, o.window, problem);
+    if (!o.time_range) {
+      complain("--time-range " + range + ": " + problem);
+      return kExitUsage;
+    }
+  }
+  if (o.classic && deflate->count() > 0) {
+    complain(
+        "--deflate compresses netCDF-4 only; the classic format (--classic) is never compressed");
+    return kExitUsage;
   }
   return export_grids(o, dirs);
 }

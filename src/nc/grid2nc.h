@@ -7,9 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "gridfile/selection.h"
 #include "nc/cf_time.h"
+#include "nc/time_range.h"
 #include "params/params.h"
 #include "services/shipped_files.h"
+#include "time/year_window.h"
 
 namespace nc {
 
@@ -27,12 +30,13 @@ struct ExportOptions {
   // Selections; a grid is exported when it matches every list that is not empty.
   std::vector<int> grids;
   std::vector<std::string> params;
-  std::vector<std::string> times;      // first time texts, as gridinfo lists them
-  std::vector<int> levels;             // first levels
-  bool classic = false;                // 64-bit-offset classic format instead of netCDF-4
-  int deflate = 4;                     // netCDF-4 compression level, 0 for none
-  std::string table_path;              // parameter table; empty: the usual search
-  int first_year = kLibraryFirstYear;  // window for two-digit years
+  std::vector<gridfile::TimeSelection> times;  // first times (grid time texts or ISO 8601)
+  std::vector<int> levels;                     // first levels
+  std::optional<TimeRange> time_range;         // valid times
+  bool classic = false;                        // 64-bit-offset classic format instead of netCDF-4
+  int deflate = 4;                             // netCDF-4 compression level, 0 for none
+  std::string table_path;                      // parameter table; empty: the usual search
+  timewin::YearWindow window;                  // reads two-digit years (--first-year)
 };
 
 // The parameter table at `path`, or found in the usual places when `path` is

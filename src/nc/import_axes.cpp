@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "nc/cf_time.h"
+#include "nc/level_meaning.h"
 #include "nc/refuse.h"
 
 namespace nc {
@@ -46,17 +47,10 @@ gridfile::Result<std::vector<double>> per_step(const NcFile& f, int v, std::size
 // coordinate: one word per step, "-" for none.
 std::optional<std::vector<std::string>> kept_texts(const NcFile& f, int time_var,
                                                    const char* name) {
-  const auto text = f.text_att(time_var, name);
-  if (!text) return std::nullopt;
-  std::vector<std::string> texts;
-  std::size_t k = 0;
-  while (k < text->size()) {
-    const std::size_t start = text->find_first_not_of(' ', k);
-    if (start == std::string::npos) break;
-    const std::size_t end = std::min(text->find(' ', start), text->size());
-    const std::string word = text->substr(start, end - start);
-    texts.push_back(word == "-" ? std::string() : word);
-    k = end;
+  if (!f.text_att(time_var, name)) return std::nullopt;
+  std::vector<std::string> texts = attribute_words(f, time_var, name);
+  for (std::string& word : texts) {
+    if (word == "-") word.clear();
   }
   return texts;
 }
@@ -99,7 +93,112 @@ bool is_vertical_coordinate(const NcFile& f, int v) {
          one_of(f.text_att(v, "units"), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"});
 }
 
-gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
+namespace {
+
+// The minutes since 1970 of every value of a time variable.
+gridfile::Result<std::vector<std::int64_t>> time_minutes(const NcFile& f, int var,
+                                                         const std::string& what) {
+  const auto units_text = f.text_att(var, "units");
+  if (!units_text) return refuse(what + " has no units");
+  std::string error;
+  const std::optional<TimeUnits> units = parse_time_units(*units_text, error);
+  if (!units) return refuse(what + ": " + error);
+  auto values = f.read_doubles(var);
+  if (!values) return values.error();
+  std::vector<std::int64_t> out;
+  for (double v : *values) {
+    const auto m = value_minutes(*units, v);
+    if (!m) {
+      return refuse(what + ": " + number(v) + " " + *units_text +
+                    " is not a whole minute in range");
+    }
+    out.push_back(*m);
+  }
+  return out;
+}
+
+// The forecast periods of a time axis in minutes, checked against the valid
+// and reference times when there are both; nullopt when the file has none.
+gridfile::Result<std::optional<std::vector<double>>> forecast_periods(const NcFile& f, int time_dim,
+                                                                      std::size_t n) {
+  const int period_var = companion(f, "forecast_period", time_dim);
+  if (period_var < 0) return std::optional<std::vector<double>>{};
+  const auto pu = f.text_att(period_var, "units");
+  const auto seconds = pu ? duration_seconds(*pu) : std::optional<double>{};
+  if (!seconds) return refuse("forecast_period has unknown units");
+  auto periods = per_step(f, period_var, n);
+  if (!periods) return periods.error();
+  if (periods->size() != n) return refuse("forecast_period has the wrong length");
+  for (double& p : *periods) p *= *seconds / 60.0;
+  return std::optional(std::move(*periods));
+}
+
+// Reference times: forecast_reference_time; or, as CDO writes forecasts, the
+// valid time less a forecast_period ("leadtime") alone. Empty for analyses.
+gridfile::Result<std::vector<std::int64_t>> reference_times(
+    const NcFile& f, int time_dim, const std::vector<std::int64_t>& valid) {
+  const std::size_t n = valid.size();
+  auto periods = forecast_periods(f, time_dim, n);
+  if (!periods) return periods.error();
+  const int ref_var = companion(f, "forecast_reference_time", time_dim);
+  std::vector<std::int64_t> reference;
+  if (ref_var >= 0) {
+    auto refs = time_minutes(f, ref_var, "forecast_reference_time");
+    if (!refs) return refs.error();
+    if (refs->size() == 1 && n != 1) refs->assign(n, (*refs)[0]);
+    if (refs->size() != n) return refuse("forecast_reference_time has the wrong length");
+    reference = std::move(*refs);
+    for (std::size_t k = 0; *periods && k < n; ++k) {
+      const double p = (**periods)[k];
+      if (std::fabs(p - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
+        return refuse("forecast_period " + number(p) + " minutes" +
+                      " contradicts the time and forecast_reference_time");
+      }
+    }
+  } else if (*periods) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const double p = std::round((**periods)[k]);
+      if (std::fabs(p - (**periods)[k]) > 0.5 / 60.0 || std::fabs(p) > 1e12) {
+        return refuse("forecast_period " + number((**periods)[k]) +
+                      " minutes is not a whole minute");
+      }
+      reference.push_back(valid[k] - static_cast<std::int64_t>(p));
+    }
+  }
+  return reference;
+}
+
+// The grid-file time texts grid2nc kept, when they still name these times.
+void adopt_kept_texts(const NcFile& f, int time_var, const std::vector<std::int64_t>& valid,
+                      TimeAxis& axis, bool& outside_window) {
+  const std::size_t n = valid.size();
+  const auto kept = kept_texts(f, time_var, "t2g_time1");
+  if (!kept || kept->size() != n) return;
+  bool same = true;
+  for (std::size_t k = 0; k < n && same; ++k) {
+    // Read in the century around the time itself: the kept text names it
+    // whatever window the readers use.
+    const auto near = timewin::YearWindow::starting(from_minutes(valid[k]).year - 50);
+    const auto m = near ? grid_time_minutes((*kept)[k], *near) : std::nullopt;
+    same = m && m->valid == valid[k];
+  }
+  if (!same) {
+    axis.warnings.push_back(
+        "the grid-file time texts kept in the file no longer match its "
+        "times; they are ignored");
+    return;
+  }
+  axis.time1 = *kept;
+  if (const auto kept2 = kept_texts(f, time_var, "t2g_time2"); kept2 && kept2->size() == n) {
+    axis.time2 = *kept2;
+  }
+  outside_window = false;  // the texts are the grid file's own
+}
+
+}  // namespace
+
+gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var,
+                                          const timewin::YearWindow& window) {
   TimeAxis axis;
   const std::string name = f.var_name(time_var);
   const std::vector<int> dims = f.var_dims(time_var);
@@ -109,145 +208,116 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var) {
     return refuse("time coordinate " + name + ": the calendar \"" + *calendar +
                   "\" is not supported (grid times use the standard calendar)");
   }
-  const auto units_text = f.text_att(time_var, "units");
-  if (!units_text) return refuse("time coordinate " + name + " has no units");
-  std::string error;
-  const std::optional<TimeUnits> units = parse_time_units(*units_text, error);
-  if (!units) return refuse("time coordinate " + name + ": " + error);
-  auto values = f.read_doubles(time_var);
-  if (!values) return values.error();
-  const std::size_t n = values->size();
-
-  std::vector<std::int64_t> valid;
-  for (double v : *values) {
-    const auto m = value_minutes(*units, v);
-    if (!m) {
-      return refuse("time coordinate " + name + ": " + number(v) + " " + *units_text +
-                    " is not a whole minute in range");
-    }
-    valid.push_back(*m);
-  }
-
-  // Reference times and periods of forecasts.
-  std::vector<std::int64_t> reference = valid;
-  bool forecast = false;
-  const int ref_var = companion(f, "forecast_reference_time", time_dim);
-  if (ref_var >= 0) {
-    const auto ref_units_text = f.text_att(ref_var, "units");
-    const auto ref_units =
-        ref_units_text ? parse_time_units(*ref_units_text, error) : std::optional<TimeUnits>{};
-    if (!ref_units) {
-      return refuse("forecast_reference_time: " +
-                    (ref_units_text ? error : std::string("no units")));
-    }
-    auto refs = per_step(f, ref_var, n);
-    if (!refs) return refs.error();
-    if (refs->size() != n) return refuse("forecast_reference_time has the wrong length");
-    for (std::size_t k = 0; k < n; ++k) {
-      const auto m = value_minutes(*ref_units, (*refs)[k]);
-      if (!m)
-        return refuse("forecast_reference_time " + number((*refs)[k]) + " is not a whole minute");
-      reference[k] = *m;
-    }
-    forecast = true;
-    const int period_var = companion(f, "forecast_period", time_dim);
-    if (period_var >= 0) {
-      const auto pu = f.text_att(period_var, "units");
-      const auto seconds = pu ? duration_seconds(*pu) : std::optional<double>{};
-      if (!seconds) return refuse("forecast_period has unknown units");
-      auto periods = per_step(f, period_var, n);
-      if (!periods) return periods.error();
-      for (std::size_t k = 0; k < n && k < periods->size(); ++k) {
-        const double minutes = (*periods)[k] * *seconds / 60.0;
-        if (std::fabs(minutes - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
-          return refuse("forecast_period " + number((*periods)[k]) + " " + *pu +
-                        " contradicts the time and forecast_reference_time");
-        }
-      }
-    }
-  }
+  auto valid = time_minutes(f, time_var, "time coordinate " + name);
+  if (!valid) return valid.error();
+  const std::size_t n = valid->size();
+  auto reference = reference_times(f, time_dim, *valid);
+  if (!reference) return reference.error();
+  const bool forecast = !reference->empty();
+  if (!forecast) reference = *valid;
 
   bool outside_window = false;
   for (std::size_t k = 0; k < n; ++k) {
-    const CivilTime ref = from_minutes(reference[k]);
-    if (ref.year < kLibraryFirstYear || ref.year > kLibraryFirstYear + 99) outside_window = true;
-    const std::optional<std::string> text = grid_time_text(ref, forecast, valid[k] - reference[k]);
+    const std::int64_t ref = (*reference)[k], at = (*valid)[k];
+    const CivilTime civil = from_minutes(ref);
+    if (!window.contains(civil.year)) outside_window = true;
+    const std::optional<std::string> text = grid_time_text(civil, forecast, at - ref);
     if (!text) {
-      return refuse("time " + iso_text(from_minutes(valid[k])) + " is " +
-                    number(static_cast<double>(valid[k] - reference[k]) / 60.0) +
+      return refuse("time " + gridfile::cf_text(from_minutes(at)) + " is " +
+                    number(static_cast<double>(at - ref) / 60.0) +
                     " hours from its reference time: a grid time holds 0 to 999 hours 59 minutes");
     }
     axis.time1.push_back(*text);
   }
   axis.time2.assign(n, "");
-
-  // The texts grid2nc kept, when they still name these times.
-  if (const auto kept = kept_texts(f, time_var, "t2g_time1"); kept && kept->size() == n) {
-    bool same = true;
-    for (std::size_t k = 0; k < n && same; ++k) {
-      const int near_year = from_minutes(valid[k]).year - 50;
-      const auto m = grid_time_minutes((*kept)[k], near_year);
-      same = m && m->valid == valid[k];
-    }
-    if (same) {
-      axis.time1 = *kept;
-      if (const auto kept2 = kept_texts(f, time_var, "t2g_time2"); kept2 && kept2->size() == n) {
-        axis.time2 = *kept2;
-      }
-      outside_window = false;  // the texts are the grid file's own
-    } else {
-      axis.warnings.push_back(
-          "the grid-file time texts kept in the file no longer match its "
-          "times; they are ignored");
-    }
-  }
+  axis.valid = *valid;
+  adopt_kept_texts(f, time_var, *valid, axis, outside_window);
   if (outside_window) {
-    axis.warnings.push_back(
-        "times outside 1921-2020 are stored with two-digit years, which "
-        "the grid library reads in 1921-2020; grid2nc --first-year reads "
-        "them back in the right century");
+    axis.warnings.push_back("times outside " + window.text() +
+                            " are stored with two-digit years, which are read back in " +
+                            window.text() + "; the readers' --first-year (or " +
+                            std::string(timewin::kFirstYearVariable) +
+                            ") reads them in the right century");
   }
   return axis;
 }
 
-gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
-  LevelAxis1 axis;
+namespace {
+
+// What a level axis's CF metadata says: its vertical coordinate and the
+// factor into the grid file's units (hPa, K, m); nullopt when it says nothing
+// the grid file knows.
+struct CfLevels {
+  int vcoord = gridfile::kVcoordNone;
+  double scale = 1;
+};
+std::optional<CfLevels> found(int vcoord, double scale) {
+  return CfLevels{vcoord, scale};
+}
+gridfile::Result<std::optional<CfLevels>> cf_levels(const NcFile& f, int level_var) {
   const std::string name = f.var_name(level_var);
   const auto sn = f.text_att(level_var, "standard_name");
-  const auto units = f.text_att(level_var, "units").value_or("");
-  double scale = 1;
-  if (const auto code = f.number_att1(level_var, "t2g_vcoord")) {
-    axis.vcoord = static_cast<int>(*code);
-  } else if (one_of(sn, {"air_pressure"}) ||
-             one_of(std::optional(units), {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
-    axis.vcoord = gridfile::kVcoordPres;
-    if (units == "Pa") {
-      scale = 0.01;
-    } else if (units == "kPa") {
-      scale = 10;
-    } else if (!one_of(std::optional(units), {"hPa", "mbar", "millibar", "mb"})) {
-      return refuse("pressure coordinate " + name + " has the units \"" + units +
-                    "\" (expected Pa, hPa, mbar or kPa)");
-    }
-  } else if (one_of(sn, {"air_potential_temperature"})) {
-    axis.vcoord = gridfile::kVcoordThta;
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  const std::optional<std::string> u(units);
+  if (one_of(sn, {"air_pressure"}) || one_of(u, {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
+    if (units == "Pa") return found(gridfile::kVcoordPres, 0.01);
+    if (units == "kPa") return found(gridfile::kVcoordPres, 10);
+    if (one_of(u, {"hPa", "mbar", "millibar", "mb"})) return found(gridfile::kVcoordPres, 1);
+    return refuse("pressure coordinate " + name + " has the units \"" + units +
+                  "\" (expected Pa, hPa, mbar or kPa)");
+  }
+  if (one_of(sn, {"air_potential_temperature"})) {
     if (units != "K") return refuse("potential temperature coordinate " + name + " is not in K");
-  } else if (one_of(sn, {"height", "altitude"}) ||
-             (one_of(std::optional(units), {"m", "km"}) &&
-              !one_of(f.text_att(level_var, "positive"), {"down"}))) {
-    axis.vcoord = gridfile::kVcoordHght;
-    if (units == "km") {
-      scale = 1000;
-    } else if (units != "m") {
-      return refuse("height coordinate " + name + " has the units \"" + units +
-                    "\" (expected m or km)");
-    }
-  } else if (one_of(sn, {"atmosphere_sigma_coordinate"})) {
-    axis.vcoord = gridfile::kVcoordSgma;
-  } else if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
+    return found(gridfile::kVcoordThta, 1);
+  }
+  if (one_of(sn, {"height", "altitude"}) ||
+      (one_of(u, {"m", "km"}) && !one_of(f.text_att(level_var, "positive"), {"down"}))) {
+    if (units == "km") return found(gridfile::kVcoordHght, 1000);
+    if (units == "m") return found(gridfile::kVcoordHght, 1);
+    return refuse("height coordinate " + name + " has the units \"" + units +
+                  "\" (expected m or km)");
+  }
+  if (one_of(sn, {"atmosphere_sigma_coordinate"})) return found(gridfile::kVcoordSgma, 1);
+  if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
     return refuse("vertical coordinate " + name +
                   " (depth or positive down, not pressure) has "
                   "no grid-file vertical coordinate");
+  }
+  return std::optional<CfLevels>{};
+}
+
+// The vertical coordinate grid2nc kept, while the axis still has the units
+// grid2nc gave it and its CF meaning (if any) agrees.
+std::optional<int> kept_vcoord(const NcFile& f, int level_var, const std::optional<CfLevels>& cf,
+                               std::vector<std::string>& warnings) {
+  const auto code = f.number_att1(level_var, "t2g_vcoord");
+  if (!code) return std::nullopt;
+  const int vcoord = static_cast<int>(*code);
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  if (units == level_meaning(vcoord).units && (!cf || (cf->vcoord == vcoord && cf->scale == 1))) {
+    return vcoord;
+  }
+  warnings.push_back("vertical coordinate " + f.var_name(level_var) + ": its t2g_vcoord (" +
+                     gridfile::vcoord_name(vcoord) + ") no longer matches its units \"" + units +
+                     "\"; its CF metadata is used instead");
+  return std::nullopt;
+}
+
+}  // namespace
+
+gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
+  LevelAxis1 axis;
+  const std::string name = f.var_name(level_var);
+  const std::string units = f.text_att(level_var, "units").value_or("");
+  gridfile::Result<std::optional<CfLevels>> cf = cf_levels(f, level_var);
+  const std::optional<int> kept = kept_vcoord(f, level_var, cf ? *cf : std::nullopt, axis.warnings);
+  if (!kept && !cf) return cf.error();
+  double scale = 1;
+  if (kept) {
+    axis.vcoord = *kept;
+  } else if (*cf) {
+    axis.vcoord = (*cf)->vcoord;
+    scale = (*cf)->scale;
   }
   auto values = f.read_doubles(level_var);
   if (!values) return values.error();
@@ -265,10 +335,10 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
     axis.level1.push_back(static_cast<int>(whole));
   }
   axis.level2.assign(axis.level1.size(), -1);
-  if (const auto kept = f.number_att(level_var, "t2g_level2");
-      kept && kept->size() == axis.level1.size()) {
-    for (std::size_t k = 0; k < kept->size(); ++k) {
-      const double v = (*kept)[k];
+  if (const auto level2 = f.number_att(level_var, "t2g_level2");
+      kept && level2 && level2->size() == axis.level1.size()) {
+    for (std::size_t k = 0; k < level2->size(); ++k) {
+      const double v = (*level2)[k];
       if (!std::isfinite(v) || v != std::round(v) ||
           std::fabs(v) > std::numeric_limits<std::int32_t>::max()) {
         return refuse("t2g_level2 " + number(v) + " of " + name +

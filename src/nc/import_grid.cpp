@@ -9,6 +9,7 @@
 
 #include "nc/cf_mapping.h"
 #include "nc/refuse.h"
+#include "proj/crs_text.h"
 #include "proj/projection.h"
 
 namespace nc {
@@ -172,6 +173,206 @@ std::optional<std::string> transposed_grid(const NcFile& f, int varid) {
          y + "," + x + ")";
 }
 
+namespace {
+
+// The PROJ name of a grid file projection's family.
+std::string_view proj_name(const std::string& projection) {
+  if (projection == "LCC") return "lcc";
+  if (projection == "MER") return "merc";
+  return "stere";
+}
+
+// A projected mapping's own text description (crs_wkt, or GDAL's
+// spatial_ref), read with PROJ, replaces the definition made of the CF
+// attributes: it is the one its writer used (GDAL's Web Mercator is a
+// spherical projection of ellipsoidal coordinates, which no CF attribute
+// says). Refused when it describes another projection.
+gridfile::Status prefer_crs_text(const NcFile& f, int gm, ImportedMapping& m,
+                                 std::vector<std::string>& warnings) {
+  const char* attribute = "crs_wkt";
+  std::optional<std::string> text = f.text_att(gm, attribute);
+  if (!text) text = f.text_att(gm, attribute = "spatial_ref");
+  if (!text || m.projection == "CED") return {};
+  gridfile::Result<std::string> definition = mapproj::projected_definition(*text);
+  if (!definition) {
+    warnings.push_back(std::string(attribute) + ": " + definition.error().text +
+                       "; the CF attributes are used");
+    return {};
+  }
+  const std::string want = "+proj=" + std::string(proj_name(m.projection)) + " ";
+  if (definition->rfind(want, 0) != 0) {
+    return refuse(std::string(attribute) + " describes \"" + *definition +
+                  "\", another projection than its grid_mapping_name");
+  }
+  m.definition = *definition;
+  return {};
+}
+
+// The grid mapping of a variable: named, or implied by latitude/longitude
+// coordinates.
+gridfile::Result<ImportedMapping> variable_mapping(const NcFile& f, int varid, int cx, int cy,
+                                                   HorizontalGrid& g) {
+  const std::string var = f.var_name(varid);
+  const std::optional<std::string> gm_name = mapping_name(f, varid);
+  if (!gm_name) {
+    if (!is_longitude(f, cx) || !is_latitude(f, cy)) {
+      return refuse(var + ": no grid_mapping, and its last two dimensions (" + f.dim_name(g.y_dim) +
+                    ", " + f.dim_name(g.x_dim) + ") are not latitude and longitude");
+    }
+    ImportedMapping m;
+    m.projection = "CED";
+    return m;
+  }
+  const int gm = f.var_id(*gm_name);
+  if (gm < 0) {
+    return refuse(var + ": grid_mapping names \"" + *gm_name + "\", which is not in the file");
+  }
+  gridfile::Result<ImportedMapping> m =
+      read_grid_mapping([&](const char* a) { return f.number_att(gm, a); },
+                        [&](const char* a) { return f.text_att(gm, a); });
+  if (!m) return refuse(var + ": grid mapping " + *gm_name + ": " + m.error().text);
+  if (gridfile::Status st = prefer_crs_text(f, gm, *m, g.warnings); !st.ok()) {
+    return refuse(var + ": grid mapping " + *gm_name + ": " + st.error().text);
+  }
+  return m;
+}
+
+// Latitude and longitude coordinates of a latitude_longitude grid; the
+// corners into the navigation.
+gridfile::Status latlon_axes(const NcFile& f, const std::string& var, int cx, int cy, Axis& xa,
+                             Axis& ya, gridfile::Navigation& nav) {
+  if (!is_longitude(f, cx) || !is_latitude(f, cy)) {
+    return refuse(var +
+                  ": a latitude_longitude grid needs latitude and longitude coordinate "
+                  "variables for its last two dimensions");
+  }
+  auto lat = f.read_doubles(cy);
+  auto lon = f.read_doubles(cx);
+  if (!lat) return lat.error();
+  if (!lon) return lon.error();
+  auto y = even_axis(std::move(*lat), f.var_name(cy), kDegreeSlack);
+  if (!y) return y.error();
+  auto x = even_axis(std::move(*lon), f.var_name(cx), kDegreeSlack);
+  if (!x) return x.error();
+  ya = std::move(*y);
+  xa = std::move(*x);
+  if (std::fabs(ya.values.front()) > 90 || std::fabs(ya.values.back()) > 90) {
+    return refuse(var + ": latitudes beyond the poles");
+  }
+  if (xa.values.back() - xa.values.front() >= 360 + kDegreeSlack) {
+    return refuse(var + ": longitudes span more than 360 degrees");
+  }
+  nav.lat1 = static_cast<float>(ya.values.front());
+  nav.lon1 = static_cast<float>(xa.values.front());
+  nav.lat2 = static_cast<float>(ya.values.back());
+  nav.lon2 = static_cast<float>(xa.values.back());
+  return {};
+}
+
+// Projection coordinates in metres.
+gridfile::Status projected_axes(const NcFile& f, const std::string& var, int cx, int cy,
+                                const std::string& mapping, Axis& xa, Axis& ya,
+                                std::vector<std::string>& warnings) {
+  if (!is_projection_coordinate(f, cx, 'X') || !is_projection_coordinate(f, cy, 'Y')) {
+    return refuse(var + ": a " + mapping +
+                  " grid needs projection_x_coordinate and projection_y_coordinate variables "
+                  "for its last two dimensions");
+  }
+  const int cvars[2] = {cx, cy};
+  Axis* axes[2] = {&xa, &ya};
+  for (int k = 0; k < 2; ++k) {
+    double scale = 1;
+    const std::optional<std::string> units = f.text_att(cvars[k], "units");
+    if (!units) {
+      warnings.push_back("coordinate " + f.var_name(cvars[k]) + " has no units; read as metres");
+    } else if (const std::optional<double> s = length_units(*units)) {
+      scale = *s;
+    } else {
+      return refuse(var + ": coordinate " + f.var_name(cvars[k]) + " has the units \"" + *units +
+                    "\", not a length");
+    }
+    auto values = f.read_doubles(cvars[k]);
+    if (!values) return values.error();
+    for (double& v : *values) v *= scale;
+    auto axis = even_axis(std::move(*values), f.var_name(cvars[k]), kMetreSlack);
+    if (!axis) return axis.error();
+    *axes[k] = std::move(*axis);
+  }
+  return {};
+}
+
+// The corners of a projected grid, placed by the file's own projection, and
+// a warning when the grid file's projection through those corners puts
+// points elsewhere than the file does.
+gridfile::Status place_projected(const std::string& var, const ImportedMapping& m, const Axis& xa,
+                                 const Axis& ya, gridfile::Navigation& nav,
+                                 std::vector<std::string>& warnings) {
+  gridfile::Result<mapproj::Transform> t = mapproj::Transform::create(m.definition);
+  if (!t) return refuse(var + ": " + t.error().text);
+  const auto c1 = t->inverse(xa.values.front(), ya.values.front());
+  const auto c2 = t->inverse(xa.values.back(), ya.values.back());
+  if (!c1 || !c2) return refuse(var + ": the grid's corners lie outside its projection");
+  nav.lat1 = static_cast<float>(c1->lat);
+  nav.lon1 = static_cast<float>(c1->lon);
+  nav.lat2 = static_cast<float>(c2->lat);
+  nav.lon2 = static_cast<float>(c2->lon);
+
+  gridfile::Result<mapproj::Projection> ours = mapproj::Projection::from(nav);
+  if (!ours) return refuse(var + ": " + ours.error().text);
+  double worst = 0;
+  const std::size_t stepx = std::max<std::size_t>(1, xa.values.size() / 10);
+  const std::size_t stepy = std::max<std::size_t>(1, ya.values.size() / 10);
+  for (std::size_t j = 0; j < ya.values.size(); j += stepy) {
+    for (std::size_t i = 0; i < xa.values.size(); i += stepx) {
+      const auto theirs = t->inverse(xa.values[i], ya.values[j]);
+      const auto mine = ours->latlon(static_cast<double>(i + 1), static_cast<double>(j + 1));
+      if (theirs && mine) worst = std::max(worst, mapproj::distance(*theirs, *mine));
+    }
+  }
+  if (worst > kDisplacementWarning) {
+    warnings.push_back((m.our_sphere ? std::string("the grid's points")
+                                     : std::string("the file's earth is not the 6,371,200 m "
+                                                   "sphere; grid points")) +
+                       " move by up to " + number(worst / 1000.0) + " km (corners kept)");
+  }
+  return {};
+}
+
+// The navigation grid2nc kept, when it still describes these coordinates.
+void adopt_kept_navigation(const NcFile& f, const Axis& xa, const Axis& ya, double slack,
+                           HorizontalGrid& g) {
+  const std::optional<gridfile::Navigation> kept = kept_navigation(f);
+  if (!kept) return;
+  gridfile::Result<mapproj::Projection> p = mapproj::Projection::from(*kept);
+  if (family(kept->projection) == family(g.nav.projection) && kept->nx == g.nav.nx &&
+      kept->ny == g.nav.ny && p && same_points(*p, xa, ya, slack)) {
+    g.nav = *kept;  // exact, and in its own row and column order
+    g.flip_columns = false;
+    g.flip_rows = false;
+  } else {
+    g.warnings.push_back(
+        "the grid-file navigation kept in the file no longer matches its "
+        "coordinates; it is ignored");
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> curvilinear_grid(const NcFile& f, int varid) {
+  bool lat = false, lon = false;
+  for (const std::string& name : attribute_words(f, varid, "coordinates")) {
+    const int c = f.var_id(name);
+    if (c >= 0 && f.var_dims(c).size() == 2) {
+      lat = lat || is_latitude(f, c);
+      lon = lon || is_longitude(f, c);
+    }
+  }
+  if (!lat || !lon) return std::nullopt;
+  return f.var_name(varid) +
+         ": it lies on a curvilinear grid (2-D latitude and longitude), which a grid file "
+         "cannot hold; regrid it first, for example with cdo remapbil";
+}
+
 gridfile::Result<HorizontalGrid> read_horizontal_grid(const NcFile& f, int varid) {
   HorizontalGrid g;
   const std::string var = f.var_name(varid);
@@ -189,150 +390,31 @@ gridfile::Result<HorizontalGrid> read_horizontal_grid(const NcFile& f, int varid
   }
   const int cy = coordinate_var(f, g.y_dim);
   const int cx = coordinate_var(f, g.x_dim);
+  gridfile::Result<ImportedMapping> m = variable_mapping(f, varid, cx, cy, g);
+  if (!m) return m.error();
+  g.mapping = m->projection == "CED" ? "latitude_longitude" : m->projection;
 
-  // The grid mapping: named, or implied by latitude/longitude coordinates.
-  ImportedMapping m;
-  if (const std::optional<std::string> gm_name = mapping_name(f, varid)) {
-    const int gm = f.var_id(*gm_name);
-    if (gm < 0) {
-      return refuse(var + ": grid_mapping names \"" + *gm_name + "\", which is not in the file");
-    }
-    gridfile::Result<ImportedMapping> r =
-        read_grid_mapping([&](const char* a) { return f.number_att(gm, a); },
-                          [&](const char* a) { return f.text_att(gm, a); });
-    if (!r) return refuse(var + ": grid mapping " + *gm_name + ": " + r.error().text);
-    m = *r;
-  } else if (is_longitude(f, cx) && is_latitude(f, cy)) {
-    m.projection = "CED";
-  } else {
-    return refuse(var + ": no grid_mapping, and its last two dimensions (" + f.dim_name(g.y_dim) +
-                  ", " + f.dim_name(g.x_dim) + ") are not latitude and longitude");
-  }
-  g.mapping = m.projection == "CED" ? "latitude_longitude" : m.projection;
-
-  gridfile::Navigation nav;
-  nav.projection = m.projection;
-  nav.nx = static_cast<int>(nx);
-  nav.ny = static_cast<int>(ny);
-  nav.angle1 = m.angle1;
-  nav.angle2 = m.angle2;
-  nav.angle3 = m.angle3;
+  g.nav.projection = m->projection;
+  g.nav.nx = static_cast<int>(nx);
+  g.nav.ny = static_cast<int>(ny);
+  g.nav.angle1 = m->angle1;
+  g.nav.angle2 = m->angle2;
+  g.nav.angle3 = m->angle3;
   Axis xa, ya;
-  double slack = kDegreeSlack;
-
-  if (m.projection == "CED") {
-    if (!is_longitude(f, cx) || !is_latitude(f, cy)) {
-      return refuse(var +
-                    ": a latitude_longitude grid needs latitude and longitude coordinate "
-                    "variables for its last two dimensions");
+  if (m->projection == "CED") {
+    if (gridfile::Status st = latlon_axes(f, var, cx, cy, xa, ya, g.nav); !st.ok()) {
+      return st.error();
     }
-    auto lat = f.read_doubles(cy);
-    auto lon = f.read_doubles(cx);
-    if (!lat) return lat.error();
-    if (!lon) return lon.error();
-    auto y = even_axis(std::move(*lat), f.var_name(cy), kDegreeSlack);
-    if (!y) return y.error();
-    auto x = even_axis(std::move(*lon), f.var_name(cx), kDegreeSlack);
-    if (!x) return x.error();
-    ya = std::move(*y);
-    xa = std::move(*x);
-    if (std::fabs(ya.values.front()) > 90 || std::fabs(ya.values.back()) > 90) {
-      return refuse(var + ": latitudes beyond the poles");
-    }
-    if (xa.values.back() - xa.values.front() >= 360 + kDegreeSlack) {
-      return refuse(var + ": longitudes span more than 360 degrees");
-    }
-    nav.lat1 = static_cast<float>(ya.values.front());
-    nav.lon1 = static_cast<float>(xa.values.front());
-    nav.lat2 = static_cast<float>(ya.values.back());
-    nav.lon2 = static_cast<float>(xa.values.back());
   } else {
-    if (!is_projection_coordinate(f, cx, 'X') || !is_projection_coordinate(f, cy, 'Y')) {
-      return refuse(
-          var + ": a " +
-          f.text_att(f.var_id(*mapping_name(f, varid)), "grid_mapping_name").value_or("projected") +
-          " grid needs projection_x_coordinate and projection_y_coordinate variables "
-          "for its last two dimensions");
-    }
-    double scale[2] = {1, 1};
-    const int cvars[2] = {cx, cy};
-    for (int k = 0; k < 2; ++k) {
-      const std::optional<std::string> units = f.text_att(cvars[k], "units");
-      if (!units) {
-        g.warnings.push_back("coordinate " + f.var_name(cvars[k]) +
-                             " has no units; read as metres");
-        continue;
-      }
-      const std::optional<double> s = length_units(*units);
-      if (!s) {
-        return refuse(var + ": coordinate " + f.var_name(cvars[k]) + " has the units \"" + *units +
-                      "\", not a length");
-      }
-      scale[k] = *s;
-    }
-    auto xs = f.read_doubles(cx);
-    auto ys = f.read_doubles(cy);
-    if (!xs) return xs.error();
-    if (!ys) return ys.error();
-    for (double& v : *xs) v *= scale[0];
-    for (double& v : *ys) v *= scale[1];
-    auto x = even_axis(std::move(*xs), f.var_name(cx), kMetreSlack);
-    if (!x) return x.error();
-    auto y = even_axis(std::move(*ys), f.var_name(cy), kMetreSlack);
-    if (!y) return y.error();
-    xa = std::move(*x);
-    ya = std::move(*y);
-    slack = kMetreSlack;
-
-    gridfile::Result<mapproj::Transform> t = mapproj::Transform::create(m.definition);
-    if (!t) return refuse(var + ": " + t.error().text);
-    const auto c1 = t->inverse(xa.values.front(), ya.values.front());
-    const auto c2 = t->inverse(xa.values.back(), ya.values.back());
-    if (!c1 || !c2) return refuse(var + ": the grid's corners lie outside its projection");
-    nav.lat1 = static_cast<float>(c1->lat);
-    nav.lon1 = static_cast<float>(c1->lon);
-    nav.lat2 = static_cast<float>(c2->lat);
-    nav.lon2 = static_cast<float>(c2->lon);
-
-    // How far our reading of the grid puts its points from the file's own.
-    gridfile::Result<mapproj::Projection> ours = mapproj::Projection::from(nav);
-    if (!ours) return refuse(var + ": " + ours.error().text);
-    double worst = 0;
-    const std::size_t stepx = std::max<std::size_t>(1, xa.values.size() / 10);
-    const std::size_t stepy = std::max<std::size_t>(1, ya.values.size() / 10);
-    for (std::size_t j = 0; j < ya.values.size(); j += stepy) {
-      for (std::size_t i = 0; i < xa.values.size(); i += stepx) {
-        const auto theirs = t->inverse(xa.values[i], ya.values[j]);
-        const auto mine = ours->latlon(static_cast<double>(i + 1), static_cast<double>(j + 1));
-        if (theirs && mine) worst = std::max(worst, mapproj::distance(*theirs, *mine));
-      }
-    }
-    if (worst > kDisplacementWarning) {
-      g.warnings.push_back(
-          (m.our_sphere ? std::string("the grid's points")
-                        : std::string("the file's earth is not the 6,371,200 m sphere; grid "
-                                      "points")) +
-          " move by up to " + number(worst / 1000.0) + " km (corners kept)");
-    }
+    const std::string mapping =
+        f.text_att(f.var_id(*mapping_name(f, varid)), "grid_mapping_name").value_or("projected");
+    gridfile::Status st = projected_axes(f, var, cx, cy, mapping, xa, ya, g.warnings);
+    if (st.ok()) st = place_projected(var, *m, xa, ya, g.nav, g.warnings);
+    if (!st.ok()) return st.error();
   }
   g.flip_columns = xa.reversed;
   g.flip_rows = ya.reversed;
-
-  // The navigation grid2nc kept, when it still describes these coordinates.
-  if (const std::optional<gridfile::Navigation> kept = kept_navigation(f)) {
-    gridfile::Result<mapproj::Projection> p = mapproj::Projection::from(*kept);
-    if (family(kept->projection) == family(nav.projection) && kept->nx == nav.nx &&
-        kept->ny == nav.ny && p && same_points(*p, xa, ya, slack)) {
-      nav = *kept;  // exact, and in its own row and column order
-      g.flip_columns = false;
-      g.flip_rows = false;
-    } else {
-      g.warnings.push_back(
-          "the grid-file navigation kept in the file no longer matches its "
-          "coordinates; it is ignored");
-    }
-  }
-  g.nav = nav;
+  adopt_kept_navigation(f, xa, ya, m->projection == "CED" ? kDegreeSlack : kMetreSlack, g);
   return g;
 }
 

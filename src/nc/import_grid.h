@@ -36,6 +36,11 @@ bool looks_horizontal(const NcFile& f, int varid);
 // why, with the way to reorder them. Nothing otherwise.
 std::optional<std::string> transposed_grid(const NcFile& f, int varid);
 
+// When `varid` lies on a curvilinear grid (2-D latitude and longitude named
+// in its coordinates attribute), which a grid file cannot hold: why, with the
+// way to regrid it. Nothing otherwise.
+std::optional<std::string> curvilinear_grid(const NcFile& f, int varid);
+
 // The grid of a variable; refuses, with the reason, grids it cannot read:
 // missing or contradictory grid-mapping attributes, coordinates that are not
 // monotonic or not evenly spaced, unknown units, sizes too large for a grid.

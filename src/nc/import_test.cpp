@@ -131,7 +131,7 @@ TEST_F(Import, RegularGridStoredNorthToSouthWithPressureInPa) {
   LatLonFile f;
   f.write(path("in.nc"));
   ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
-  EXPECT_NE(err_.find("two-digit years"), std::string::npos) << err_;  // 2024 is outside 1921-2020
+  EXPECT_EQ(err_.find("two-digit years"), std::string::npos) << err_;  // 2024 is in 1950-2049
   auto g = gridfile::GridFile::open(path("out.grd"));
   ASSERT_TRUE(g.ok());
   const gridfile::Navigation& nav = g->navigation();
@@ -168,6 +168,35 @@ TEST_F(Import, RegularGridStoredNorthToSouthWithPressureInPa) {
       << out_;
 }
 
+// A 2024 file keeps 2024 through nc2grid and grid2nc with no option; a time
+// outside the window is stored with a warning naming it and how to read it
+// back; --time takes an ISO 8601 valid time.
+TEST_F(Import, YearsSurviveTheRoundTripInTheWindow) {
+  LatLonFile f;
+  f.write(path("in.nc"));
+  ASSERT_EQ(nc2grid({path("in.nc"), path("a.grd")}), kExitOk) << err_;
+  ASSERT_EQ(grid2nc({path("a.grd"), path("a.nc")}), kExitOk) << err_;
+  int ncid = -1;
+  ASSERT_EQ(nc_open(path("a.nc").c_str(), NC_NOWRITE, &ncid), NC_NOERR);
+  int vt = -1;
+  ASSERT_EQ(nc_inq_varid(ncid, "time", &vt), NC_NOERR);
+  std::size_t len = 0;
+  nc_inq_attlen(ncid, vt, "units", &len);
+  std::string units(len, '\0');
+  nc_get_att_text(ncid, vt, "units", units.data());
+  nc_close(ncid);
+  EXPECT_EQ(units, "minutes since 2024-01-01 00:00:00");
+
+  ASSERT_EQ(nc2grid({path("in.nc"), path("b.grd"), "--first-year", "1921"}), kExitOk);
+  EXPECT_NE(err_.find("times outside 1921-2020 are stored with two-digit years"), std::string::npos)
+      << err_;
+  ASSERT_EQ(nc2grid({path("in.nc"), path("c.grd"), "--time", "2024-01-01T06:00Z"}), kExitOk)
+      << err_;
+  EXPECT_EQ(gridfile::GridFile::open(path("c.grd"))->count(), 3);  // three levels at 06Z
+  EXPECT_EQ(nc2grid({path("in.nc"), path("d.grd"), "--time", "06Z"}), kExitUsage);
+  EXPECT_EQ(nc2grid({path("in.nc"), path("d.grd"), "--first-year", "24"}), kExitUsage);
+  EXPECT_FALSE(fs::exists(path("d.grd")));
+}
 TEST_F(Import, SelectionsAndPacking) {
   LatLonFile f;
   f.second_variable = true;
@@ -556,6 +585,192 @@ TEST_F(Import, RefusesContradictoryForecastPeriods) {
   b.put(vx, {0, 1});
   b.close();
   expect_refused({path("in.nc"), path("out.grd")}, "contradicts");
+}
+
+// Values as other readers read them: unsigned bytes, units the table gives
+// otherwise (converted), and a name the table gives other units refused.
+TEST_F(Import, UnsignedBytesAndUnitsOtherThanTheTables) {
+  NcBuilder b(path("in.nc"), NC_CLASSIC_MODEL | NC_CLOBBER);
+  const int dy = b.dim("lat", 2), dx = b.dim("lon", 3);
+  const int vy = b.var("lat", NC_FLOAT, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_FLOAT, {dx});
+  b.text(vx, "units", "degrees_east");
+  const int cover = b.var("cover", NC_BYTE, {dy, dx});
+  b.text(cover, "_Unsigned", "true");
+  b.nums(cover, "_FillValue", {-1}, NC_BYTE);  // 255
+  const int pmsl = b.var("pmsl", NC_FLOAT, {dy, dx});
+  b.text(pmsl, "standard_name", "air_pressure_at_mean_sea_level");
+  b.text(pmsl, "units", "Pa");
+  const int tmpk = b.var("tmpk", NC_FLOAT, {dy, dx});
+  b.text(tmpk, "units", "degC");
+  const int relh = b.var("relh", NC_FLOAT, {dy, dx});
+  b.text(relh, "units", "m");
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1, 2});
+  b.put(cover, {0, 100, -56, -6, -128, -1});
+  b.put(pmsl, {101325, 101000, 100900, 99000, 102000, 101500});
+  b.put(tmpk, {10, 11, 12, 24.5, 0, 15});
+  b.put(relh, {1, 2, 3, 4, 5, 6});
+  b.close();
+  ASSERT_EQ(
+      nc2grid({path("in.nc"), path("a.grd"), "--var", "cover", "--var", "pmsl", "--var", "tmpk"}),
+      kExitOk)
+      << err_;
+  auto g = gridfile::GridFile::open(path("a.grd"));
+  EXPECT_EQ(g->read(1)->values, (std::vector<float>{0, 100, 200, 250, 128, gridfile::kMissing}));
+  EXPECT_EQ(g->read(2)->info.id.param, "PMSL");
+  EXPECT_EQ(g->read(2)->values, (std::vector<float>{1013.25f, 1010, 1009, 990, 1020, 1015}));
+  EXPECT_EQ(g->read(3)->info.id.param, "TMPK");
+  EXPECT_EQ(g->read(3)->values[0], 283.15f);
+  EXPECT_NE(err_.find("tmpk is in degC; filed as TMPK, its values are converted to K"),
+            std::string::npos)
+      << err_;
+  // RELH in metres converts into nothing: refused, unless named otherwise.
+  expect_refused({path("in.nc"), path("b.grd"), "--var", "relh"},
+                 "would be filed as RELH after its name");
+  ASSERT_EQ(nc2grid({path("in.nc"), path("c.grd"), "--var", "relh", "--name", "depth"}), kExitOk)
+      << err_;
+  EXPECT_EQ(gridfile::GridFile::open(path("c.grd"))->info(1)->id.param, "DEPTH");
+  expect_refused({path("in.nc"), path("d.grd"), "--name", "x"}, "names the grids of one variable");
+}
+
+// grid2nc's t2g_* hints after someone changed the CF metadata beside them:
+// the CF metadata wins, with a warning.
+TEST_F(Import, StaleHintsGiveWayToTheCFMetadata) {
+  NcBuilder b(path("in.nc"));
+  const int dl = b.dim("pressure", 2), dy = b.dim("lat", 2), dx = b.dim("lon", 2);
+  const int vl = b.var("pressure", NC_DOUBLE, {dl});
+  b.text(vl, "standard_name", "air_pressure");
+  b.text(vl, "units", "Pa");  // was hPa
+  b.nums(vl, "t2g_vcoord", {1}, NC_INT);
+  b.nums(vl, "t2g_level2", {-1, -1}, NC_INT);
+  const int vy = b.var("lat", NC_DOUBLE, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_DOUBLE, {dx});
+  b.text(vx, "units", "degrees_east");
+  const int t = b.var("TMPK", NC_FLOAT, {dl, dy, dx});
+  b.text(t, "standard_name", "air_temperature");
+  b.text(t, "units", "degC");  // was K
+  b.text(t, "t2g_parameter", "TMPK");
+  b.nums(t, "t2g_vcoord", {1}, NC_INT);
+  const int band = b.var("band", NC_FLOAT, {dy, dx});  // one level taken out
+  b.text(band, "t2g_parameter", "HGHT");
+  b.nums(band, "t2g_vcoord", {1}, NC_INT);
+  b.put(vl, {85000, 50000});
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1});
+  b.close();
+  ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
+  auto g = gridfile::GridFile::open(path("out.grd"));
+  EXPECT_EQ(g->info(1)->id.text(), "- 850 PRES TMPC");
+  EXPECT_EQ(g->info(2)->id.text(), "- 500 PRES TMPC");
+  EXPECT_EQ(g->info(3)->id.text(), "- 0 NONE HGHT");
+  for (const char* warning : {"t2g_parameter TMPK (K) no longer matches its units degC",
+                              "t2g_vcoord (PRES) no longer matches its units \"Pa\"",
+                              "variable band: its t2g_vcoord (PRES) does not match its levels"}) {
+    EXPECT_NE(err_.find(warning), std::string::npos) << warning << " in " << err_;
+  }
+}
+
+// Projected grids placed as their writer placed them: the prime meridian of
+// the CF attributes, the crs_wkt over CF attributes that say otherwise.
+TEST_F(Import, PrimeMeridianAndTheFilesOwnCoordinateSystem) {
+  for (const bool web_mercator : {false, true}) {
+    SCOPED_TRACE(web_mercator ? "crs_wkt" : "prime meridian");
+    const std::string in = path(web_mercator ? "w.nc" : "p.nc");
+    const std::string out = path(web_mercator ? "w.grd" : "p.grd");
+    NcBuilder b(in);
+    const int dy = b.dim("y", 2), dx = b.dim("x", 2);
+    const int crs = b.var("crs", NC_CHAR, {});
+    if (web_mercator) {  // as GDAL writes EPSG:3857
+      b.text(crs, "grid_mapping_name", "mercator");
+      b.nums(crs, "longitude_of_projection_origin", {0});
+      b.nums(crs, "scale_factor_at_projection_origin", {1});
+      b.nums(crs, "semi_major_axis", {6378137});
+      b.nums(crs, "inverse_flattening", {298.257223563});
+      b.text(crs, "crs_wkt", "EPSG:3857");
+    } else {
+      b.text(crs, "grid_mapping_name", "lambert_conformal_conic");
+      b.nums(crs, "standard_parallel", {45.89891889, 47.69601444});
+      b.nums(crs, "longitude_of_central_meridian", {0});
+      b.nums(crs, "latitude_of_projection_origin", {46.8});
+      b.nums(crs, "longitude_of_prime_meridian", {2.33722917});
+      b.nums(crs, "false_easting", {600000});
+      b.nums(crs, "false_northing", {2200000});
+    }
+    const int vy = b.var("y", NC_DOUBLE, {dy});
+    b.text(vy, "standard_name", "projection_y_coordinate");
+    const int vx = b.var("x", NC_DOUBLE, {dx});
+    b.text(vx, "standard_name", "projection_x_coordinate");
+    const int v = b.var("v", NC_FLOAT, {dy, dx});
+    b.text(v, "grid_mapping", "crs");
+    const std::vector<double> xs =
+        web_mercator ? std::vector<double>{-950000, 950000} : std::vector<double>{500000, 800000};
+    const std::vector<double> ys = web_mercator ? std::vector<double>{5050000, 5950000}
+                                                : std::vector<double>{2000000, 2200000};
+    b.put(vy, ys);
+    b.put(vx, xs);
+    b.close();
+    ASSERT_EQ(nc2grid({in, out}), kExitOk) << err_;
+    const gridfile::Navigation nav = gridfile::GridFile::open(out)->navigation();
+    const auto t = mapproj::Transform::create(
+        web_mercator ? "+proj=merc +R=6378137"
+                     : "+proj=lcc +lat_1=45.89891889 +lat_2=47.69601444 +lat_0=46.8 "
+                       "+lon_0=2.33722917 +x_0=600000 +y_0=2200000 +R=6371200");
+    const auto sw = t->inverse(xs[0], ys[0]);
+    EXPECT_NEAR(nav.lat1, sw->lat, 1e-5);
+    EXPECT_NEAR(nav.lon1, sw->lon, 1e-5);
+    if (!web_mercator) {
+      EXPECT_NEAR(nav.angle2, 2.33722917, 1e-6);
+    }
+  }
+}
+
+// Variables it cannot import say why; one member of an extra dimension
+// imports with --index.
+TEST_F(Import, ReasonsPerVariableAndOneMemberOfAnExtraDimension) {
+  LatLonFile f;
+  f.extra_dim = 2;
+  f.write(path("e.nc"));
+  expect_refused({path("e.nc"), path("e.grd")}, "import one member with --index member=K");
+  ASSERT_EQ(nc2grid({path("e.nc"), path("e.grd"), "--index", "member=2", "--level", "500"}),
+            kExitOk)
+      << err_;
+  EXPECT_NE(out_.find("<- t[member 2][time 2, level 3]"), std::string::npos) << out_;
+  EXPECT_EQ(nc2grid({path("e.nc"), path("x.grd"), "--index", "member"}), kExitUsage);
+
+  NcBuilder b(path("c.nc"));
+  const int dt = b.dim("time", NC_UNLIMITED), dy = b.dim("y", 2), dx = b.dim("x", 2);
+  const int vt = b.var("time", NC_DOUBLE, {dt});
+  b.text(vt, "units", "hours since 2000-01-01");
+  for (const char* name : {"lat", "lon"}) {
+    const int c = b.var(name, NC_DOUBLE, {dy, dx});
+    b.text(c, "units", name == std::string("lat") ? "degrees_north" : "degrees_east");
+  }
+  const int v = b.var("curvy", NC_FLOAT, {dy, dx});
+  b.text(v, "coordinates", "lat lon");
+  int group = -1;
+  ASSERT_EQ(nc_def_grp(b.id(), "forecast", &group), NC_NOERR);
+  b.close();
+  expect_refused({path("c.nc"), path("c.grd")}, "curvy: it lies on a curvilinear grid");
+  EXPECT_NE(err_.find("group forecast: variables in netCDF-4 groups are not read"),
+            std::string::npos)
+      << err_;
+
+  NcBuilder e(path("empty.nc"));  // an unlimited time axis never written
+  const int et = e.dim("time", NC_UNLIMITED), ey = e.dim("lat", 2), ex = e.dim("lon", 2);
+  const int evt = e.var("time", NC_DOUBLE, {et});
+  e.text(evt, "units", "hours since 2000-01-01");
+  const int ely = e.var("lat", NC_DOUBLE, {ey});
+  e.text(ely, "units", "degrees_north");
+  const int elx = e.var("lon", NC_DOUBLE, {ex});
+  e.text(elx, "units", "degrees_east");
+  e.var("tt", NC_FLOAT, {et, ey, ex});
+  e.put(ely, {0, 1});
+  e.put(elx, {0, 1});
+  e.close();
+  expect_refused({path("empty.nc"), path("empty.grd")}, "the time dimension of tt is empty");
 }
 
 }  // namespace

@@ -8,10 +8,32 @@
 #include "nc/refuse.h"
 
 namespace nc {
+namespace {
+
+// 2^bits of a signed integer type that _Unsigned = "true" reads as unsigned.
+double unsigned_wrap(const NcFile& f, int v) {
+  const auto flag = f.text_att(v, "_Unsigned");
+  if (!flag || (*flag != "true" && *flag != "TRUE" && *flag != "True")) return 0;
+  switch (f.var_type(v)) {
+    case NC_BYTE:
+      return 256.0;
+    case NC_SHORT:
+      return 65536.0;
+    case NC_INT:
+      return 4294967296.0;
+    case NC_INT64:
+      return 18446744073709551616.0;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
 
 gridfile::Result<Unpacking> read_unpacking(const NcFile& f, int v) {
   Unpacking u;
   const std::string name = f.var_name(v);
+  u.wrap = unsigned_wrap(f, v);
   for (const char* att : {"scale_factor", "add_offset"}) {
     const auto a = f.number_att(v, att);
     if (!a) {
@@ -60,6 +82,14 @@ gridfile::Result<Unpacking> read_unpacking(const NcFile& f, int v) {
   }
   if (const auto lo = f.number_att1(v, "valid_min")) u.valid_min = *lo;
   if (const auto hi = f.number_att1(v, "valid_max")) u.valid_max = *hi;
+  if (u.wrap != 0) {  // the attributes hold the stored type's bits too
+    const auto unsigned_value = [&u](double& x) {
+      if (x < 0) x += u.wrap;
+    };
+    for (double& m : u.missing) unsigned_value(m);
+    if (std::isfinite(u.valid_min)) unsigned_value(u.valid_min);
+    if (std::isfinite(u.valid_max)) unsigned_value(u.valid_max);
+  }
   return u;
 }
 

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -19,8 +20,10 @@
 #include <set>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "nc/import_axes.h"
 #include "nc/import_grid.h"
+#include "nc/import_names.h"
 #include "nc/import_values.h"
 #include "nc/ncfile.h"
 #include "nc/refuse.h"
@@ -40,11 +43,6 @@ void say(const std::string& line) {
 }
 void complain(const std::string& line) {
   platform::write_error_line("nc2grid: " + line);
-}
-
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
 }
 
 bool numeric_type(int type) {
@@ -71,10 +69,13 @@ struct Source {
   int time_pos = -1, level_pos = -1;  // places of the time and level dimensions
   const TimeAxis* times = nullptr;    // null: no time (texts blank)
   std::vector<std::string> scalar_time1, scalar_time2;
+  std::vector<std::int64_t> scalar_valid;
   LevelAxis1 levels;  // one level (0, none) when it has no level dimension
   std::string param;
   Unpacking unpack;
   std::optional<std::vector<double>> grid_numbers;  // kept by grid2nc
+  // Members chosen with --index: (place of the dimension, index from 0).
+  std::vector<std::pair<int, std::size_t>> fixed;
   std::size_t ntimes() const { return times != nullptr ? times->time1.size() : 1; }
 };
 
@@ -85,6 +86,7 @@ struct Slot {
   // a value that is not missing (a tool may have filled it since).
   bool unnumbered = false;
   gridfile::GridId id;
+  std::optional<std::int64_t> valid;  // minutes since 1970; none without a time
 };
 
 // Names of variables that other variables use as bounds or coordinates.
@@ -92,16 +94,7 @@ std::set<std::string> auxiliary_names(const NcFile& f) {
   std::set<std::string> names;
   for (int v = 0; v < f.nvars(); ++v) {
     for (const char* att : {"bounds", "coordinates", "climatology"}) {
-      const auto text = f.text_att(v, att);
-      if (!text) continue;
-      std::size_t k = 0;
-      while (k < text->size()) {
-        const std::size_t start = text->find_first_not_of(' ', k);
-        if (start == std::string::npos) break;
-        const std::size_t end = std::min(text->find(' ', start), text->size());
-        names.insert(text->substr(start, end - start));
-        k = end;
-      }
+      for (std::string& name : attribute_words(f, v, att)) names.insert(std::move(name));
     }
   }
   return names;
@@ -110,16 +103,9 @@ std::set<std::string> auxiliary_names(const NcFile& f) {
 // The scalar coordinate variables a variable names in its coordinates attribute.
 std::vector<int> scalar_coordinates(const NcFile& f, int v) {
   std::vector<int> out;
-  const auto text = f.text_att(v, "coordinates");
-  if (!text) return out;
-  std::size_t k = 0;
-  while (k < text->size()) {
-    const std::size_t start = text->find_first_not_of(' ', k);
-    if (start == std::string::npos) break;
-    const std::size_t end = std::min(text->find(' ', start), text->size());
-    const int c = f.var_id(text->substr(start, end - start));
+  for (const std::string& name : attribute_words(f, v, "coordinates")) {
+    const int c = f.var_id(name);
     if (c >= 0 && f.var_dims(c).empty()) out.push_back(c);
-    k = end;
   }
   return out;
 }
@@ -132,31 +118,6 @@ struct Plan {
   std::vector<std::string> warnings;
 };
 
-std::string parameter_name(const NcFile& f, int v, const params::Table& table,
-                           std::vector<std::string>& warnings) {
-  const std::string name = f.var_name(v);
-  if (const auto kept = f.text_att(v, "t2g_parameter");
-      kept && !kept->empty() && kept->size() <= params::kMaxNameChars) {
-    return upper(*kept);
-  }
-  const auto sn = f.text_att(v, "standard_name");
-  const auto units = f.text_att(v, "units").value_or("");
-  if (sn) {
-    // A standard_name may carry modifiers ("air_temperature standard_error").
-    const std::string base = sn->substr(0, sn->find(' '));
-    if (base == *sn) {
-      if (const params::Parameter* p = table.find_standard_name(base, units)) return p->name;
-    }
-  }
-  std::string param = upper(name).substr(0, params::kMaxNameChars);
-  warnings.push_back("variable " + name +
-                     (sn ? " (standard_name " + *sn + (units.empty() ? "" : ", units " + units) +
-                               ") is not in the parameter table"
-                         : " has no standard_name") +
-                     "; its grids are named " + param);
-  return param;
-}
-
 // Grid numbers as grid2nc keeps them: whole, at most 9999, each number above
 // 0 once (0 or less: no grid in that place).
 bool usable_grid_numbers(const std::vector<double>& numbers) {
@@ -168,12 +129,9 @@ bool usable_grid_numbers(const std::vector<double>& numbers) {
   return true;
 }
 
-gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
-                                     Plan& plan) {
-  Source s;
-  s.varid = v;
-  s.name = f.var_name(v);
-  s.dims = f.var_dims(v);
+// The dimensions before a source's horizontal two: time, level, a member
+// chosen with --index, or of length 1.
+gridfile::Status source_dimensions(const NcFile& f, const ImportOptions& o, Plan& plan, Source& s) {
   for (std::size_t k = 0; k + 2 < s.dims.size(); ++k) {
     const int d = s.dims[k];
     const int c = coordinate_var(f, d);
@@ -181,7 +139,7 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
       if (s.time_pos >= 0) return refuse(s.name + " has two time dimensions");
       s.time_pos = static_cast<int>(k);
       if (plan.time_axes.count(c) == 0) {
-        auto axis = read_time_axis(f, c);
+        auto axis = read_time_axis(f, c, o.window);
         if (!axis) return refuse(s.name + ": " + axis.error().text);
         for (const std::string& w : axis->warnings) plan.warnings.push_back(w);
         plan.time_axes.emplace(c, std::move(*axis));
@@ -198,20 +156,34 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
       return refuse(s.name + ": the time coordinate " + f.var_name(c) + " has the units \"" +
                     f.text_att(c, "units").value_or("") +
                     "\", which are not UNIT since DATE; its grids would be filed without a time");
+    } else if (const auto chosen = o.index.find(f.dim_name(d)); chosen != o.index.end()) {
+      if (chosen->second < 1 || chosen->second > f.dim_len(d)) {
+        return refuse(s.name + ": --index " + f.dim_name(d) + "=" + std::to_string(chosen->second) +
+                      " is beyond its " + std::to_string(f.dim_len(d)) + " members");
+      }
+      s.fixed.emplace_back(static_cast<int>(k), chosen->second - 1);
     } else if (f.dim_len(d) != 1) {
       return refuse(s.name + ": its dimension " + f.dim_name(d) + " (" +
                     std::to_string(f.dim_len(d)) +
-                    " steps) is neither time nor a vertical coordinate");
+                    " steps) is neither time nor a vertical coordinate; import one member with "
+                    "--index " +
+                    f.dim_name(d) + "=K");
     }
   }
-  // Scalar time and vertical coordinates.
-  for (int c : scalar_coordinates(f, v)) {
+  return {};
+}
+
+// Scalar time and vertical coordinates, and the level (0, none) of a source
+// without any.
+gridfile::Status scalar_axes(const NcFile& f, const timewin::YearWindow& window, Source& s) {
+  for (int c : scalar_coordinates(f, s.varid)) {
     if (s.time_pos < 0 && s.times == nullptr && s.scalar_time1.empty() &&
         is_time_coordinate(f, c)) {
-      auto axis = read_time_axis(f, c);
+      auto axis = read_time_axis(f, c, window);
       if (!axis) return refuse(s.name + ": " + axis.error().text);
       s.scalar_time1 = axis->time1;
       s.scalar_time2 = axis->time2;
+      s.scalar_valid = axis->valid;
     } else if (s.level_pos < 0 && s.levels.level1.empty() && is_vertical_coordinate(f, c)) {
       auto levels = read_level_axis(f, c);
       if (!levels) return refuse(s.name + ": " + levels.error().text);
@@ -225,7 +197,28 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   if (s.level_pos < 0 && s.levels.level1.size() != 1) {
     return refuse(s.name + ": more than one scalar level");
   }
-  if (const auto kept = f.number_att1(v, "t2g_vcoord")) s.levels.vcoord = static_cast<int>(*kept);
+  return {};
+}
+
+gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table& table,
+                                     const ImportOptions& o, Plan& plan) {
+  Source s;
+  s.varid = v;
+  s.name = f.var_name(v);
+  s.dims = f.var_dims(v);
+  gridfile::Status st = source_dimensions(f, o, plan, s);
+  if (st.ok()) st = scalar_axes(f, o.window, s);
+  if (!st.ok()) return st.error();
+  for (const std::string& w : s.levels.warnings) plan.warnings.push_back(w);
+  // grid2nc repeats the level axis's vertical coordinate on the variable; a
+  // copy that disagrees with the levels is a leftover (one band taken out).
+  if (const auto kept = f.number_att1(v, "t2g_vcoord");
+      kept && static_cast<int>(*kept) != s.levels.vcoord) {
+    plan.warnings.push_back("variable " + s.name + ": its t2g_vcoord (" +
+                            gridfile::vcoord_name(static_cast<int>(*kept)) +
+                            ") does not match its levels (" +
+                            gridfile::vcoord_name(s.levels.vcoord) + "); ignored");
+  }
   auto unpack = read_unpacking(f, v);
   if (!unpack) return unpack.error();
   s.unpack = *unpack;
@@ -234,7 +227,11 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
                             " has scale_factor 0: every value that is not missing imports "
                             "as add_offset");
   }
-  s.param = parameter_name(f, v, table, plan.warnings);
+  auto name = name_parameter(f, v, table, o.name);
+  if (!name) return name.error();
+  s.param = name->param;
+  s.unpack.convert = name->convert;
+  for (const std::string& w : name->warnings) plan.warnings.push_back(w);
   s.grid_numbers = f.number_att(v, "t2g_grid_numbers");
   if (s.grid_numbers && !usable_grid_numbers(*s.grid_numbers)) {
     plan.warnings.push_back(s.name +
@@ -249,41 +246,61 @@ bool same_navigation(const gridfile::Navigation& a, const gridfile::Navigation& 
   return a == b;
 }
 
-gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
-                                   const params::Table& table) {
-  Plan plan;
+// Why a variable of the root group with two or more dimensions is not a
+// grid to import; nullopt when it is one (or is a coordinate of others).
+std::optional<std::string> not_a_grid(const NcFile& f, int v, const std::set<std::string>& aux) {
+  const std::string name = f.var_name(v);
+  if (aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) return std::string();
+  const auto sn = f.text_att(v, "standard_name");
+  if (sn && (*sn == "latitude" || *sn == "longitude")) return std::string();
+  if (!looks_horizontal(f, v)) {
+    if (std::optional<std::string> why = transposed_grid(f, v)) return why;
+    if (std::optional<std::string> why = curvilinear_grid(f, v)) return why;
+    return std::string();  // bounds, time texts and the like
+  }
+  if (!numeric_type(f.var_type(v))) return name + ": unsupported type " + type_name(f.var_type(v));
+  return std::nullopt;
+}
+
+// The variables to import: those named with --var, or every gridded one of
+// the root group, with the reasons the others are not.
+gridfile::Result<std::vector<int>> choose_variables(const NcFile& f, const ImportOptions& o,
+                                                    std::vector<std::string>& skipped) {
   std::vector<int> chosen;
-  std::vector<std::string> skipped;
-  if (!o.vars.empty()) {
-    for (const std::string& name : o.vars) {
-      const int v = f.var_id(name);
-      if (v < 0) return refuse("no variable " + name + " in " + f.path());
-      if (!numeric_type(f.var_type(v))) {
-        return refuse(name + " has the unsupported type " + type_name(f.var_type(v)));
-      }
-      if (std::find(chosen.begin(), chosen.end(), v) == chosen.end()) chosen.push_back(v);
+  for (const std::string& name : o.vars) {
+    const int v = f.var_id(name);
+    if (v < 0) return refuse("no variable " + name + " in " + f.path());
+    if (!numeric_type(f.var_type(v))) {
+      return refuse(name + " has the unsupported type " + type_name(f.var_type(v)));
     }
-  } else {
-    const std::set<std::string> aux = auxiliary_names(f);
-    for (int v = 0; v < f.nvars(); ++v) {
-      const std::string name = f.var_name(v);
-      if (f.var_dims(v).size() < 2 || aux.count(name) != 0 || name.rfind("t2g_", 0) == 0) continue;
-      if (!looks_horizontal(f, v)) {
-        if (std::optional<std::string> why = transposed_grid(f, v)) skipped.push_back(*why);
-        continue;
-      }
-      const auto sn = f.text_att(v, "standard_name");
-      if (sn && (*sn == "latitude" || *sn == "longitude")) continue;
-      if (!numeric_type(f.var_type(v))) {
-        skipped.push_back(name + ": unsupported type " + type_name(f.var_type(v)));
-        continue;
-      }
+    if (std::find(chosen.begin(), chosen.end(), v) == chosen.end()) chosen.push_back(v);
+  }
+  if (!o.vars.empty()) return chosen;
+  const std::set<std::string> aux = auxiliary_names(f);
+  for (int v = 0; v < f.nvars(); ++v) {
+    if (f.var_dims(v).size() < 2) continue;
+    const std::optional<std::string> why = not_a_grid(f, v, aux);
+    if (!why) {
       chosen.push_back(v);
+    } else if (!why->empty()) {
+      skipped.push_back(*why);
     }
   }
+  for (const std::string& g : f.group_names()) {
+    skipped.push_back("group " + g +
+                      ": variables in netCDF-4 groups are not read (take them out with "
+                      "ncks -G : -g " +
+                      g + ")");
+  }
+  return chosen;
+}
 
-  // One horizontal grid for all.
-  std::vector<int> kept_vars;
+// The one horizontal grid of the chosen variables: those whose grid cannot
+// be read are skipped (refused when named with --var); two grids are refused.
+gridfile::Result<std::vector<int>> one_grid(const NcFile& f, const ImportOptions& o,
+                                            const std::vector<int>& chosen,
+                                            std::vector<std::string>& skipped, Plan& plan) {
+  std::vector<int> kept;
   for (int v : chosen) {
     auto g = read_horizontal_grid(f, v);
     if (!g) {
@@ -291,30 +308,32 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
       skipped.push_back(g.error().text);
       continue;
     }
-    if (kept_vars.empty()) {
+    if (kept.empty()) {
       plan.grid = std::move(*g);
       for (const std::string& w : plan.grid.warnings) plan.warnings.push_back(w);
     } else if (g->y_dim != plan.grid.y_dim || g->x_dim != plan.grid.x_dim ||
                !same_navigation(g->nav, plan.grid.nav)) {
-      return refuse("variables " + f.var_name(kept_vars.front()) + " and " + f.var_name(v) +
+      return refuse("variables " + f.var_name(kept.front()) + " and " + f.var_name(v) +
                     " lie on different grids; a grid file holds one; choose with --var");
     }
-    kept_vars.push_back(v);
+    kept.push_back(v);
   }
-  for (const std::string& s : skipped) plan.warnings.push_back("skipped " + s);
-  if (kept_vars.empty()) {
-    std::string why = "no gridded variable to import in " + f.path();
-    if (!skipped.empty()) why += " (" + skipped.front() + ")";
-    return refuse(why);
-  }
+  return kept;
+}
 
-  for (int v : kept_vars) {
-    auto s = read_source(f, v, table, plan);
-    if (!s) return s.error();
-    plan.sources.push_back(std::move(*s));
-  }
+// Whether a grid passes the --time, --time-range and --level selections.
+bool selected(const Slot& slot, const ImportOptions& o) {
+  const gridfile::GridId& id = slot.id;
+  if (o.time_range && !(slot.valid && o.time_range->contains(*slot.valid))) return false;
+  return (o.times.empty() || std::any_of(o.times.begin(), o.times.end(),
+                                         [&id](const auto& q) { return q.matches(id.time1); })) &&
+         (o.levels.empty() ||
+          std::find(o.levels.begin(), o.levels.end(), id.level1) != o.levels.end());
+}
 
-  // Every grid's identifier.
+// Every grid's identifier, in the grid file's own order when grid2nc kept
+// it, else by times, variables, levels.
+void lay_out_slots(const ImportOptions& o, Plan& plan) {
   const bool exact = std::all_of(plan.sources.begin(), plan.sources.end(), [](const Source& s) {
     return s.grid_numbers && s.grid_numbers->size() == s.ntimes() * s.levels.level1.size();
   });
@@ -329,9 +348,11 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
         if (s.times != nullptr) {
           slot.id.time1 = s.times->time1[t];
           slot.id.time2 = s.times->time2[t];
+          slot.valid = s.times->valid[t];
         } else if (!s.scalar_time1.empty()) {
           slot.id.time1 = s.scalar_time1[0];
           slot.id.time2 = s.scalar_time2[0];
+          slot.valid = s.scalar_valid[0];
         }
         slot.id.level1 = s.levels.level1[l];
         slot.id.level2 = s.levels.level2[l];
@@ -341,30 +362,66 @@ gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
           slot.kept_number = static_cast<int>((*s.grid_numbers)[t * s.levels.level1.size() + l]);
           slot.unnumbered = slot.kept_number <= 0;
         }
-        if (!o.times.empty() &&
-            std::find(o.times.begin(), o.times.end(), slot.id.time1) == o.times.end()) {
-          continue;
-        }
-        if (!o.levels.empty() &&
-            std::find(o.levels.begin(), o.levels.end(), slot.id.level1) == o.levels.end()) {
-          continue;
-        }
-        plan.slots.push_back(std::move(slot));
+        if (selected(slot, o)) plan.slots.push_back(std::move(slot));
       }
     }
   }
-  // The grid file's own order when grid2nc kept it; else times, variables, levels.
   std::stable_sort(plan.slots.begin(), plan.slots.end(), [&](const Slot& a, const Slot& b) {
     if (exact && a.unnumbered != b.unnumbered) return b.unnumbered;
     if (exact && !a.unnumbered) return a.kept_number < b.kept_number;
     return std::tie(a.t, a.source, a.l) < std::tie(b.t, b.source, b.l);
   });
+}
+
+gridfile::Result<Plan> plan_import(const NcFile& f, const ImportOptions& o,
+                                   const params::Table& table) {
+  Plan plan;
+  std::vector<std::string> skipped;
+  gridfile::Result<std::vector<int>> chosen = choose_variables(f, o, skipped);
+  if (!chosen) return chosen.error();
+  gridfile::Result<std::vector<int>> kept = one_grid(f, o, *chosen, skipped, plan);
+  if (!kept) return kept.error();
+  if (kept->empty()) {
+    std::string why = "no gridded variable to import in " + f.path();
+    for (const std::string& s : skipped) why += "\n  " + s;
+    return refuse(why);
+  }
+  for (const std::string& s : skipped) plan.warnings.push_back("skipped " + s);
+  if (!o.name.empty() && kept->size() != 1) {
+    return refuse("--name " + o.name + " names the grids of one variable, not " +
+                  std::to_string(kept->size()) + "; choose it with --var");
+  }
+  for (const auto& member : o.index) {
+    const std::string& dim = member.first;
+    const bool used = std::any_of(kept->begin(), kept->end(), [&](int v) {
+      for (int d : f.var_dims(v)) {
+        if (f.dim_name(d) == dim) return true;
+      }
+      return false;
+    });
+    if (!used) return refuse("--index " + dim + ": no variable imported has that dimension");
+  }
+  for (int v : *kept) {
+    auto s = read_source(f, v, table, o, plan);
+    if (!s) return s.error();
+    plan.sources.push_back(std::move(*s));
+  }
+  lay_out_slots(o, plan);
   return plan;
 }
 
 // Refusals that need the whole layout: they come before the file exists.
-gridfile::Status check_plan(const Plan& plan) {
-  if (plan.slots.empty()) return refuse("no grid matches the selection");
+gridfile::Status check_plan(const Plan& plan, const ImportOptions& o) {
+  if (plan.slots.empty() && (!o.times.empty() || !o.levels.empty() || o.time_range)) {
+    return refuse("no grid matches the selection");
+  }
+  if (plan.slots.empty()) {
+    std::string why = "the file holds no grids";
+    for (const Source& s : plan.sources) {
+      if (s.ntimes() == 0) why += "; the time dimension of " + s.name + " is empty";
+    }
+    return refuse(why);
+  }
   if (plan.slots.size() > static_cast<std::size_t>(kMaxGrids)) {
     return refuse(std::to_string(plan.slots.size()) +
                   " grids to import: a grid file holds at most 9999; select fewer with --var, "
@@ -393,13 +450,14 @@ gridfile::Status check_plan(const Plan& plan) {
 
 // Reads one grid of a source, bottom row first.
 gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
-                           std::vector<double>& raw, std::vector<float>& out, bool& clipped) {
+                           std::vector<double>& raw, std::vector<float>& out, ValueNotes& notes) {
   const Source& s = plan.sources[slot.source];
   const std::size_t nx = static_cast<std::size_t>(plan.grid.nav.nx);
   const std::size_t ny = static_cast<std::size_t>(plan.grid.nav.ny);
   std::vector<std::size_t> start(s.dims.size(), 0), count(s.dims.size(), 1);
   if (s.time_pos >= 0) start[static_cast<std::size_t>(s.time_pos)] = slot.t;
   if (s.level_pos >= 0) start[static_cast<std::size_t>(s.level_pos)] = slot.l;
+  for (const auto& [pos, k] : s.fixed) start[static_cast<std::size_t>(pos)] = k;
   count[s.dims.size() - 2] = ny;
   count[s.dims.size() - 1] = nx;
   raw.resize(nx * ny);
@@ -412,7 +470,7 @@ gridfile::Status read_grid(const NcFile& f, const Plan& plan, const Slot& slot,
     const std::size_t jin = plan.grid.flip_rows ? ny - 1 - j : j;
     for (std::size_t i = 0; i < nx; ++i) {
       const std::size_t iin = plan.grid.flip_columns ? nx - 1 - i : i;
-      out[j * nx + i] = s.unpack.value(raw[jin * nx + iin], clipped);
+      out[j * nx + i] = s.unpack.value(raw[jin * nx + iin], notes);
     }
   }
   return {};
@@ -428,14 +486,19 @@ std::uint64_t bytes_per_grid(const Plan& plan) {
 // Room left for the libraries themselves under the memory limit.
 constexpr std::uint64_t kLibraryBytes = std::uint64_t{512} << 20;
 
-// The name a slot's grid came from: "TMP[time 2, level 1]".
-std::string slot_origin(const Source& s, const Slot& slot) {
+// Where in the netCDF variable a grid comes from: "t[member 2][time 1, level 3]".
+std::string where_from(const NcFile& f, const Source& s, const Slot& slot) {
   std::string where = s.name;
+  for (const auto& [pos, k] : s.fixed) {
+    where +=
+        "[" + f.dim_name(s.dims[static_cast<std::size_t>(pos)]) + " " + std::to_string(k + 1) + "]";
+  }
   if (s.time_pos >= 0 || s.level_pos >= 0) {
     where += "[";
     if (s.time_pos >= 0) where += "time " + std::to_string(slot.t + 1);
-    if (s.level_pos >= 0)
+    if (s.level_pos >= 0) {
       where += std::string(s.time_pos >= 0 ? ", " : "") + "level " + std::to_string(slot.l + 1);
+    }
     where += "]";
   }
   return where;
@@ -452,14 +515,14 @@ gridfile::Status write_grids(const NcFile& f, const Plan& plan, const gridfile::
                              gridfile::GridFile& out, std::vector<std::string>& lines) {
   std::vector<double> raw;
   std::vector<float> values;
-  bool clipped = false;
+  ValueNotes notes;
   for (const Slot& slot : plan.slots) {
     const Source& s = plan.sources[slot.source];
-    gridfile::Status st = read_grid(f, plan, slot, raw, values, clipped);
+    gridfile::Status st = read_grid(f, plan, slot, raw, values, notes);
     platform::contained_step();
     if (st.ok() && slot.unnumbered) {
       if (all_missing(values)) continue;  // the place grid2nc left empty
-      complain("warning: " + slot_origin(s, slot) +
+      complain("warning: " + where_from(f, s, slot) +
                " holds values although t2g_grid_numbers says no grid was there; imported");
     }
     if (st.ok()) st = out.write(values, plan.grid.nav.nx, plan.grid.nav.ny, slot.id, packing);
@@ -469,9 +532,12 @@ gridfile::Status write_grids(const NcFile& f, const Plan& plan, const gridfile::
                              " could not be imported");
     }
     lines.push_back("grid " + std::to_string(lines.size() + 1) + " written: " + slot.id.text() +
-                    " <- " + slot_origin(s, slot));
+                    " <- " + where_from(f, s, slot));
   }
-  if (clipped) complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  if (notes.nan) complain("warning: NaN values were stored as missing");
+  if (notes.out_of_range) {
+    complain("warning: values beyond the range of 32-bit reals were stored as missing");
+  }
   return {};
 }
 
@@ -493,7 +559,7 @@ int import_in_child(const ImportOptions& o, const params::Table& table,
   }
   platform::contained_step();
   for (const std::string& w : plan->warnings) complain("warning: " + w);
-  gridfile::Status ok = check_plan(*plan);
+  gridfile::Status ok = check_plan(*plan, o);
   const std::uint64_t limit = std::uint64_t(o.memory_limit_mib) << 20;
   if (ok.ok() && limit > 0 && bytes_per_grid(*plan) + kLibraryBytes > limit) {
     ok = refuse("each grid of " + std::to_string(plan->grid.nav.nx) + " x " +
@@ -543,6 +609,17 @@ std::string failure_text(const platform::ContainOutcome& end, const ImportOption
   }
 }
 
+// "DIM=K" of --index, K from 1.
+std::optional<std::pair<std::string, std::size_t>> parse_member(const std::string& text) {
+  const std::size_t eq = text.find('=');
+  if (eq == std::string::npos || eq == 0) return std::nullopt;
+  std::size_t k = 0;
+  const char* last = text.data() + text.size();
+  const auto [end, ec] = std::from_chars(text.data() + eq + 1, last, k);
+  if (ec != std::errc() || end != last || k == 0) return std::nullopt;
+  return std::pair{text.substr(0, eq), k};
+}
+
 }  // namespace
 
 int import_grids(const ImportOptions& o, const TableDirs& dirs) {
@@ -552,9 +629,10 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   if (!table) return kExitFailed;
   std::optional<gridfile::Packing> packing = gridfile::Packing{};
   if (!o.pack.empty()) {
-    packing = gridfile::Packing::parse(o.pack);
+    std::string problem;
+    packing = gridfile::Packing::parse(o.pack, &problem);
     if (!packing) {
-      complain("--pack " + o.pack + ": expected none, grib:BITS, diff:BITS or dec:DIGITS");
+      complain("--pack \"" + o.pack + "\": " + problem);
       return kExitUsage;
     }
   }
@@ -594,15 +672,32 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "variable)")
       ->type_name("NAME")
       ->allow_extra_args(false);
-  app.add_option("--time", o.times,
-                 "import the grids of time TEXT as they will be filed, e.g. "
-                 "240101/0000F012 (repeatable)")
-      ->type_name("TEXT")
+  std::vector<std::string> time_texts;
+  std::optional<std::string> first_year;
+  app.add_option("--time", time_texts,
+                 "import the grids of time TIME as they will be filed (repeatable): " +
+                     std::string(cli::kTimeHelp))
+      ->type_name("TIME")
       ->allow_extra_args(false);
+  std::string range;
+  app.add_option("--time-range", range,
+                 "import the grids valid from FROM to TO (both included): grid time texts "
+                 "or ISO 8601 UTC times, e.g. 2024-01-01T00:00Z,2024-01-02T00:00Z")
+      ->type_name("FROM,TO");
   app.add_option("--level", o.levels,
                  "import the grids of level L, in hPa for pressure "
                  "(repeatable)")
       ->type_name("L")
+      ->allow_extra_args(false);
+  app.add_option("--name", o.name,
+                 "file the grids under the parameter NAME (one variable; values are "
+                 "converted to the units the parameter table gives NAME)")
+      ->type_name("NAME");
+  std::vector<std::string> members;
+  app.add_option("--index", members,
+                 "import member K (from 1) of the extra dimension DIM (an ensemble, a "
+                 "realization), e.g. --index member=3 (repeatable)")
+      ->type_name("DIM=K")
       ->allow_extra_args(false);
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
@@ -618,8 +713,26 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
                  "the memory the reading may take, in MiB (0: no limit; default 4096)")
       ->type_name("MIB")
       ->check(CLI::Range(0, 1 << 24));
-  if (const cli::Parsed parsed = cli::parse(app, args); !parsed.run()) {
-    return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
+  cli::add_first_year(app, first_year);
+  cli::Parsed parsed = cli::parse(app, args);
+  if (parsed.run()) parsed = cli::year_window(first_year, o.window);
+  if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
+  if (!parsed.run()) return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
+  if (!range.empty()) {
+    std::string problem;
+    o.time_range = parse_time_range(range, o.window, problem);
+    if (!o.time_range) {
+      complain("--time-range " + range + ": " + problem);
+      return kExitUsage;
+    }
+  }
+  for (const std::string& m : members) {
+    const std::optional<std::pair<std::string, std::size_t>> member = parse_member(m);
+    if (!member) {
+      complain("--index " + m + ": expected DIM=K, K a member counted from 1");
+      return kExitUsage;
+    }
+    o.index[member->first] = member->second;
   }
   return import_grids(o, dirs);
 }

@@ -43,6 +43,9 @@ struct SmallFile {
       vl = b.var("lev", NC_DOUBLE, {dl});
       b.text(vl, "standard_name", "air_pressure");
       b.text(vl, "units", "hPa");
+      // As grid2nc writes it: t2g_level2 counts only beside the t2g_vcoord
+      // that matches the axis's units.
+      b.nums(vl, "t2g_vcoord", {gridfile::kVcoordPres});
       b.nums(vl, "t2g_level2", {level2});
     }
     const int vy = b.var("lat", NC_DOUBLE, {dy});
@@ -91,12 +94,17 @@ class Nc2gridFlow : public NcTest {
   }
   void expect_file_refused(const SmallFile& f, const std::string& reason) {
     f.write(path("in.nc"));
-    expect_refused({path("in.nc"), path("out.grd")}, reason);
+    expect_refused(std::vector<std::string>{path("in.nc"), path("out.grd")}, reason);
   }
 };
 
 // Files that crash or hang the netCDF/HDF5 libraries (ncdump too).
 TEST_F(Nc2gridFlow, LibraryCrashesAndHangsBecomeOneLineAndNoFile) {
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer catches HDF5's own fault inside the contained child and
+  // ends it its own way; the containment is checked in the other builds.
+  GTEST_SKIP() << "the sanitizer reports the netCDF/HDF5 libraries' faults itself";
+#endif
   for (const char* name : {"crash-hdf5-segv-1.nc", "crash-hdf5-segv-2.nc", "hang-hdf5-1.nc"}) {
     const auto start = std::chrono::steady_clock::now();
     expect_refused({kCorpus + name, path("out.grd"), "--timeout", "1"},
@@ -133,7 +141,7 @@ TEST_F(Nc2gridFlow, MemoryIsCheckedBeforeItIsTaken) {
 
 TEST_F(Nc2gridFlow, FifoAndNamesInTheWayAreRefusedAtOnce) {
   ASSERT_EQ(::mkfifo(path("fifo").c_str(), 0600), 0);
-  expect_refused({path("fifo"), path("out.grd")}, "not a regular file");
+  expect_refused(std::vector<std::string>{path("fifo"), path("out.grd")}, "not a regular file");
   SmallFile{}.write(path("in.nc"));
   // A dangling link at the output's name stays as it was.
   ASSERT_EQ(::symlink("nowhere", path("out.grd").c_str()), 0);

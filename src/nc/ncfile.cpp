@@ -163,6 +163,19 @@ int NcFile::nvars() const {
   return n;
 }
 
+std::vector<std::string> NcFile::group_names() const {
+  std::vector<std::string> names;
+  int n = 0;
+  if (!netcdf4_ || nc_inq_grps(ncid_, &n, nullptr) != NC_NOERR || n <= 0) return names;
+  std::vector<int> ids(static_cast<std::size_t>(n));
+  if (nc_inq_grps(ncid_, &n, ids.data()) != NC_NOERR) return names;
+  for (int id : ids) {
+    char name[NC_MAX_NAME + 1] = {};
+    if (nc_inq_grpname(id, name) == NC_NOERR) names.emplace_back(name);
+  }
+  return names;
+}
+
 gridfile::Result<std::vector<double>> NcFile::read_doubles(int varid) const {
   std::size_t n = 1;
   for (int d : var_dims(varid)) n *= dim_len(d);
@@ -175,6 +188,21 @@ gridfile::Result<std::vector<double>> NcFile::read_doubles(int varid) const {
   const int status = nc_get_var_double(ncid_, varid, v.data());
   if (status != NC_NOERR) return error(status, "reading variable " + var_name(varid));
   return v;
+}
+
+std::vector<std::string> attribute_words(const NcFile& f, int varid, const char* name) {
+  std::vector<std::string> words;
+  const auto text = f.text_att(varid, name);
+  if (!text) return words;
+  std::size_t k = 0;
+  while (k < text->size()) {
+    const std::size_t start = text->find_first_not_of(' ', k);
+    if (start == std::string::npos) break;
+    const std::size_t end = std::min(text->find(' ', start), text->size());
+    words.push_back(text->substr(start, end - start));
+    k = end;
+  }
+  return words;
 }
 
 int coordinate_var(const NcFile& f, int dimid) {

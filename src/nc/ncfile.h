@@ -51,7 +51,10 @@ class NcFile {
   std::size_t dim_len(int dimid) const;
   std::vector<int> var_dims(int varid) const;
   int var_type(int varid) const;
-  int nvars() const;
+  int nvars() const;  // of the root group
+  // Names of the root group's subgroups (netCDF-4), whose variables the
+  // bridge does not read.
+  std::vector<std::string> group_names() const;
   // Whole 1-D variable as doubles.
   gridfile::Result<std::vector<double>> read_doubles(int varid) const;
 
@@ -64,6 +67,9 @@ class NcFile {
   std::string path_;
   bool netcdf4_ = false;
 };
+
+// The blank-separated words of a text attribute ("lat lon"), none when absent.
+std::vector<std::string> attribute_words(const NcFile& f, int varid, const char* name);
 
 // The coordinate variable of a dimension (same name, one dimension), or -1.
 int coordinate_var(const NcFile& f, int dimid);

@@ -26,6 +26,8 @@ const std::string kDiff = GRIDDIFF_PATH;
 const std::string kPlot = GRIDPLOT_PATH;
 const std::string kToNc = GRID2NC_PATH;
 const std::string kFromNc = NC2GRID_PATH;
+const std::string kToGrib = GRID2GRIB_PATH;
+const std::string kFromGrib = GRIB2GRID_PATH;
 
 // Runs a bash script in `dir` (from a file, so that it needs no quoting);
 // its exit status (128 + n for signal n).
@@ -52,7 +54,7 @@ void write_conversion(const std::string& dir, int nx, int ny) {
 struct Writer {
   std::string name;
   std::string command;  // OUT stands for the output's name
-  bool grid_output;     // else netCDF (read back through nc2grid) or a picture
+  bool grid_output;  // else netCDF or GRIB2 (read back through nc2grid or grib2grid) or a picture
 };
 
 std::vector<Writer> writers() {
@@ -62,6 +64,8 @@ std::vector<Writer> writers() {
       {"grid2nc", kToNc + " src.grd OUT", false},
       {"salvage", kInfo + " src.grd --salvage OUT", true},
       {"gridplot", kPlot + " src.grd 1 -o OUT", false},
+      {"grid2grib", kToGrib + " src.grd OUT", false},
+      {"grib2grid", kFromGrib + " src.grib2 OUT", true},
   };
 }
 
@@ -80,9 +84,11 @@ std::string output_problem(const std::string& dir, const Writer& w, const std::s
     if (sh(dir, kInfo + " " + name + " --check > check.txt 2>&1") != 0) {
       return name + " fails --check: " + read_file(dir + "/check.txt");
     }
-  } else if (w.name == "grid2nc") {
+  } else if (w.name == "grid2nc" || w.name == "grid2grib") {
+    // Every grid, read back through the importer (ecCodes for GRIB2).
     fs::remove(dir + "/back.grd");
-    if (sh(dir, kFromNc + " " + name + " back.grd > back.txt 2>&1") != 0 ||
+    const std::string importer = w.name == "grid2nc" ? kFromNc : kFromGrib;
+    if (sh(dir, importer + " " + name + " back.grd > back.txt 2>&1") != 0 ||
         sh(dir, kInfo + " back.grd --check > /dev/null 2>&1") != 0) {
       return name + " does not import back: " + read_file(dir + "/back.txt");
     }
@@ -100,6 +106,7 @@ class ProgramsProcessTest : public ::testing::Test {
     write_conversion(dir_.path().string(), 120, 90);
     ASSERT_EQ(sh(dir(), "sed 's|^OUT$|src.grd|' answers | " + kT2g + " > /dev/null"), 0);
     ASSERT_EQ(sh(dir(), kToNc + " src.grd src.nc > /dev/null"), 0);
+    ASSERT_EQ(sh(dir(), kToGrib + " src.grd src.grib2 > /dev/null"), 0);
   }
   std::string dir() const { return dir_.path().string(); }
   test_files::ScratchDir dir_{"programs_process"};
@@ -135,6 +142,8 @@ TEST_F(ProgramsProcessTest, StandardOutputThatCannotBeWrittenFailsEveryProgram) 
       kDiff + " src.grd src.grd",
       kToNc + " src.grd full.nc",
       kFromNc + " src.nc full2.grd",
+      kToGrib + " src.grd full.grib2",
+      kFromGrib + " src.grib2 full3.grd",
   };
   for (const std::string& command : commands) {
     EXPECT_EQ(sh(dir(), command + " > /dev/full 2> err.txt"), 1) << command;

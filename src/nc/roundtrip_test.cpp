@@ -135,6 +135,7 @@ TEST_F(RoundTrip, EveryProjectionAndIdentifierComesBackValueForValue) {
         v[0] = gridfile::kMissing;
         v[n - 1] = -9999.05f;  // missing within the tolerance
         v[1] = -9998.8f;       // just outside it: a value
+        v[2] = -0.0f;          // the sign of zero comes back
         ASSERT_TRUE(f->write(v, c.nav.nx, c.nav.ny, id, packing).ok()) << id.text();
       };
       write({"240101/0000F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"});
@@ -205,11 +206,17 @@ TEST_F(RoundTrip, ExportCarriesCFMetadataAndExactValues) {
   EXPECT_EQ(text(nullptr, "Conventions"), "CF-1.8");
   EXPECT_EQ(text("time", "units"), "minutes since 2024-01-01 12:00:00");
   EXPECT_EQ(doubles("time"), (std::vector<double>{0, 360}));
+  // The time dimension is unlimited (exports join along it), its length set
+  // by the times written.
+  int unlimited = -1, time_dim = -2;
+  nc_inq_unlimdim(ncid, &unlimited);
+  nc_inq_dimid(ncid, "time", &time_dim);
+  EXPECT_EQ(unlimited, time_dim);
   EXPECT_EQ(doubles("forecast_reference_time"), (std::vector<double>{-720, -360}));
   EXPECT_EQ(doubles("forecast_period"), (std::vector<double>{720, 720}));
   EXPECT_EQ(text("crs", "grid_mapping_name"), "lambert_conformal_conic");
   EXPECT_EQ(text("TMPK", "grid_mapping"), "crs");
-  EXPECT_EQ(text("TMPK", "coordinates"), "forecast_reference_time forecast_period lat lon");
+  EXPECT_EQ(text("TMPK", "coordinates"), "lat lon");  // CDO assigns the forecast times itself
   EXPECT_EQ(text("TMPK", "standard_name"), "air_temperature");
   EXPECT_EQ(text("TMPK", "units"), "K");
   EXPECT_EQ(text("pressure", "positive"), "down");
@@ -252,6 +259,23 @@ TEST_F(RoundTrip, SelectionsExportOnlyTheirGrids) {
   const Contents g = read_all(path("g_back.grd"));
   ASSERT_EQ(g.grids.size(), 2u);
   EXPECT_EQ(g.grids[1].info.id.param, "PMSL");
+  // Ranges of valid times, both ends included, in either form and program.
+  ASSERT_EQ(grid2nc({grd, path("r.nc"), "--first-year", "2000", "--time-range",
+                     "2024-01-01T06:00Z,240101/0600"}),
+            kExitOk)
+      << err_;
+  EXPECT_NE(out_.find("3 grids in 2 variables"), std::string::npos) << out_;
+  ASSERT_EQ(grid2nc({grd, path("a.nc"), "--first-year", "2000"}), kExitOk) << err_;
+  ASSERT_EQ(nc2grid({path("a.nc"), path("r_back.grd"), "--time-range",
+                     "2023-12-31 23:00,2024-01-01T05:59Z"}),
+            kExitOk)
+      << err_;
+  const Contents r = read_all(path("r_back.grd"));
+  ASSERT_EQ(r.grids.size(), 3u);
+  EXPECT_EQ(r.grids[0].info.id.time1, "240101/0000");
+  EXPECT_EQ(grid2nc({grd, path("x.nc"), "--time-range", "240101/0600,240101/0000"}), kExitUsage);
+  EXPECT_NE(err_.find("the range ends before it begins"), std::string::npos) << err_;
+  EXPECT_EQ(nc2grid({path("g.nc"), path("x.grd"), "--time-range", "tomorrow"}), kExitUsage);
 }
 
 // Export refusals: nothing is left at the output path, an existing file is untouched.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "pack/grib_stream.h"
 #include "pack/numeric.h"
@@ -59,6 +60,18 @@ void dp_pdec(std::span<const float> grid, int kx, int ky, int ndec, std::span<in
   int nbits = 1;
   while (idif >= std::int64_t{pack::all_ones(nbits)}) ++nbits;
 
+  // Every code chosen so that the reader's ref + code * step comes back within
+  // half a step; a code one above idif can take one more bit.
+  const pack::GribScale g{ref, static_cast<double>(scale), 1.0f / scale,
+                          pack::grib_slack(ref, qmax)};
+  const std::optional<std::uint32_t> largest =
+      pack::largest_grib_code(grid, kxky, g, std::int64_t{pack::all_ones(pack::kMaxFieldBits)} - 1);
+  if (!largest) {
+    iret = pack::kDpStepTooFine;
+    return;
+  }
+  while (std::int64_t{*largest} >= std::int64_t{pack::all_ones(nbits)}) ++nbits;
+
   const std::int64_t nwords = pack::packed_words(kxky, nbits);
   if (!pack::grib_sizes_fit(grid, kxky, idata, nwords)) {
     iret = pack::kDpArrayTooShort;
@@ -67,6 +80,6 @@ void dp_pdec(std::span<const float> grid, int kx, int ky, int ndec, std::span<in
   mbits = nbits;
   lendat = static_cast<int>(nwords);
   for (int w = 0; w < lendat; ++w) idata[static_cast<std::size_t>(w)] = 0;
-  pack::write_grib_codes(grid, kxky, mbits, ref, static_cast<double>(scale), idata);
-  scale = 1.0f / scale;
+  pack::write_grib_codes(grid, kxky, mbits, g, idata);
+  scale = g.step;
 }

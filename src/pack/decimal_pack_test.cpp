@@ -116,7 +116,7 @@ TEST(DecimalPackTest, RoundTripWithinHalfAStep) {
     int lendat = 0, mbits = 0, iret = 99;
     float ref = 0, scale = 0;
     dp_pdec(grid, 20, 10, ndec, words, lendat, ref, scale, mbits, iret);
-    ASSERT_EQ(iret, 0);
+    ASSERT_EQ(iret, 0) << ndec;
     std::vector<float> back(grid.size());
     dp_ugrb(words, 200, mbits, ref, scale, back, iret);
     ASSERT_EQ(iret, 0);
@@ -125,9 +125,30 @@ TEST(DecimalPackTest, RoundTripWithinHalfAStep) {
         ASSERT_EQ(back[i], kMiss);
         continue;
       }
-      ASSERT_NEAR(back[i], grid[i], 0.5 * step + 2e-4) << ndec << " " << i;
+      // Half a step, give or take the resolution of reals below 1024.
+      ASSERT_LE(std::fabs(static_cast<double>(back[i]) - grid[i]),
+                0.5 * scale + std::ldexp(1.0, -14))
+          << ndec << " " << i;
     }
+    EXPECT_NEAR(scale, step, 1e-6 * step);
   }
+}
+
+// A step finer than single precision resolves the values: codes of 29 bits
+// for a tenth between -16000001 and 16000001 take more bits than a real
+// holds exactly, and 16000001 would come back more than half a step and a
+// unit of the reals there off. Refused, nothing written.
+TEST(DecimalPackTest, StepFinerThanTheValuesIsRefused) {
+  const std::vector<float> grid{-16000001.0f, 16000001.0f};
+  std::vector<int> words(4, 0x55555555);
+  int lendat = -1, mbits = -1, iret = 99;
+  float ref = 0, scale = 0;
+  dp_pdec(grid, 2, 1, 1, words, lendat, ref, scale, mbits, iret);
+  EXPECT_EQ(iret, -14);
+  EXPECT_EQ(lendat, -1);
+  EXPECT_EQ(static_cast<unsigned>(words[0]), 0x55555555u);
+  dp_pdec(grid, 2, 1, 0, words, lendat, ref, scale, mbits, iret);
+  EXPECT_EQ(iret, 0);
 }
 
 }  // namespace

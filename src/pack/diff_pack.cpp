@@ -1,20 +1,35 @@
 // Difference grid packing: each point is coded as its difference from the
 // previous non-missing point of its line (the first point of a line from the
 // first point of the last line that had one), on a linear scale between the
-// smallest and the largest difference.
+// smallest and the largest difference. The differences are taken from the
+// points as the reader will rebuild them, so every point comes back within
+// half a step.
 #include "pack/dp.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "pack/bitstream.h"
 #include "pack/numeric.h"
+#include "pack/rebuild.h"
 
 namespace {
 
 constexpr int kMinDiffBits = 2;
+// Widened layouts tried when the plain one cannot keep every point, each
+// step twice the one before: a coarser step is what keeps a point within half
+// of it when the step is finer than single precision resolves (codes beyond
+// 24 bits, differences of large values). 2^-149 to 2^128 bounds every step.
+constexpr int kWidenedTries = 280;
+
+// Points stored as the all-ones code: missing values, and NaN.
+bool coded_missing(float value) {
+  return pack::is_missing(value) || std::isnan(value);
+}
 
 // The running state of the difference rule, walked point by point in grid
 // order. The packer turns points into differences, the reader the reverse.
@@ -40,6 +55,9 @@ class DifferenceRule {
     psav_ = point;
     return diff;
   }
+
+  // The point the next difference is added to (once the grid has started).
+  float base() const { return line_started_ ? psav_ : plin_; }
 
   // Point rebuilt from its difference; the grid's first point is ref itself.
   float point(float diff, float ref) {
@@ -70,16 +88,20 @@ class DifferenceRule {
 };
 
 // Smallest and largest difference (both 0 at the grid's first point); dmax <
-// dmin when the grid has no non-missing point.
-void difference_range(const float* grid, int kx, int ky, float& ref, float& dmin, float& dmax) {
+// dmin when the grid has no non-missing point. `largest` the largest
+// magnitude of a point.
+void difference_range(const float* grid, int kx, int ky, float& ref, float& dmin, float& dmax,
+                      double& largest) {
   dmin = 1.0e31f;
   dmax = -1.0e31f;
+  largest = 0.0;
   DifferenceRule rule;
   for (int j = 0; j < ky; ++j) {
     rule.start_line();
     const float* line = grid + std::int64_t{j} * kx;
     for (int i = 0; i < kx; ++i) {
-      if (pack::is_missing(line[i])) continue;
+      if (coded_missing(line[i])) continue;
+      largest = std::max(largest, std::fabs(static_cast<double>(line[i])));
       const bool first = !rule.started();
       const float diff = rule.difference(line[i]);
       if (first) {
@@ -94,32 +116,108 @@ void difference_range(const float* grid, int kx, int ky, float& ref, float& dmin
   ref = rule.ref();
 }
 
-// Codes of all points: missing points get imiss; the others
-// nint((diff - dmin) * factor), held within 0 .. imiss - 1 (single-precision
-// rounding of the factor can carry the largest difference one step over).
-void write_difference_codes(const float* grid, int kx, int ky, int nbits, float dmin, float factor,
-                            std::span<int> idata) {
+// How differences are coded: difmin + code * step. A plain layout also
+// gives the codes of differences between the input points,
+// nint((diff - dmin) * factor); they are kept wherever the point they
+// rebuild lies within half a step, so a grid that came back within half a
+// step that way keeps its codes.
+struct DiffLayout {
+  float difmin = 0.0f;
+  float step = 0.0f;
+  bool plain = false;
+  float dmin = 0.0f;
+  float factor = 0.0f;
+  double slack = 0.0;  // the resolution of the points and differences
+};
+
+// The plain code of an input difference, or -1 when there is none.
+std::int64_t plain_code(const DiffLayout& lay, float diff, std::int64_t top) {
+  if (!lay.plain) return -1;
+  const float above = diff - lay.dmin;
+  const float scaled = above * lay.factor;
+  const std::int64_t rounded = pack::nint(scaled);
+  return rounded < 0 ? -1 : std::min(rounded, top);
+}
+
+// Codes of all points: missing points get imiss; every other point the code
+// whose difference, added to the point before it as the reader rebuilds
+// that one, gives a point within half a step (error feedback: nothing adds
+// up along a line). False when some point has no such code in 0..imiss-1.
+bool write_difference_codes(const float* grid, int kx, int ky, int nbits, float ref,
+                            const DiffLayout& lay, std::span<int> idata) {
   const std::uint32_t imiss = pack::all_ones(nbits);
+  const std::int64_t top = std::int64_t{imiss} - 1;
   pack::CodeWriter writer(idata);
-  DifferenceRule rule;
+  DifferenceRule input;   // differences between the input points
+  DifferenceRule reader;  // the points as the reader rebuilds them
   for (int j = 0; j < ky; ++j) {
-    rule.start_line();
+    input.start_line();
+    reader.start_line();
     const float* line = grid + std::int64_t{j} * kx;
     for (int i = 0; i < kx; ++i) {
-      std::uint32_t code = imiss;
-      // The missing test is made on the point: a real difference near -9999
-      // is coded like any other, so the reader's running values stay in step.
-      if (!pack::is_missing(line[i])) {
-        const float above = rule.difference(line[i]) - dmin;
-        const float scaled = above * factor;
-        const std::int64_t rounded = pack::nint(scaled);
-        if (rounded >= 0)
-          code = static_cast<std::uint32_t>(std::min<std::int64_t>(rounded, imiss - 1));
+      const float want = line[i];
+      if (coded_missing(want)) {
+        writer.put(imiss, nbits);
+        continue;
       }
-      writer.put(code, nbits);
+      const std::int64_t plain = plain_code(lay, input.difference(want), top);
+      std::optional<std::uint32_t> code;
+      if (!reader.started()) {
+        code = static_cast<std::uint32_t>(std::max<std::int64_t>(plain, 0));  // rebuilt as ref
+      } else {
+        const float from = reader.base();
+        code = pack::choose_code(want, lay.difmin, lay.step, plain, top, lay.slack,
+                                 static_cast<double>(want) - static_cast<double>(from),
+                                 [from](float diff) { return from + diff; });
+        if (!code) return false;
+      }
+      reader.point(pack::rebuilt(*code, lay.difmin, lay.step), ref);
+      writer.put(*code, nbits);
     }
   }
   writer.finish();
+  return true;
+}
+
+// The plain layout: the range of the input differences over the inner codes.
+std::optional<DiffLayout> plain_layout(float dmin, float pdif, int nbits, double slack) {
+  const std::int64_t inner = std::int64_t{pack::all_ones(nbits)} - 1;
+  const auto factor = static_cast<float>(static_cast<double>(inner) / static_cast<double>(pdif));
+  const float step = 1.0f / factor;
+  if (!std::isfinite(factor) || factor == 0.0f || !std::isfinite(step)) return std::nullopt;
+  return DiffLayout{dmin, step, true, dmin, factor, slack};
+}
+
+// A widened layout: room for half a step beyond both ends of the input
+// differences, since a difference taken from a rebuilt point may lie that
+// far outside them. The codes 0..imiss-1 then span the range and one step:
+// step = range / (imiss - 2), difmin = dmin - step / 2; at later attempts
+// the step doubles.
+std::optional<DiffLayout> widened_layout(float dmin, float pdif, int nbits, int attempt,
+                                         double slack) {
+  const double denominator = static_cast<double>(pack::all_ones(nbits)) - 2.0;
+  const double wanted = std::ldexp(static_cast<double>(pdif) / denominator, attempt);
+  const auto step = static_cast<float>(wanted);
+  const auto difmin = static_cast<float>(static_cast<double>(dmin) - 0.5 * wanted);
+  if (!std::isfinite(step) || !std::isfinite(difmin)) return std::nullopt;
+  return DiffLayout{difmin, step, false, 0.0f, 0.0f, slack};
+}
+
+// Writes the codes with the plain layout, or else the first widened one that
+// keeps every point; the layout used, or nullopt when none does.
+std::optional<DiffLayout> write_with_first_fitting_layout(const float* grid, int kx, int ky,
+                                                          int nbits, float ref, float dmin,
+                                                          float pdif, double slack,
+                                                          std::span<int> idata) {
+  std::optional<DiffLayout> lay = plain_layout(dmin, pdif, nbits, slack);
+  for (int attempt = 0; attempt <= kWidenedTries; ++attempt) {
+    if (lay && lay->step > 0.0f && write_difference_codes(grid, kx, ky, nbits, ref, *lay, idata)) {
+      return lay;
+    }
+    lay = widened_layout(dmin, pdif, nbits, attempt, slack);
+    if (!lay && attempt > 0) break;  // the step left the reals
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -146,7 +244,8 @@ void dp_pdif(std::span<const float> grid, int kx, int ky, int nbits, std::span<i
   float first = 0.0f;
   float dmin = 0.0f;
   float dmax = 0.0f;
-  difference_range(grid.data(), kx, ky, first, dmin, dmax);
+  double largest = 0.0;
+  difference_range(grid.data(), kx, ky, first, dmin, dmax, largest);
   const float pdif = dmax - dmin;
   if (pdif < 0.0f) {
     iret = pack::kDpNoValue;
@@ -154,21 +253,33 @@ void dp_pdif(std::span<const float> grid, int kx, int ky, int nbits, std::span<i
   }
   ref = first;
   lendat = static_cast<int>(nwords);
-  for (int w = 0; w < lendat; ++w) idata[static_cast<std::size_t>(w)] = 0;
+  const auto clear = [&] {
+    for (int w = 0; w < lendat; ++w) idata[static_cast<std::size_t>(w)] = 0;
+  };
+  clear();
 
-  const std::int64_t inner = std::int64_t{pack::all_ones(nbits)} - 1;
   if (pdif == 0.0f) {
     // Every difference 0: every non-missing code is 0 and the reader rebuilds
     // each point as ref exactly, whatever the step; the step is given as 1.
-    write_difference_codes(grid.data(), kx, ky, nbits, 0.0f, 0.0f, idata);
+    write_difference_codes(grid.data(), kx, ky, nbits, ref, DiffLayout{0.0f, 1.0f, false}, idata);
     difmin = 0.0f;
     scale = 1.0f;
     return;
   }
-  const auto factor = static_cast<float>(static_cast<double>(inner) / static_cast<double>(pdif));
-  write_difference_codes(grid.data(), kx, ky, nbits, dmin, factor, idata);
-  scale = 1.0f / factor;
-  difmin = dmin;
+  if (std::isfinite(pdif)) {
+    // Differences reach twice the largest point.
+    const double slack = pack::resolution_at(std::max(
+        {largest, std::fabs(static_cast<double>(dmin)), std::fabs(static_cast<double>(dmax))}));
+    if (const std::optional<DiffLayout> lay = write_with_first_fitting_layout(
+            grid.data(), kx, ky, nbits, ref, dmin, pdif, slack, idata)) {
+      difmin = lay->difmin;
+      scale = lay->step;
+      return;
+    }
+  }
+  // Differences beyond the largest real, or none of the layouts keeps them.
+  clear();
+  iret = pack::kDpRangeTooBig;
 }
 
 void dp_udif(std::span<const int> idata, int kx, int ky, int nbits, float ref, float difmin,
@@ -199,7 +310,7 @@ void dp_udif(std::span<const int> idata, int kx, int ky, int nbits, float ref, f
       if (code == imiss) {
         line[i] = pack::kMissing;
       } else {
-        line[i] = rule.point(difmin + static_cast<float>(code) * scale, ref);
+        line[i] = rule.point(pack::rebuilt(code, difmin, scale), ref);
       }
     }
   }

@@ -9,9 +9,15 @@
 //   -4  a bit count outside 1..31
 //   -10 bits per grid code outside the packer's range
 //   -11 the grid holds no non-missing value (or has no points)
-//   -12 decimal packing: the step 10^-ndec is not a usable real, or the grid's
-//       range would need codes of more than 31 bits
+//   -12 the grid's range is more than the packing can keep: beyond 31-bit codes
+//       at the decimal step asked (or 10^-ndec no usable real), or so near the
+//       largest real that no step rebuilds it
 //   -13 an array argument is shorter than the record or grid requires
+//   -14 decimal packing: the step is finer than single precision resolves
+//       the grid's values, so they would not come back within half a step
+//
+// Every grid packer keeps each value, as its unpacker rebuilds it, within half
+// a step of the value packed (pack/rebuild.h).
 #pragma once
 
 #include <array>
@@ -31,6 +37,7 @@ inline constexpr int kDpBadGridBits = -10;
 inline constexpr int kDpNoValue = -11;
 inline constexpr int kDpRangeTooBig = -12;
 inline constexpr int kDpArrayTooShort = -13;
+inline constexpr int kDpStepTooFine = -14;
 
 // Packing state block: per descriptor 1..60, and per parameter 1..40 within a
 // descriptor (parameter index fastest; see param_slot).
@@ -74,7 +81,10 @@ void dp_pack(int kdesc, std::span<const float> rdata, std::span<int> idata, int&
 void dp_unpk(int kdesc, std::span<const int> idata, std::span<float> rdata, int& iret);
 
 // GRIB-style grid packing with nbits (2..31) bits per code; lendat words used,
-// a point is ref + code * scale. -10 bad nbits, -11 no value, -13 arrays too short.
+// a point is ref + code * scale. The step is the finest power of two whose
+// codes fit below the missing code and rebuild every value within half a
+// step. -10 bad nbits, -11 no value, -12 range beyond any step, -13 arrays
+// too short.
 void dp_pgrb(std::span<const float> grid, int kx, int ky, int nbits, std::span<int> idata,
              int& lendat, float& ref, float& scale, int& iret);
 // Unpack kxky GRIB-style codes of nbits (1..31) bits: ref + code * scale, the
@@ -82,7 +92,9 @@ void dp_pgrb(std::span<const float> grid, int kx, int ky, int nbits, std::span<i
 void dp_ugrb(std::span<const int> idata, int kxky, int nbits, float ref, float scale,
              std::span<float> grid, int& iret);
 
-// Difference grid packing; -10 bad nbits, -11 no value, -13 arrays too short.
+// Difference grid packing. Each difference is taken from the value the
+// reader rebuilds, so no error adds up along a line. -10 bad nbits, -11 no
+// value, -12 differences beyond the largest real, -13 arrays too short.
 void dp_pdif(std::span<const float> grid, int kx, int ky, int nbits, std::span<int> idata,
              int& lendat, float& ref, float& difmin, float& scale, int& iret);
 // Unpack a difference-packed kx x ky grid: differences difmin + code * scale,
@@ -93,6 +105,7 @@ void dp_udif(std::span<const int> idata, int kx, int ky, int nbits, float ref, f
 
 // Decimal grid packing to 10^-ndec; mbits the chosen bit count; the output is
 // a GRIB-style stream (read it with dp_ugrb). -11 no value, -12 range or step
-// not representable in 31-bit codes, -13 arrays too short.
+// not representable in 31-bit codes, -13 arrays too short, -14 a step finer
+// than the values' own precision.
 void dp_pdec(std::span<const float> grid, int kx, int ky, int ndec, std::span<int> idata,
              int& lendat, float& ref, float& scale, int& mbits, int& iret);

@@ -3,13 +3,16 @@
 // the all-ones code marks a missing point.
 #include "pack/dp.h"
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 #include "pack/bitstream.h"
 #include "pack/grib_stream.h"
 #include "pack/numeric.h"
+#include "pack/rebuild.h"
 #include "platform/platform.h"
 
 namespace {
@@ -59,20 +62,50 @@ bool grib_sizes_fit(std::span<const float> grid, std::int64_t kxky, std::span<in
          static_cast<std::uint64_t>(lendat) <= idata.size() && lendat <= INT_MAX;
 }
 
-void write_grib_codes(std::span<const float> grid, std::int64_t kxky, int nbits, float ref,
-                      double multiplier, std::span<int> idata) {
+bool grib_codes_missing(float value) {
+  return is_missing(value) || std::isnan(value);
+}
+
+double grib_slack(float ref, float qmax) {
+  return resolution_at(
+      std::max(std::fabs(static_cast<double>(ref)), std::fabs(static_cast<double>(qmax))));
+}
+
+std::optional<std::uint32_t> grib_code(float value, const GribScale& g, std::int64_t top) {
+  const float above = value - g.ref;
+  const std::int64_t plain = nint(static_cast<float>(static_cast<double>(above) * g.multiplier));
+  return choose_code(value, g.ref, g.step, plain, top, g.slack);
+}
+
+std::optional<std::uint32_t> largest_grib_code(std::span<const float> grid, std::int64_t kxky,
+                                               const GribScale& g, std::int64_t top) {
+  std::uint32_t largest = 0;
+  for (std::int64_t i = 0; i < kxky; ++i) {
+    const float value = grid[static_cast<std::size_t>(i)];
+    if (grib_codes_missing(value)) continue;
+    const std::optional<std::uint32_t> code = grib_code(value, g, top);
+    if (!code) return std::nullopt;
+    largest = std::max(largest, *code);
+  }
+  return largest;
+}
+
+bool write_grib_codes(std::span<const float> grid, std::int64_t kxky, int nbits, const GribScale& g,
+                      std::span<int> idata) {
   const std::uint32_t imax = all_ones(nbits);
   CodeWriter writer(idata);
   for (std::int64_t i = 0; i < kxky; ++i) {
     const float value = grid[static_cast<std::size_t>(i)];
     std::uint32_t code = imax;
-    if (!is_missing(value)) {
-      const float above = value - ref;
-      code = scaled_code(static_cast<double>(above) * multiplier, std::int64_t{imax} - 1, imax);
+    if (!grib_codes_missing(value)) {
+      const std::optional<std::uint32_t> chosen = grib_code(value, g, std::int64_t{imax} - 1);
+      if (!chosen) return false;
+      code = *chosen;
     }
     writer.put(code, nbits);
   }
   writer.finish();
+  return true;
 }
 
 }  // namespace pack
@@ -103,14 +136,26 @@ void dp_pgrb(std::span<const float> grid, int kx, int ky, int nbits, std::span<i
   }
   if (qdif == 0.0f) {
     // Every value equal: code 0 with step 1; missing points keep their code.
-    pack::write_grib_codes(grid, kxky, nbits, ref, 1.0, idata);
+    pack::write_grib_codes(grid, kxky, nbits, {ref, 1.0, 1.0f, 0.0}, idata);
     return;
   }
 
+  // The step the search finds, or, where some value would not come back
+  // within half of it (codes beyond the 24 bits a real holds exactly, values
+  // finer than the step resolves), the next coarser power of two that works.
   const std::int64_t imax = pack::all_ones(nbits);
-  const int nnnn = search_exponent(qdif, qmax, ref, imax);
-  pack::write_grib_codes(grid, kxky, nbits, ref, pack::pow2(nnnn), idata);
-  scale = static_cast<float>(1.0 / pack::pow2(nnnn));
+  const double slack = pack::grib_slack(ref, qmax);
+  for (int nnnn = search_exponent(qdif, qmax, ref, imax); nnnn >= kMinExponent; --nnnn) {
+    const pack::GribScale g{ref, pack::pow2(nnnn), static_cast<float>(1.0 / pack::pow2(nnnn)),
+                            slack};
+    if (pack::write_grib_codes(grid, kxky, nbits, g, idata)) {
+      scale = g.step;
+      return;
+    }
+  }
+  // Not even a step of 2^127 rebuilds the values: a range near the largest real.
+  for (int w = 0; w < lendat; ++w) idata[static_cast<std::size_t>(w)] = 0;
+  iret = pack::kDpRangeTooBig;
 }
 
 void dp_ugrb(std::span<const int> idata, int kxky, int nbits, float ref, float scale,
@@ -135,6 +180,6 @@ void dp_ugrb(std::span<const int> idata, int kxky, int nbits, float ref, float s
   for (int i = 0; i < kxky; ++i) {
     const std::uint32_t code = reader.get(nbits);
     grid[static_cast<std::size_t>(i)] =
-        code == imax ? pack::kMissing : ref + static_cast<float>(code) * scale;
+        code == imax ? pack::kMissing : pack::rebuilt(code, ref, scale);
   }
 }

@@ -144,12 +144,22 @@ TEST_F(GribPackTest, RangeTooBigWarns) {
   EXPECT_EQ(p.scale, std::ldexp(1.0f, 27));  // 3e10 / 2^27 = 223.5
   EXPECT_EQ(u(p.words[0]), 0x00E00000u);
 
-  // A range beyond every real (3e38 - (-3e38) overflows): the search stops at
-  // its bound, the step stays finite, and the smallest value still codes 0.
+  // A range beyond every real (3e38 - (-3e38) overflows): not even a step
+  // of 2^127 rebuilds 3e38 from -3e38 in single precision, so it is refused.
   const Packed q = pgrb({-3.0e38f, 3.0e38f}, 2, 1, 8);
-  ASSERT_EQ(q.iret, 0);
-  EXPECT_EQ(q.scale, std::ldexp(1.0f, 127));
-  EXPECT_EQ(u(q.words[0]) >> 24, 0u);
+  EXPECT_EQ(q.iret, -12);
+  EXPECT_EQ(u(q.words[0]), 0u);
+  platform::testing::take_stdout();
+  // 2e38 apart in 2 bits: the step 2^126 and codes 0 and 2, which the
+  // reader rebuilds within half a step.
+  const Packed r = pgrb({-1.0e38f, 1.0e38f}, 2, 1, 2);
+  ASSERT_EQ(r.iret, 0);
+  EXPECT_EQ(r.scale, std::ldexp(1.0f, 126));
+  EXPECT_EQ(u(r.words[0]), 0x20000000u);
+  std::vector<float> back(2);
+  int iret = 99;
+  dp_ugrb(r.words, 2, 2, r.ref, r.scale, back, iret);
+  EXPECT_LE(std::fabs(static_cast<double>(back[1]) - 1.0e38), std::ldexp(1.0, 125));
 }
 
 TEST_F(GribPackTest, TinyRangeStopsAtSafeExponent) {

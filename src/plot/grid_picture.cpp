@@ -18,8 +18,8 @@ namespace {
 
 // "1991-08-23T12:00Z F012": the forecast part is the time text after its
 // "yymmdd/hhmm".
-std::string time_text(const std::string& time) {
-  std::string text = gridfile::iso8601(time);
+std::string time_text(const std::string& time, const gridfile::YearWindow& window) {
+  std::string text = gridfile::iso8601(time, window);
   if (text.empty()) text = time;
   const std::size_t slash = time.find('/');
   if (slash != std::string::npos && time.size() > slash + 5)
@@ -38,10 +38,10 @@ std::string title_text(const gridfile::GridId& id, const params::Table* table) {
   return title;
 }
 
-std::string when_where_text(const gridfile::GridId& id) {
+std::string when_where_text(const gridfile::GridId& id, const gridfile::YearWindow& window) {
   std::string text;
-  if (!id.time1.empty()) text = time_text(id.time1);
-  if (!id.time2.empty()) text += " and " + time_text(id.time2);
+  if (!id.time1.empty()) text = time_text(id.time1, window);
+  if (!id.time2.empty()) text += " and " + time_text(id.time2, window);
   if (!text.empty()) text += "  ";
   text += "level " + std::to_string(id.level1);
   if (id.level2 != -1) text += " to " + std::to_string(id.level2);
@@ -190,7 +190,7 @@ Picture grid_picture(const gridfile::Grid& grid, const gridfile::Navigation& sto
   picture.width = options.width;
   picture.height = options.height;
   picture.title = options.title.empty() ? title_text(grid.info.id, table) : options.title;
-  picture.details.push_back(when_where_text(grid.info.id));
+  picture.details.push_back(when_where_text(grid.info.id, options.window));
   picture.details.push_back(about_text(grid, stored_nav, options, missing_count(picture)));
 
   // The map geometry, where the navigation describes one that fits the grid.

@@ -31,6 +31,7 @@ struct PictureOptions {
   bool contours = false;
   std::optional<double> contour_interval;  // nullopt: round levels, about ten
   bool barbs = false;
+  gridfile::YearWindow window;  // reads the two-digit years of the times
 };
 
 // Grids of the same time and level drawn over the picture.
@@ -52,6 +53,6 @@ Picture grid_picture(const gridfile::Grid& grid, const gridfile::Navigation& nav
 // "TMPK  Temperature (K)"; the name alone when the table does not know it.
 std::string title_text(const gridfile::GridId& id, const params::Table* table);
 // "1991-08-23T12:00Z F012  850 PRES": reference time, forecast part and level.
-std::string when_where_text(const gridfile::GridId& id);
+std::string when_where_text(const gridfile::GridId& id, const gridfile::YearWindow& window = {});
 
 }  // namespace plot

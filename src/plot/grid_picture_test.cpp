@@ -61,6 +61,11 @@ TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
             "1991-08-23T12:00Z F012 and 1991-08-24T00:00Z  level 500 to 300 HGHT");
   gridfile::GridId timeless{"", "", 0, -1, gridfile::kVcoordNone, "ZSFC"};
   EXPECT_EQ(plot::when_where_text(timeless), "level 0 NONE");
+  // The year read in the window: 2026 by default, 1926 in the old one.
+  const gridfile::GridId late{"261215/1200F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"};
+  EXPECT_EQ(plot::when_where_text(late), "2026-12-15T12:00Z F006  level 850 PRES");
+  EXPECT_EQ(plot::when_where_text(late, gridfile::YearWindow::starting(1921).value()),
+            "1926-12-15T12:00Z F006  level 850 PRES");
 }
 
 TEST(GridPictureTest, DetailsRangeAndGeometry) {

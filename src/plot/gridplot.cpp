@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/time_options.h"
 #include "gridfile/gridfile.h"
 #include "params/params.h"
 #include "platform/platform.h"
@@ -225,6 +226,7 @@ int draw(const Options& o, const Setup& setup) {
 struct Words {
   std::optional<int> number, level;
   std::optional<std::string> param, time, vcoord, size, fill, interval, centre;
+  std::optional<std::string> first_year;
   std::vector<double> range;
   std::vector<std::string> contour, wind;
   bool no_lines = false, no_coast = false, no_borders = false;
@@ -237,7 +239,7 @@ void add_options(CLI::App& app, Options& o, Words& w) {
       ->required();
   app.add_flag("--svg", o.svg, "write SVG instead of PNG");
   app.add_option("--param", w.param, "parameter name, e.g. TMPK (any case)");
-  app.add_option("--time", w.time, "grid time, e.g. 910823/1200 or 1991-08-23T12:00Z");
+  app.add_option("--time", w.time, "grid time: " + std::string(cli::kTimeHelp));
   app.add_option("--level", w.level, "level, e.g. 850");
   app.add_option("--vcoord", w.vcoord,
                  "vertical coordinate: NONE, PRES, THTA, HGHT, SGMA or a code");
@@ -264,6 +266,7 @@ void add_options(CLI::App& app, Options& o, Words& w) {
   app.add_flag("--no-latlon", w.no_lines, "leave out the latitude and longitude lines");
   app.add_option("--size", w.size, "the picture's size WxH in pixels, e.g. 1200x900");
   app.add_option("--title", o.picture.title, "the title instead of the parameter's name");
+  cli::add_first_year(app, w.first_year);
 }
 
 std::optional<double> finite_number(const std::string& text) {
@@ -280,7 +283,6 @@ std::optional<std::string> take_words(const Words& w, Options& o, bool contour_g
                                       bool wind_given) {
   o.selection.number = w.number;
   o.selection.param = w.param;
-  o.selection.time = w.time;
   o.selection.level = w.level;
   if (w.vcoord) {
     o.selection.vcoord = plot::parse_vcoord(*w.vcoord);
@@ -345,6 +347,15 @@ int run(std::span<const std::string> args, const Setup& setup) {
   }
   if (const auto wrong = take_words(w, o, app.count("--contour") > 0, app.count("--wind") > 0)) {
     return cli::finish(cli::Parsed::misuse(*wrong), "gridplot", kExitOk, kExitUsage);
+  }
+  if (const cli::Parsed p = cli::year_window(w.first_year, o.picture.window); !p.run()) {
+    return cli::finish(p, "gridplot", kExitOk, kExitUsage);
+  }
+  if (w.time) {
+    if (const cli::Parsed p = cli::time_query(*w.time, o.picture.window, o.selection.time);
+        !p.run()) {
+      return cli::finish(p, "gridplot", kExitOk, kExitUsage);
+    }
   }
   return draw(o, setup);
 }

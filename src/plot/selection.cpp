@@ -17,7 +17,7 @@ std::string Selection::text() const {
   };
   if (number) add("grid", std::to_string(*number));
   if (param) add("--param", *param);
-  if (time) add("--time", *time);
+  if (time) add("--time", time->text());
   if (level) add("--level", std::to_string(*level));
   if (vcoord) add("--vcoord", gridfile::vcoord_name(*vcoord));
   return out.empty() ? "no selection" : out;

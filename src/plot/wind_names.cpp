@@ -1,5 +1,7 @@
 #include "plot/wind_names.h"
 
+#include <string_view>
+
 #include <algorithm>
 #include <cctype>
 
@@ -37,7 +39,9 @@ std::vector<WindNames> default_wind_names(const params::Table* table) {
     for (const params::Parameter& candidate : table->entries()) {
       if (candidate.standard_name != partner) continue;
       const bool named_alike =
-          !u.name.empty() && u.name[0] == 'U' && candidate.name == "V" + u.name.substr(1);
+          !u.name.empty() && u.name[0] == 'U' && candidate.name.size() == u.name.size() &&
+          candidate.name[0] == 'V' &&
+          std::string_view(candidate.name).substr(1) == std::string_view(u.name).substr(1);
       if (v == nullptr || named_alike) v = &candidate;
       if (named_alike) break;
     }

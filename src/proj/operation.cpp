@@ -21,6 +21,12 @@ struct PjDeleter {
 };
 using Context = std::unique_ptr<PJ_CONTEXT, ContextDeleter>;
 
+// PROJ's own data folder as the build found it (a build without that
+// knowledge, such as the fuzz build, takes Debian's).
+#ifndef T2G_PROJ_DATA_DIR
+#define T2G_PROJ_DATA_DIR "/usr/share/proj"
+#endif
+
 // A quiet PROJ context that has PROJ's own database. A PROJ_DATA or PROJ_LIB
 // pointing elsewhere (set by other software in the same process: some Python
 // packages point it into their own, absent, copies) would leave PROJ without

@@ -214,7 +214,15 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
       return failure.emplace(base::Error(base::Source::kTool, proj.error().code,
                                          path + ": " + proj.error().text)),
              0;
-    gridfile::Result<nc::ExportPlan> plan = nc::plan_export(*grids, first_year);
+    const std::optional<timewin::YearWindow> window = timewin::YearWindow::starting(first_year);
+    if (!window) {
+      return failure.emplace(base::Error(
+                 base::Source::kArgument, gridfile::kBadArgument,
+                 "first year " + std::to_string(first_year) + " is not a four-digit year",
+                 base::Condition::kBadArgument)),
+             0;
+    }
+    gridfile::Result<nc::ExportPlan> plan = nc::plan_export(*grids, *window);
     if (!plan)
       return failure.emplace(base::Error(base::Source::kTool, plan.error().code,
                                          path + ": " + plan.error().text)),

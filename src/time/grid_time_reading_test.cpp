@@ -49,6 +49,8 @@ TEST(GridTimeReading, ForecastsAndValidTimes) {
 TEST(GridTimeReading, TextsOfReferenceTimes) {
   EXPECT_EQ(timewin::grid_time_text({2026, 12, 1, 0, 0}, false, 0), "261201/0000");
   EXPECT_EQ(timewin::grid_time_text({2024, 1, 1, 6, 0}, true, 90), "240101/0600F00130");
+  EXPECT_EQ(timewin::grid_time_text({2024, 1, 1, 0, 0}, true, 0), "240101/0000F000");
+  EXPECT_EQ(timewin::grid_time_text({1991, 8, 23, 12, 0}, true, 12 * 60), "910823/1200F012");
   EXPECT_EQ(timewin::grid_time_text({2024, 1, 1, 6, 0}, true, 999 * 60 + 59), "240101/0600F99959");
   EXPECT_FALSE(timewin::grid_time_text({2024, 1, 1, 6, 0}, true, 1000 * 60));
   EXPECT_FALSE(timewin::grid_time_text({2024, 1, 1, 6, 0}, true, -1));

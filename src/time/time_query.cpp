@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "strings/concat.h"
 #include "strings/field.h"
 #include "time/civil_time.h"
 #include "time/grid_time_reading.h"
@@ -59,7 +60,8 @@ std::optional<std::int64_t> read_iso(std::string_view s, std::string& problem) {
     }
   }
   if (!utc_zone(s)) {
-    problem = "\"" + std::string(s) + "\" is not UTC (grid times are UTC: end with Z or nothing)";
+    problem =
+        strings::concat({"\"", s, "\" is not UTC (grid times are UTC: end with Z or nothing)"});
     return std::nullopt;
   }
   if (!timecal::valid_date(t.year, t.month, t.day) || t.hour > 23 || t.minute > 59) {
@@ -80,7 +82,7 @@ std::optional<TimeQuery> TimeQuery::parse(std::string_view text, const YearWindo
   TimeQuery q;
   q.text_ = std::string(text);
   q.window_ = window;
-  const std::string quoted = "\"" + std::string(text) + "\"";
+  const std::string quoted = strings::concat({"\"", text, "\""});
   std::string why;
   if (const std::optional<std::int64_t> valid = read_iso(text, why)) {
     q.valid_ = valid;

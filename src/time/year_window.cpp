@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "platform/platform.h"
+#include "strings/concat.h"
 
 namespace timewin {
 namespace {
@@ -31,13 +32,13 @@ std::string YearWindow::text() const {
 std::optional<YearWindow> parse_first_year(std::string_view text, std::string& problem) {
   const std::string range = std::to_string(kMinFirstYear) + "-" + std::to_string(kMaxFirstYear);
   if (text.size() != 4 || !all_digits(text)) {
-    problem = "\"" + std::string(text) + "\" is not a four-digit year (" + range + ")";
+    problem = strings::concat({"\"", text, "\" is not a four-digit year (", range, ")"});
     return std::nullopt;
   }
   const std::optional<YearWindow> window = YearWindow::starting(digits_value(text));
   if (!window) {
-    problem = "\"" + std::string(text) + "\" is outside " + range +
-              " (the window Y..Y+99 must hold four-digit years)";
+    problem = strings::concat(
+        {"\"", text, "\" is outside ", range, " (the window Y..Y+99 must hold four-digit years)"});
   }
   return window;
 }

@@ -82,6 +82,9 @@ def _raw_dataset(path, description, fill_missing):
     return xr.Dataset(variables, attrs=dict(description["globals"]))
 
 
+_FORECAST_COORDINATES = ("forecast_reference_time", "forecast_period")
+
+
 def open_gridfile(path, *, first_year=None, fill_missing=False, drop_variables=None,
                   mask_and_scale=True, decode_times=True, concat_characters=True,
                   decode_coords=True, use_cftime=None, decode_timedelta=None):
@@ -99,6 +102,10 @@ def open_gridfile(path, *, first_year=None, fill_missing=False, drop_variables=N
     ds = xr.decode_cf(raw, mask_and_scale=mask_and_scale, decode_times=decode_times,
                       concat_characters=concat_characters, decode_coords=decode_coords,
                       use_cftime=use_cftime, decode_timedelta=decode_timedelta)
+    # The forecast times are coordinates by their standard_name: the data
+    # variables' coordinates attribute leaves them out (CDO warns otherwise).
+    if decode_coords:
+        ds = ds.set_coords([n for n in _FORECAST_COORDINATES if n in ds.variables])
     ds.encoding["source"] = path
     return ds
 
