@@ -21,7 +21,7 @@ targets=(
   "value_reader_fuzz: platform"
   "time_text_fuzz: time strings platform"
   "message_fuzz: services strings platform"
-  "conversion_fuzz: driver gridfile grid time dm pack services strings platform"
+  "conversion_fuzz: driver gridfile base grid time dm pack services strings platform"
 )
 
 secs=${1:-60}
