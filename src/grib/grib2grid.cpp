@@ -271,14 +271,12 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
                                          : ": " + platform::status_text(st)));
     return kExitFailed;
   }
-  std::optional<gridfile::Packing> packing = gridfile::Packing{};
-  if (!o.pack.empty()) {
-    std::string problem;
-    packing = gridfile::Packing::parse(o.pack, &problem);
-    if (!packing) {
-      complain("--pack \"" + o.pack + "\": " + problem);
-      return kExitUsage;
-    }
+  std::string complaint;
+  const std::optional<gridfile::Packing> packing =
+      gridfile::Packing::from_option(o.pack, complaint);
+  if (!packing) {
+    complain(complaint);
+    return kExitUsage;
   }
   const std::optional<ParameterTable> table = load_table(o.table_path, dirs, kProgram);
   if (!table) return kExitFailed;

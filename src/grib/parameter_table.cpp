@@ -7,21 +7,14 @@
 #include <cstdlib>
 
 #include "params/params.h"
+#include "strings/text.h"
 
 namespace grib {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
+using strings::trim;
 std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
+  return strings::ascii_upper(s);
 }
 
 std::vector<std::string_view> split_fields(std::string_view line) {

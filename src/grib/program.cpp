@@ -6,6 +6,7 @@
 
 #include "cli/time_options.h"
 #include "platform/platform.h"
+#include "strings/text.h"
 
 namespace grib {
 namespace {
@@ -18,8 +19,7 @@ bool listed(const List& list, const Value& v) {
 }  // namespace
 
 std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
+  return strings::ascii_upper(s);
 }
 
 bool Selection::matches_number(int number) const {

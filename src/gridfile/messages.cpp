@@ -10,6 +10,18 @@
 #include "services/message_sink.h"
 #include "services/shipped_files.h"
 
+// A build that does not say where the message files lie (the fuzz build)
+// finds them through MORERR alone.
+#ifndef T2G_PROGRAM_TO_ERRDIR
+#define T2G_PROGRAM_TO_ERRDIR ""
+#endif
+#ifndef T2G_INSTALL_ERRDIR
+#define T2G_INSTALL_ERRDIR ""
+#endif
+#ifndef T2G_BUILD_ERRDIR
+#define T2G_BUILD_ERRDIR ""
+#endif
+
 namespace gridfile {
 namespace {
 

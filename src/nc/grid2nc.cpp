@@ -186,13 +186,9 @@ int run_grid2nc(std::span<const std::string> args, const TableDirs& dirs) {
   if (parsed.run()) parsed = cli::year_window(first_year, o.window);
   if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
   if (!parsed.run()) return cli::finish(parsed, "grid2nc", kExitOk, kExitUsage);
-  if (!range.empty()) {
-    std::string problem;
-    o.time_range = parse_time_range(range, o.window, problem);
-    if (!o.time_range) {
-      complain("--time-range " + range + ": " + problem);
-      return kExitUsage;
-    }
+  if (std::string complaint; !take_time_range_option(range, o.window, o.time_range, complaint)) {
+    complain(complaint);
+    return kExitUsage;
   }
   if (o.classic && deflate->count() > 0) {
     complain(

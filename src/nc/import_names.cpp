@@ -3,13 +3,13 @@
 #include <cctype>
 
 #include "nc/refuse.h"
+#include "strings/text.h"
 
 namespace nc {
 namespace {
 
-std::string upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
+std::string upper(std::string_view s) {
+  return strings::ascii_upper(s);
 }
 
 // What the variable says of itself.

@@ -627,14 +627,12 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   gridfile::set_message_sink([](std::string_view) {});
   const std::optional<params::Table> table = load_table(o.table_path, dirs, "nc2grid");
   if (!table) return kExitFailed;
-  std::optional<gridfile::Packing> packing = gridfile::Packing{};
-  if (!o.pack.empty()) {
-    std::string problem;
-    packing = gridfile::Packing::parse(o.pack, &problem);
-    if (!packing) {
-      complain("--pack \"" + o.pack + "\": " + problem);
-      return kExitUsage;
-    }
+  std::string complaint;
+  const std::optional<gridfile::Packing> packing =
+      gridfile::Packing::from_option(o.pack, complaint);
+  if (!packing) {
+    complain(complaint);
+    return kExitUsage;
   }
   // Refused before the netCDF library sees them: a FIFO would block its open.
   if (const int st = platform::check_input_file(o.nc_path); st != platform::kOk) {
@@ -718,13 +716,9 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
   if (parsed.run()) parsed = cli::year_window(first_year, o.window);
   if (parsed.run()) parsed = cli::time_queries(time_texts, o.window, o.times);
   if (!parsed.run()) return cli::finish(parsed, "nc2grid", kExitOk, kExitUsage);
-  if (!range.empty()) {
-    std::string problem;
-    o.time_range = parse_time_range(range, o.window, problem);
-    if (!o.time_range) {
-      complain("--time-range " + range + ": " + problem);
-      return kExitUsage;
-    }
+  if (std::string complaint; !take_time_range_option(range, o.window, o.time_range, complaint)) {
+    complain(complaint);
+    return kExitUsage;
   }
   for (const std::string& m : members) {
     const std::optional<std::pair<std::string, std::size_t>> member = parse_member(m);

@@ -52,4 +52,13 @@ std::optional<TimeRange> parse_time_range(std::string_view text, const timewin::
   return TimeRange{minutes[0], minutes[1]};
 }
 
+bool take_time_range_option(std::string_view text, const timewin::YearWindow& window,
+                            std::optional<TimeRange>& range, std::string& complaint) {
+  if (text.empty()) return true;
+  std::string problem;
+  range = parse_time_range(text, window, problem);
+  if (!range) complaint = strings::concat({"--time-range ", text, ": ", problem});
+  return range.has_value();
+}
+
 }  // namespace nc

@@ -20,6 +20,11 @@ struct TimeRange {
 // "2024-01-01 06:00") or a grid time text ("240101/0600", "240101/0000F006":
 // its valid time), two-digit years read in the window.
 // nullopt, with `problem` saying why, for anything else or TO before FROM.
+// The value of a --time-range option into `range` (left unset when `text` is
+// empty); false, with `complaint` naming the option, when it is not a range.
+bool take_time_range_option(std::string_view text, const timewin::YearWindow& window,
+                            std::optional<TimeRange>& range, std::string& complaint);
+
 std::optional<TimeRange> parse_time_range(std::string_view text, const timewin::YearWindow& window,
                                           std::string& problem);
 

@@ -50,6 +50,14 @@ bool Packing::valid() const {
   return false;
 }
 
+std::optional<Packing> Packing::from_option(std::string_view text, std::string& complaint) {
+  if (text.empty()) return Packing{};
+  std::string problem;
+  std::optional<Packing> packing = parse(text, &problem);
+  if (!packing) complaint = "--pack \"" + std::string(text) + "\": " + problem;
+  return packing;
+}
+
 std::optional<Packing> Packing::parse(std::string_view text, std::string* problem) {
   std::string lower(text);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));

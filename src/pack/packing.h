@@ -37,6 +37,10 @@ struct Packing {
   // The request named by `text`; nullopt when malformed or out of range,
   // with `problem` (when given) saying why.
   static std::optional<Packing> parse(std::string_view text, std::string* problem = nullptr);
+  // The value of a --pack option, empty when the option was not given (no
+  // packing); nullopt, with `complaint` naming the option and its text, when
+  // parse() refuses it.
+  static std::optional<Packing> from_option(std::string_view text, std::string& complaint);
   friend bool operator==(const Packing&, const Packing&) = default;
 };
 

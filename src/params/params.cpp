@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 #include "services/fl.h"
+#include "strings/text.h"
 
 namespace params {
 namespace {
@@ -16,17 +17,9 @@ constexpr char kSeparator = '|';
 constexpr char kComment = '!';
 constexpr std::string_view kNoStandardName = "-";
 
-std::string_view trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\0'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
+using strings::trim;
 std::string upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
+  return strings::ascii_upper(s);
 }
 
 bool valid_name_char(char c) {
@@ -142,7 +135,8 @@ std::optional<std::string> read_table_text(const std::string& path, std::string_
   }
   fl_flun(lun, iret);
   if (status != platform::kEndOfFile) {
-    error = "cannot read the " + std::string(what) + " " + path + " (status " + std::to_string(status) + ")";
+    error = "cannot read the " + std::string(what) + " " + path + " (status " +
+            std::to_string(status) + ")";
     return std::nullopt;
   }
   return text;

@@ -1,4 +1,5 @@
 #include "plot/wind_names.h"
+#include "strings/text.h"
 
 #include <string_view>
 
@@ -10,9 +11,7 @@ namespace plot {
 namespace {
 
 std::string upper(std::string_view text) {
-  std::string out(text);
-  std::ranges::transform(out, out.begin(), [](unsigned char c) { return std::toupper(c); });
-  return out;
+  return strings::ascii_upper(text);
 }
 
 }  // namespace
