@@ -14,8 +14,9 @@ back with `gridinfo --dump` and prints a Markdown table of:
   - the time to pack and to unpack the grid (dp_pgrb, dp_pdif, dp_pdec and
     their readers: the median CPU time of bench/pack_bench's repetitions);
 and beside them the same field in netCDF-4 (float32, deflate level 4, one
-chunk) written and read with the netCDF4 module, and a column for GRIB2 with
-CCSDS compression that `grib2_ccsds` fills once a GRIB2 writer is built.
+chunk) written and read with the netCDF4 module, and the size of the same
+field as one GRIB2 message with CCSDS compression at the same bit count
+(grid2grib --packing ccsds --bits N from the unpacked grid file).
 Grids a packing cannot hold are written unpacked with a warning; the table
 says so.
 """
@@ -33,6 +34,7 @@ root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "build")
 text2grid = os.path.join(build, "src", "driver", "text2grid")
 gridinfo = os.path.join(build, "src", "gridtools", "gridinfo")
+grid2grib = os.path.join(build, "src", "grib", "grid2grib")
 pack_bench = os.path.join(build, "bench", "pack_bench")
 env = dict(os.environ, MORERR=os.path.join(root, "tables", "errors"))
 work = tempfile.mkdtemp(prefix="packing_sizes_")
@@ -118,10 +120,17 @@ def netcdf4(values):
     return os.path.getsize(path), (written - start) * 1e3, (read - written) * 1e3
 
 
-def grib2_ccsds(values, bits):
-    """Bytes of the field as GRIB2 with CCSDS compression at `bits`, or None.
-    The hook for a GRIB2 writer: fill in once one is built."""
-    return None
+def grib2_ccsds(unpacked, bits):
+    """Bytes of the field as one GRIB2 message with CCSDS compression at
+    `bits`, from the unpacked grid file; None without grid2grib."""
+    if not os.path.exists(grid2grib):
+        return None
+    out = os.path.join(work, "field.grib2")
+    if os.path.exists(out):
+        os.remove(out)
+    subprocess.run([grid2grib, unpacked, out, "--packing", "ccsds", "--bits", str(bits)],
+                   text=True, capture_output=True, env=env, check=True)
+    return os.path.getsize(out)
 
 
 def row(choice, values, values_path, base, times, grib2):
@@ -141,7 +150,7 @@ def row(choice, values, values_path, base, times, grib2):
     timing = (f"{pack_ms:.1f} | {unpack_ms:.1f}" if pack_ms is not None and unpack_ms is not None
               else "- | -")
     bits = grid["packing"]["bits"]
-    g2 = grib2(values, bits) if bits else None
+    g2 = grib2(bits) if bits else None
     return (f"| `{choice}`{note} | {bits or '-'} | {next_free_bytes(out) - base} | "
             f"{step:.6g} | {in_steps} | {worst:.6g} | {timing} | "
             f"{g2 if g2 is not None else '-'} |")
@@ -160,13 +169,17 @@ def main():
                    capture_output=True, env=env)
     base = next_free_bytes(empty)
     times = bench_times()
+    r, out = convert(values_path, "none")
+    unpacked = os.path.join(work, "unpacked.grd")
+    os.rename(out, unpacked)
     print("| `--pack` | bits | data record, bytes | step | largest error, steps | "
           "largest error | pack, ms | unpack, ms | GRIB2 CCSDS, bytes |")
     print("|---|---|---|---|---|---|---|---|---|")
     choices = (["none"] + [f"grib:{b}" for b in GRIB_BITS] + [f"diff:{b}" for b in GRIB_BITS]
                + [f"dec:{d}" for d in DEC_DIGITS])
     for choice in choices:
-        print(row(choice, values, values_path, base, times, grib2_ccsds), flush=True)
+        print(row(choice, values, values_path, base, times,
+                  lambda bits: grib2_ccsds(unpacked, bits)), flush=True)
     size, write_ms, read_ms = netcdf4(values)
     print(f"| netCDF-4 float32, deflate 4 | 32 | {size} (file) | - | - | 0 | "
           f"{write_ms:.1f} (write) | {read_ms:.1f} (read) | - |")
