@@ -12,10 +12,13 @@ exit status 1 or 2); a run is flagged when it
   crash      dies by a signal (or exits with 128 or more)
   timeout    runs past the timeout
   json       prints JSON that does not parse (--json)
-  partial    leaves its output under the final name after failing
+  partial    leaves its output under the final name after failing (salvage's
+             exit status 1, some grids left out, keeps a sound file)
   temp       leaves a temporary file (NAME.incomplete.PID...)
   unreadable exits 0 with an output that does not read back
              (gridinfo --check on a grid file, ncdump -h on a netCDF file)
+  wrong      exits 0 with an output that holds other values: grid2nc's export,
+             imported again by nc2grid, differs from the input (griddiff)
   check      `gridinfo --check` passes a file that the listing, --json or
              --dump refuses
   input      changes its input file
@@ -186,6 +189,16 @@ def reads_back(bin_dir, path, kind):
     return status == 0
 
 
+def export_matches(bin_dir, cwd, mutant):
+    """Whether grid2nc's export of `mutant`, imported again, holds the grids
+    the reader reads from it (an import refused is not judged)."""
+    status, _, _ = execute([os.path.join(bin_dir, "nc2grid"), "out.nc", "back.grd"], cwd)
+    if status != 0:
+        return True
+    status, _, _ = execute([os.path.join(bin_dir, "griddiff"), mutant, "back.grd"], cwd)
+    return status == 0
+
+
 def judge(bin_dir, run, status, out, cwd, original, mutant):
     """The flags of one run."""
     program, label, args, output, out_kind = run
@@ -205,10 +218,14 @@ def judge(bin_dir, run, status, out, cwd, original, mutant):
     if any(".incomplete." in name for name in left):
         flags.append("temp")
     if output and output in left:
-        if status != 0:
+        # Salvage's output holds the grids that read back whole, exit status 1
+        # saying that some did not.
+        if status != 0 and not (label.endswith("--salvage") and status == 1):
             flags.append("partial")
         elif not reads_back(bin_dir, os.path.join(cwd, output), out_kind):
             flags.append("unreadable")
+        elif program == "grid2nc" and not export_matches(bin_dir, cwd, mutant):
+            flags.append("wrong")
     if open(mutant, "rb").read() != original:
         flags.append("input")
     return flags
@@ -312,7 +329,7 @@ def main():
                     flagged.append((label, outcome, kept, about[mutant][1], detail))
 
     outcomes = ["ok", "refused", "crash", "timeout", "json", "partial", "temp", "unreadable",
-                "check", "input"]
+                "wrong", "check", "input"]
     print(f"probe: {len(jobs)} mutants of {sum(map(len, seeds.values()))} seeds "
           f"({options.count} each, --seed {options.seed}), {runs} runs, "
           f"{time.monotonic() - started:.0f} s")
