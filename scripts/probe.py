@@ -18,7 +18,8 @@ exit status 1 or 2); a run is flagged when it
   unreadable exits 0 with an output that does not read back
              (gridinfo --check on a grid file, ncdump -h on a netCDF file)
   wrong      exits 0 with an output that holds other values: grid2nc's export,
-             imported again by nc2grid, differs from the input (griddiff)
+             imported again by nc2grid, differs from the input, or a grid
+             salvage kept differs from the input's (griddiff)
   check      `gridinfo --check` passes a file that the listing, --json or
              --dump refuses
   input      changes its input file
@@ -100,35 +101,48 @@ EXTREMES = (0, 0xFFFFFFFF, 0x7FFFFFFF, 0x80000000, 1, 0xFFFFFFFE, 0x7F800000, 0x
             0xFF800000, 0x00010000, 0x40000000)
 
 
+def spot(n, rng):
+    """A position in a file of n bytes: half of them in its first or last
+    4 KiB, where the headers and the records in use of a grid file lie."""
+    edge = min(n, 4096)
+    pick = rng.random()
+    if pick < 0.25:
+        return rng.randrange(edge)
+    if pick < 0.5:
+        return n - 1 - rng.randrange(edge)
+    return rng.randrange(n)
+
+
 def mutate(data, rng):
     """One mutant of `data` and a short description of what was done."""
     data = bytearray(data)
     kind = rng.choice(("flip", "byte", "word", "words", "truncate", "duplicate", "append"))
     n = len(data)
     if kind == "flip":
-        spots = [rng.randrange(n) for _ in range(rng.choice((1, 1, 2, 4)))]
+        spots = [spot(n, rng) for _ in range(rng.choice((1, 1, 2, 4)))]
         for at in spots:
             data[at] ^= 1 << rng.randrange(8)
         return bytes(data), f"flip {spots}"
     if kind == "byte":
-        at, value = rng.randrange(n), rng.choice((0x00, 0xFF, rng.randrange(256)))
+        at, value = spot(n, rng), rng.choice((0x00, 0xFF, rng.randrange(256)))
         data[at] = value
         return bytes(data), f"byte {at}={value:#x}"
     if kind in ("word", "words"):
         done = []
         for _ in range(1 if kind == "word" else rng.randint(2, 6)):
-            at = rng.randrange(max(1, n - 3)) & ~3 if rng.random() < 0.8 else rng.randrange(n - 3)
+            at = min(spot(n, rng), n - 4)
+            at = at & ~3 if rng.random() < 0.8 else at
             value = rng.choice(EXTREMES + (rng.getrandbits(32),))
             data[at:at + 4] = struct.pack(rng.choice(("<I", ">I")), value)
             done.append(f"{at}={value:#x}")
         return bytes(data), "word " + " ".join(done)
     if kind == "truncate":
-        at = rng.randrange(n)
+        at = spot(n, rng)
         return bytes(data[:at]), f"truncate {at}"
     if kind == "duplicate":
-        at, length = rng.randrange(n), rng.choice((4, 16, 64, 512, 4096))
+        at, length = spot(n, rng), rng.choice((4, 16, 64, 512, 4096))
         block = data[at:at + length]
-        to = rng.randrange(n)
+        to = spot(n, rng)
         replace = rng.random() < 0.5
         data[to:to + (len(block) if replace else 0)] = block
         return bytes(data), f"duplicate {at}+{len(block)} {'over' if replace else 'into'} {to}"
@@ -191,12 +205,23 @@ def reads_back(bin_dir, path, kind):
 
 def export_matches(bin_dir, cwd, mutant):
     """Whether grid2nc's export of `mutant`, imported again, holds the grids
-    the reader reads from it (an import refused is not judged)."""
-    status, _, _ = execute([os.path.join(bin_dir, "nc2grid"), "out.nc", "back.grd"], cwd)
-    if status != 0:
+    the reader reads from it (an import refused or warned about is not judged)."""
+    status, _, err = execute([os.path.join(bin_dir, "nc2grid"), "out.nc", "back.grd"], cwd)
+    if status != 0 or b"warning" in err:  # said so: NaN stored as missing, a name given
         return True
     status, _, _ = execute([os.path.join(bin_dir, "griddiff"), mutant, "back.grd"], cwd)
     return status == 0
+
+
+def salvage_matches(bin_dir, cwd, mutant):
+    """Whether every grid salvage kept is the input's grid, value for value
+    (judged by griddiff where it can read the whole input)."""
+    status, out, _ = execute([os.path.join(bin_dir, "griddiff"), mutant, "out.grd", "--json"], cwd)
+    if status not in (0, 1):
+        return True
+    report = json.loads(out)
+    return not report["navigation"] and not report["only_in_b"] and all(
+        g.get("equal") for g in report["grids"])
 
 
 def judge(bin_dir, run, status, out, cwd, original, mutant):
@@ -226,6 +251,8 @@ def judge(bin_dir, run, status, out, cwd, original, mutant):
             flags.append("unreadable")
         elif program == "grid2nc" and not export_matches(bin_dir, cwd, mutant):
             flags.append("wrong")
+        elif label.endswith("--salvage") and not salvage_matches(bin_dir, cwd, mutant):
+            flags.append("wrong")
     if open(mutant, "rb").read() != original:
         flags.append("input")
     return flags
@@ -235,7 +262,7 @@ def probe_mutant(job):
     """Runs every program on one mutant; a list of (program, label, outcome, detail)."""
     bin_dir, kind, seed, mutant, programs = job
     original = open(mutant, "rb").read()
-    results, statuses = [], {}
+    results, statuses, grids = [], {}, 0
     for run in commands(kind, mutant, seed):
         if run[0] not in programs:
             continue
@@ -243,6 +270,11 @@ def probe_mutant(job):
         args = [os.path.join(bin_dir, run[2][0])] + run[2][1:]
         status, out, err = execute(args, cwd)
         statuses[run[1]] = status
+        if run[1] == "gridinfo --json" and status == 0:
+            try:
+                grids = len(json.loads(out.splitlines()[0])["grids"])
+            except (ValueError, IndexError, KeyError, UnicodeDecodeError):
+                pass  # flagged by judge
         flags = judge(bin_dir, run, status, out, cwd, original, mutant)
         shutil.rmtree(cwd, ignore_errors=True)
         if flags:
@@ -252,6 +284,8 @@ def probe_mutant(job):
             results.append((run[0], run[1], "ok" if status == 0 else "refused", ""))
     if statuses.get("gridinfo --check") == 0:
         for label in ("gridinfo", "gridinfo --json", "gridinfo --dump 1"):
+            if label.endswith("--dump 1") and grids == 0:
+                continue  # a sound file of no grids has no grid 1
             if statuses.get(label) not in (0, None):
                 results.append(("gridinfo", label, "check", "--check passed, this exited "
                                 f"{statuses[label]}"))
