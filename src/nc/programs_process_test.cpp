@@ -145,6 +145,7 @@ TEST_F(ProgramsProcessTest, StandardOutputThatCannotBeWrittenFailsEveryProgram) 
       kInfo + " src.grd --csv",
       kInfo + " src.grd --check",
       kInfo + " src.grd --dump 1",
+      kInfo + " src.grd --salvage full4.grd",
       kDiff + " src.grd src.grd",
       kToNc + " src.grd full.nc",
       kFromNc + " src.nc full2.grd",
