@@ -29,6 +29,9 @@ in the findings folder) and exits 1 when anything was flagged.
 
   /usr/bin/python3 scripts/probe.py [--build build] [--count 300] [--seed 1]
       [--programs gridinfo,griddiff,...] [--keep DIR] [--jobs 2]
+
+The build must be one without AddressSanitizer, which reserves more address
+space than the limit allows.
 """
 import argparse
 import collections
