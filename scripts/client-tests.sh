@@ -20,7 +20,8 @@ if ! "$py" -c 'import xarray, netCDF4' >/dev/null 2>&1; then
   exit 0
 fi
 
-cmake --build "$build" --target text2grid gridinfo grid2nc nc2grid grid2grib grib2grid >/dev/null
+cmake --build "$build" --target text2grid gridinfo griddiff gridplot grid2nc nc2grid grid2grib grib2grid \
+  >/dev/null
 program() { find "$build" -type f -name "$1" -perm -u+x | head -n 1; }
 text2grid=$(program text2grid)
 gridinfo=$(program gridinfo)
@@ -525,6 +526,11 @@ check "grid2nc --time-range exports the grids valid in the range" \
   test "$(cdo -s showtimestamp range.nc | xargs)" = "1991-08-24T00:00:00"
 check "grid2nc refuses --deflate with --classic" \
   test "$("$grid2nc" ced.grd deflated.nc --classic --deflate 2 >/dev/null 2>&1; echo $?)" = 2
+
+# --- Hostile input: mutants of grid, netCDF and GRIB2 files into every reader
+# (a short run of the probe; README, Reliability, gives the long one).
+check "the hostile-input probe flags no crash, hang or damage (8 mutants per seed)" \
+  "$py" "$root/scripts/probe.py" --build "$build" --count 8 --seed 20261208
 
 if ((failures > 0)); then
   echo "client-tests: $failures check(s) failed" >&2

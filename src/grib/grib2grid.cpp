@@ -19,6 +19,7 @@
 #include "grib/codes.h"
 #include "grib/geometry.h"
 #include "grib/packing.h"
+#include "platform/contain.h"
 #include "platform/platform.h"
 #include "platform/publish.h"
 
@@ -183,15 +184,10 @@ gridfile::Result<Plan> plan_import(GribReader& in, const ImportOptions& o,
 // in the grid's units, missing points as the grid file's missing value.
 gridfile::Result<std::vector<float>> grid_values(grib_handle* h, const Planned& p,
                                                  int& unrepresentable) {
-  auto raw = read_values(h);
-  if (!raw) return raw.error();
   const std::size_t nx = static_cast<std::size_t>(p.grid.nav.nx);
   const std::size_t ny = static_cast<std::size_t>(p.grid.nav.ny);
-  if (raw->size() != nx * ny) {
-    return refusal("message " + std::to_string(p.message) + " holds " +
-                   std::to_string(raw->size()) + " values for " + std::to_string(nx) + " x " +
-                   std::to_string(ny) + " points");
-  }
+  auto raw = read_values(h, nx * ny);
+  if (!raw) return refusal("message " + std::to_string(p.message) + ": " + raw.error().text);
   std::vector<float> out(raw->size());
   for (std::size_t j = 0; j < ny; ++j) {
     for (std::size_t i = 0; i < nx; ++i) {
@@ -262,6 +258,38 @@ int write_grids(GribReader& in, const Plan& plan, const gridfile::Packing& packi
   return kExitOk;
 }
 
+// The import itself, in the contained child: every ecCodes call is here.
+int import_in_child(const ImportOptions& o, const ParameterTable& table,
+                    const gridfile::Packing& packing) {
+  gridfile::Result<GribReader> in = GribReader::open(o.grib_path);
+  if (!in) {
+    complain(in.error().text);
+    return kExitFailed;
+  }
+  gridfile::Result<Plan> plan = plan_import(*in, o, table);
+  if (!plan) {
+    complain(plan.error().text);
+    complain(o.grid_path + " not created");
+    return kExitFailed;
+  }
+  return write_grids(*in, *plan, packing, o);
+}
+
+// How a contained import that did not return ended, as one line.
+std::string failure_text(const platform::ContainOutcome& end, const ImportOptions& o) {
+  using Kind = platform::ContainOutcome::Kind;
+  const std::string failed =
+      "ecCodes failed reading " + o.grib_path + ": the file is damaged or not GRIB2";
+  switch (end.kind) {
+    case Kind::kOutOfMemory:
+      return failed + " (it wanted more memory than there is)";
+    case Kind::kNotStarted:
+      return "cannot start reading " + o.grib_path + ": " + platform::status_text(end.status);
+    default:
+      return failed + " (" + platform::signal_name(end.signal) + ")";
+  }
+}
+
 }  // namespace
 
 int import_grids(const ImportOptions& o, const TableDirs& dirs) {
@@ -286,18 +314,16 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
     complain(o.grid_path + " not created");
     return kExitFailed;
   }
-  gridfile::Result<GribReader> in = GribReader::open(o.grib_path);
-  if (!in) {
-    complain(in.error().text);
-    return kExitFailed;
-  }
-  gridfile::Result<Plan> plan = plan_import(*in, o, *table);
-  if (!plan) {
-    complain(plan.error().text);
-    complain(o.grid_path + " not created");
-    return kExitFailed;
-  }
-  return write_grids(*in, *plan, *packing, o);
+  // ecCodes and libaec crash on some damaged messages (SIGFPE, a bad free):
+  // the reading runs in a child, so that such a crash is one line, no file.
+  const platform::ContainOutcome end = platform::run_contained(
+      [&] { return platform::finish_program(kProgram, import_in_child(o, *table, *packing)); },
+      platform::ContainLimits{});
+  if (end.kind == platform::ContainOutcome::Kind::kExited) return end.status;
+  platform::remove_pending_of(o.grid_path, end.pid);
+  complain(failure_text(end, o));
+  complain(o.grid_path + " not created");
+  return kExitFailed;
 }
 
 int run_grib2grid(std::span<const std::string> args, const TableDirs& dirs) {

@@ -103,12 +103,10 @@ gridfile::Status verify_values(grib_handle* h, std::span<const double> values) {
   const double e = static_cast<double>(k.get_long("binaryScaleFactor").value_or(0));
   const double d = static_cast<double>(k.get_long("decimalScaleFactor").value_or(0));
   const bool ieee = k.get_string("packingType").value_or("") == "grid_ieee";
-  auto back = read_values(h);
-  if (!back) return back.error();
-  if (back->size() != values.size()) {
+  auto back = read_values(h, values.size());
+  if (!back) {
     return base::Error(base::Source::kGrib, -1,
-                       "ecCodes packed " + std::to_string(back->size()) + " of " +
-                           std::to_string(values.size()) + " values");
+                       "ecCodes packed a message that " + back.error().text);
   }
   const double half_step = ieee ? 0 : 0.5 * std::pow(2.0, e) * std::pow(10.0, -d);
   for (std::size_t p = 0; p < values.size(); ++p) {
@@ -126,11 +124,25 @@ gridfile::Status verify_values(grib_handle* h, std::span<const double> values) {
   return {};
 }
 
-gridfile::Result<std::vector<double>> read_values(grib_handle* h) {
+gridfile::Result<std::vector<double>> read_values(grib_handle* h, std::size_t count) {
   Keys k(h);
   k.set("missingValue", static_cast<double>(gridfile::kMissing));
+  // The count is checked before the values are decoded into memory it sizes.
+  std::size_t held = 0;
+  if (codes_get_size(h, "values", &held) == 0 && held != count) {
+    return base::Error(
+        base::Source::kGrib, -1,
+        "it holds " + std::to_string(held) + " values for " + std::to_string(count) + " points",
+        base::Condition::kDamaged);
+  }
   std::optional<std::vector<double>> v = k.get_doubles("values");
   if (!v) return k.status().error();
+  if (v->size() != count) {
+    return base::Error(base::Source::kGrib, -1,
+                       "it holds " + std::to_string(v->size()) + " values for " +
+                           std::to_string(count) + " points",
+                       base::Condition::kDamaged);
+  }
   return std::move(*v);
 }
 

@@ -48,7 +48,9 @@ gridfile::Status write_values(grib_handle* h, const PackingChoice& choice,
 // step, missing where missing. An Error naming the first value that is not.
 gridfile::Status verify_values(grib_handle* h, std::span<const double> values);
 
-// A message's values with missing points (bitmap) as gridfile::kMissing.
-gridfile::Result<std::vector<double>> read_values(grib_handle* h);
+// A message's `count` values with missing points (bitmap) as
+// gridfile::kMissing; an Error, before any is decoded, when it holds another
+// count.
+gridfile::Result<std::vector<double>> read_values(grib_handle* h, std::size_t count);
 
 }  // namespace grib

@@ -6,6 +6,7 @@
 // cannot keep it (a range near the largest real; for decimal packing, codes
 // beyond 31 bits or a step finer than the values' precision).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -126,7 +127,10 @@ class GridMaker {
 class PackingPropertyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    path_ = (fs::path(::testing::TempDir()) / "packing_property.grd").string();
+    // One name per process: ctest runs the cases side by side.
+    path_ = (fs::path(::testing::TempDir()) /
+             ("packing_property." + std::to_string(::getpid()) + ".grd"))
+                .string();
     fs::remove(path_);
     const Navigation nav{"CED", kNx, kNy, -30.0f, 0.0f, 30.0f, 60.0f, 0.0f, 0.0f, 0.0f};
     Result<GridFile> f = GridFile::create(path_, nav);
@@ -237,7 +241,9 @@ TEST_F(PackingPropertyTest, DecimalAtEveryStepThatFits) {
 // and every value comes back within half a step.
 TEST(PackedRecordTest, AMillionPointsAtSixteenBits) {
   constexpr int kSide = 1000;
-  const std::string path = (fs::path(::testing::TempDir()) / "million.grd").string();
+  const std::string path =
+      (fs::path(::testing::TempDir()) / ("million." + std::to_string(::getpid()) + ".grd"))
+          .string();
   fs::remove(path);
   std::vector<float> values(static_cast<std::size_t>(kSide * kSide));
   for (std::size_t k = 0; k < values.size(); ++k) {

@@ -21,6 +21,10 @@ using test_files::read_file;
 using test_files::write_file;
 
 const std::string kT2g = TEXT2GRID_PATH;
+// text2grid's command-line way, for the conversion of write_conversion.
+const std::string kT2gLine = kT2g +
+                             " -i in.txt --size 120x90 --area 30,-100,37.5,-86 --time 910823/1200 "
+                             "--time 910824/0000 --var TMPK:PRES=850,700,500 --var PMSL=0";
 const std::string kInfo = GRIDINFO_PATH;
 const std::string kDiff = GRIDDIFF_PATH;
 const std::string kPlot = GRIDPLOT_PATH;
@@ -60,6 +64,7 @@ struct Writer {
 std::vector<Writer> writers() {
   return {
       {"text2grid", "sed 's|^O[U]T$|OUT|' answers | " + kT2g, true},
+      {"text2grid-i", kT2gLine + " -o OUT", true},
       {"nc2grid", kFromNc + " src.nc OUT", true},
       {"grid2nc", kToNc + " src.grd OUT", false},
       {"salvage", kInfo + " src.grd --salvage OUT", true},
@@ -134,11 +139,13 @@ TEST_F(ProgramsProcessTest, ClosedStandardStreamsLendNoDescriptorToAnOutput) {
 TEST_F(ProgramsProcessTest, StandardOutputThatCannotBeWrittenFailsEveryProgram) {
   const std::vector<std::string> commands = {
       "sed 's|^OUT$|full.grd|' answers | " + kT2g,
+      kT2gLine + " -o full1.grd",
       kInfo + " src.grd",
       kInfo + " src.grd --json",
       kInfo + " src.grd --csv",
       kInfo + " src.grd --check",
       kInfo + " src.grd --dump 1",
+      kInfo + " src.grd --salvage full4.grd",
       kDiff + " src.grd src.grd",
       kToNc + " src.grd full.nc",
       kFromNc + " src.nc full2.grd",
