@@ -58,7 +58,7 @@ def field():
 
 def answers(values_path, out):
     return "\n".join([str(N), str(N), values_path, "^" + out, "0", "1", "1",
-                      "-45 -90 45 90", "CED", "0 0 0", "240101/0000", "T", "1", "0", "0", "0", ""])
+                      "-45 -90 45 90", "CED", "0 0 0", "240101/0000", "TMPK", "1", "0", "0", "0", ""])
 
 
 def convert(values_path, choice):
