@@ -12,6 +12,8 @@
 namespace grib {
 namespace {
 
+using gridfile::Vcoord;
+
 using namespace grib::testing;
 using gridfile::GridFile;
 using gridfile::GridId;
@@ -40,22 +42,16 @@ std::vector<GridSpec> sample_grids(const Navigation& nav, std::mt19937& rng) {
   std::uniform_real_distribution<float> value(200, 320);
   const std::size_t n = static_cast<std::size_t>(nav.nx * nav.ny);
   const GridId ids[] = {
-      {.time1 = "240101/0000F006",
-       .param = "TMPK",
-       .level1 = 850,
-       .vcoord = gridfile::Vcoord::kPres},
-      {.time1 = "240101/0000", .param = "TMPK", .level1 = 2, .vcoord = gridfile::Vcoord::kHght},
+      {.time1 = "240101/0000F006", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres},
+      {.time1 = "240101/0000", .param = "TMPK", .level1 = 2, .vcoord = Vcoord::kHght},
       {.time1 = "240101/0600F01230",
        .param = "HGHT",
        .level1 = 1000,
        .level2 = 500,
-       .vcoord = gridfile::Vcoord::kPres},
-      {.time1 = "240101/0000", .param = "RELH", .level1 = 330, .vcoord = gridfile::Vcoord::kThta},
-      {.time1 = "240101/0000I000",
-       .param = "TMPK",
-       .level1 = 9950,
-       .vcoord = gridfile::Vcoord::kSgma},
-      {.time1 = "240101/0000", .param = "TSFC", .level1 = 0, .vcoord = gridfile::Vcoord::kNone},
+       .vcoord = Vcoord::kPres},
+      {.time1 = "240101/0000", .param = "RELH", .level1 = 330, .vcoord = Vcoord::kThta},
+      {.time1 = "240101/0000I000", .param = "TMPK", .level1 = 9950, .vcoord = Vcoord::kSgma},
+      {.time1 = "240101/0000", .param = "TSFC", .level1 = 0, .vcoord = Vcoord::kNone},
   };
   std::vector<GridSpec> out;
   for (const GridId& id : ids) {
@@ -149,10 +145,8 @@ TEST_F(RoundTrip, PackedValuesComeBackWithinHalfTheirStep) {
   const std::string grd = path("packed.grd");
   make_grid_file(
       grd, nav,
-      {{{.time1 = "240101/0000", .param = "PMSL", .level1 = 0, .vcoord = gridfile::Vcoord::kNone},
-        pmsl},
-       {{.time1 = "240101/0000", .param = "TMPC", .level1 = 850, .vcoord = gridfile::Vcoord::kPres},
-        tmpc}});
+      {{{.time1 = "240101/0000", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}, pmsl},
+       {{.time1 = "240101/0000", .param = "TMPC", .level1 = 850, .vcoord = Vcoord::kPres}, tmpc}});
   const std::vector<std::vector<std::string>> choices = {{"--packing", "simple", "--bits", "12"},
                                                          {"--packing", "complex", "--bits", "10"},
                                                          {"--bits", "24"},
@@ -212,13 +206,8 @@ TEST_F(RoundTrip, MessagesSayTheirGridTimeLevelAndPacking) {
   const std::vector<float> v(12, 280.0f);
   make_grid_file(
       path("a.grd"), ced,
-      {{{.time1 = "910823/1200F012",
-         .param = "TMPK",
-         .level1 = 850,
-         .vcoord = gridfile::Vcoord::kPres},
-        v},
-       {{.time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = gridfile::Vcoord::kNone},
-        v}});
+      {{{.time1 = "910823/1200F012", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}, v}});
   ASSERT_EQ(grid2grib({path("a.grd"), path("a.grib2")}), kExitOk) << err_;
   EXPECT_NE(out_.find("2 GRIB2 messages, ccsds packing, 16 bits"), std::string::npos) << out_;
   const std::vector<Handle> m = read_messages(path("a.grib2"));
@@ -249,10 +238,9 @@ TEST_F(RoundTrip, MessagesSayTheirGridTimeLevelAndPacking) {
   EXPECT_EQ(key(h, "parameterNumber"), 1);
 
   const Navigation lcc{"LCC", 10, 8, 20, -120, 50, -70, 25, -95, 25};
-  make_grid_file(
-      path("l.grd"), lcc,
-      {{{.time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = gridfile::Vcoord::kNone},
-        std::vector<float>(80, 1)}});
+  make_grid_file(path("l.grd"), lcc,
+                 {{{.time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone},
+                   std::vector<float>(80, 1)}});
   ASSERT_EQ(grid2grib({path("l.grd"), path("l.grib2"), "--packing", "simple"}), kExitOk) << err_;
   const std::vector<Handle> l = read_messages(path("l.grib2"));
   ASSERT_EQ(l.size(), 1u);
@@ -268,14 +256,10 @@ TEST_F(RoundTrip, SelectionsChooseTheGrids) {
   const std::vector<float> v(6, 1.0f);
   make_grid_file(
       path("s.grd"), nav,
-      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = gridfile::Vcoord::kPres},
-        v},
-       {{.time1 = "240101/0000", .param = "TMPK", .level1 = 500, .vcoord = gridfile::Vcoord::kPres},
-        v},
-       {{.time1 = "240101/0000", .param = "RELH", .level1 = 500, .vcoord = gridfile::Vcoord::kPres},
-        v},
-       {{.time1 = "240101/1200", .param = "RELH", .level1 = 500, .vcoord = gridfile::Vcoord::kPres},
-        v}});
+      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/0000", .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/0000", .param = "RELH", .level1 = 500, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/1200", .param = "RELH", .level1 = 500, .vcoord = Vcoord::kPres}, v}});
   ASSERT_EQ(grid2grib({path("s.grd"), path("a.grib2"), "--param", "relh", "--level", "500",
                        "--time", "240101/1200"}),
             kExitOk)
@@ -295,18 +279,13 @@ TEST_F(RoundTrip, ExportRefusalsLeaveNoFile) {
   const std::vector<float> v(6, 1.0f);
   make_grid_file(
       path("u.grd"), nav,
-      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 0, .vcoord = gridfile::Vcoord::kNone},
-        v},
-       {{.time1 = "240101/0000",
-         .param = "MYPARAM",
-         .level1 = 0,
-         .vcoord = gridfile::Vcoord::kNone},
-        v},
+      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone}, v},
+       {{.time1 = "240101/0000", .param = "MYPARAM", .level1 = 0, .vcoord = Vcoord::kNone}, v},
        {{.time1 = "240101/0000",
          .time2 = "240101/1200",
          .param = "PRCP",
          .level1 = 0,
-         .vcoord = gridfile::Vcoord::kNone},
+         .vcoord = Vcoord::kNone},
         v}});
   EXPECT_EQ(grid2grib({path("u.grd"), path("u.grib2")}), kExitFailed);
   EXPECT_NE(err_.find("grid 2 (240101/0000 0 NONE MYPARAM): parameter MYPARAM is not in the "

@@ -24,6 +24,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 using gridtools_test::GridEntry;
 using gridtools_test::id;
 using nlohmann::json;
@@ -55,12 +57,11 @@ class GridinfoTest : public gridtools_test::GridtoolsTest {
   // and a missing point, and PMSL (all 1013.25) at level 0 with no vertical
   // coordinate.
   std::string make_two() {
-    gridfile::GridId tmpk = id("910823/1200F012", 500, gridfile::Vcoord::kPres, "TMPK");
+    gridfile::GridId tmpk = id("910823/1200F012", 500, Vcoord::kPres, "TMPK");
     tmpk.time2 = "910823/1200";
-    return make_file(
-        "two.grd", gridtools_test::ced_4x3(),
-        {GridEntry{tmpk, grid_}, GridEntry{id("910823/1200", 0, gridfile::Vcoord::kNone, "PMSL"),
-                                           std::vector<float>(12, 1013.25f)}});
+    return make_file("two.grd", gridtools_test::ced_4x3(),
+                     {GridEntry{tmpk, grid_}, GridEntry{id("910823/1200", 0, Vcoord::kNone, "PMSL"),
+                                                        std::vector<float>(12, 1013.25f)}});
   }
 
   // Rows from the bottom: row 1 is values 0..3, row 3 (the top) values 8..11.
@@ -127,10 +128,10 @@ TEST_F(GridinfoTest, SelectionPicksGridsForTheListing) {
 class GridinfoYearsTest : public GridinfoTest {
  protected:
   std::string make_2026() {
-    return make_file("late.grd", gridtools_test::ced_4x3(),
-                     {GridEntry{id("261215/1200F006", 850, gridfile::Vcoord::kPres, "TMPK"), grid_},
-                      GridEntry{id("261215/1200", 0, gridfile::Vcoord::kNone, "PMSL"),
-                                std::vector<float>(12, 1000)}});
+    return make_file(
+        "late.grd", gridtools_test::ced_4x3(),
+        {GridEntry{id("261215/1200F006", 850, Vcoord::kPres, "TMPK"), grid_},
+         GridEntry{id("261215/1200", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1000)}});
   }
   void SetUp() override {
     GridinfoTest::SetUp();
@@ -222,12 +223,11 @@ TEST_F(GridinfoYearsTest, NonTimesAndBadWindowsAreRefused) {
 TEST_F(GridinfoTest, PackedGridShowsReferenceStepAndSize) {
   std::vector<float> v(12);
   for (std::size_t k = 0; k < v.size(); ++k) v[k] = 270.0f + 0.5f * static_cast<float>(k);
-  const std::string p =
-      make_file("packed.grd", gridtools_test::ced_4x3(),
-                {GridEntry{id("910823/1200", 850, gridfile::Vcoord::kPres, "TMPK"),
-                           v,
-                           {gridfile::PackingType::kGrib, 8}},
-                 GridEntry{id("910823/1200", 700, gridfile::Vcoord::kPres, "TMPK"), v}});
+  const std::string p = make_file(
+      "packed.grd", gridtools_test::ced_4x3(),
+      {GridEntry{
+           id("910823/1200", 850, Vcoord::kPres, "TMPK"), v, {gridfile::PackingType::kGrib, 8}},
+       GridEntry{id("910823/1200", 700, Vcoord::kPres, "TMPK"), v}});
   const gridtools_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json doc = json::parse(r.out);
@@ -256,9 +256,8 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
   v[1] = std::numeric_limits<float>::infinity();
   v[2] = -9999.0f;
   v[3] = 4.0f;
-  const std::string p =
-      make_file("odd.grd", gridtools_test::ced_4x3(),
-                {GridEntry{id("910823/1200", 0, gridfile::Vcoord::kNone, "RELH"), v}});
+  const std::string p = make_file("odd.grd", gridtools_test::ced_4x3(),
+                                  {GridEntry{id("910823/1200", 0, Vcoord::kNone, "RELH"), v}});
   const gridtools_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json s = json::parse(r.out)["grids"][0]["stats"];
@@ -274,10 +273,10 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
 }
 
 TEST_F(GridinfoTest, UnknownCodesAndLevelTwoZeroReadBackAsWritten) {
-  gridfile::GridId seven = id("910823/1200", 850, static_cast<gridfile::Vcoord>(7), "TMPK");
-  gridfile::GridId zero = id("910823/1200", 850, gridfile::Vcoord::kPres, "TMPK");
+  gridfile::GridId seven = id("910823/1200", 850, static_cast<Vcoord>(7), "TMPK");
+  gridfile::GridId zero = id("910823/1200", 850, Vcoord::kPres, "TMPK");
   zero.level2 = 0;
-  const gridfile::GridId unset = id("910823/1200", 850, gridfile::Vcoord::kPres, "TMPK");
+  const gridfile::GridId unset = id("910823/1200", 850, Vcoord::kPres, "TMPK");
   const std::vector<float> v(12, 1.0f);
   const std::string p = make_file("ids.grd", gridtools_test::ced_4x3(),
                                   {GridEntry{seven, v}, GridEntry{zero, v}, GridEntry{unset, v}});
@@ -299,9 +298,9 @@ TEST_F(GridinfoTest, UnknownCodesAndLevelTwoZeroReadBackAsWritten) {
 
 TEST_F(GridinfoTest, JsonOneDocumentPerFileAndLine) {
   const std::string a = make_two();
-  const std::string b = make_file("one.grd", gridtools_test::ced_4x3(),
-                                  {GridEntry{id("910824/0000", 0, gridfile::Vcoord::kNone, "PMSL"),
-                                             std::vector<float>(12, 1000.0f)}});
+  const std::string b = make_file(
+      "one.grd", gridtools_test::ced_4x3(),
+      {GridEntry{id("910824/0000", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1000.0f)}});
   const gridtools_test::Outcome r = gridinfo({a, b, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> l = lines(r.out);
@@ -396,9 +395,9 @@ TEST_F(GridinfoTest, DumpLatLonGivesEachPointsPosition) {
 
   gridfile::Navigation odd = gridtools_test::ced_4x3();
   odd.projection = "XYZ";
-  const std::string q = make_file("xyz.grd", odd,
-                                  {GridEntry{id("910823/1200", 0, gridfile::Vcoord::kNone, "PMSL"),
-                                             std::vector<float>(12, 1.0f)}});
+  const std::string q = make_file(
+      "xyz.grd", odd,
+      {GridEntry{id("910823/1200", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1.0f)}});
   const gridtools_test::Outcome bad = gridinfo({q, "--dump", "1", "--latlon"});
   EXPECT_EQ(bad.status, gridinfo::kExitBadFile);
   EXPECT_EQ(bad.out, "");

@@ -10,6 +10,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 params::Table small_table() {
   std::string error;
   auto table = params::Table::parse(
@@ -46,7 +48,7 @@ gridfile::Navigation ced(int nx, int ny) {
 TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
   const params::Table table = small_table();
   gridfile::GridId id{
-      .time1 = "910823/1200", .param = "TMPK", .level1 = 850, .vcoord = gridfile::Vcoord::kPres};
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
   EXPECT_EQ(plot::title_text(id, &table), "TMPK  Temperature (K)");
   EXPECT_EQ(plot::title_text(id, nullptr), "TMPK");
   EXPECT_EQ(plot::when_where_text(id), "1991-08-23T12:00Z  level 850 PRES");
@@ -61,16 +63,14 @@ TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
                             .param = "HGHT",
                             .level1 = 500,
                             .level2 = 300,
-                            .vcoord = gridfile::Vcoord::kHght};
+                            .vcoord = Vcoord::kHght};
   EXPECT_EQ(plot::when_where_text(forecast),
             "1991-08-23T12:00Z F012 and 1991-08-24T00:00Z  level 500 to 300 HGHT");
-  gridfile::GridId timeless{.param = "ZSFC", .level1 = 0, .vcoord = gridfile::Vcoord::kNone};
+  gridfile::GridId timeless{.param = "ZSFC", .level1 = 0, .vcoord = Vcoord::kNone};
   EXPECT_EQ(plot::when_where_text(timeless), "level 0 NONE");
   // The year read in the window: 2026 by default, 1926 in the old one.
-  const gridfile::GridId late{.time1 = "261215/1200F006",
-                              .param = "TMPK",
-                              .level1 = 850,
-                              .vcoord = gridfile::Vcoord::kPres};
+  const gridfile::GridId late{
+      .time1 = "261215/1200F006", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
   EXPECT_EQ(plot::when_where_text(late), "2026-12-15T12:00Z F006  level 850 PRES");
   EXPECT_EQ(plot::when_where_text(late, gridfile::YearWindow::starting(1921).value()),
             "1926-12-15T12:00Z F006  level 850 PRES");
@@ -79,7 +79,7 @@ TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
 TEST(GridPictureTest, DetailsRangeAndGeometry) {
   const params::Table table = small_table();
   const gridfile::GridId id{
-      .time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = gridfile::Vcoord::kNone};
+      .time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone};
   std::vector<float> values = {1010, 1012.5f, -9999, 1020, 1001, 1015};
   plot::PictureOptions options;
   options.file_label = "f.grd";
@@ -108,7 +108,7 @@ TEST(GridPictureTest, DetailsRangeAndGeometry) {
 
 TEST(GridPictureTest, NoGeometryWithoutAFittingProjection) {
   const gridfile::GridId id{
-      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = gridfile::Vcoord::kNone};
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone};
   const std::vector<float> values(6, 280.0f);
   gridfile::Navigation nav = ced(3, 2);
   nav.projection = "XYZ";  // a name without geometry: drawn all the same
@@ -129,7 +129,7 @@ TEST(GridPictureTest, NoGeometryWithoutAFittingProjection) {
 
 TEST(GridPictureTest, CoolwarmCentredOnZeroOrTheCentreAsked) {
   const gridfile::GridId id{
-      .time1 = "910823/1200", .param = "TMPC", .level1 = 0, .vcoord = gridfile::Vcoord::kNone};
+      .time1 = "910823/1200", .param = "TMPC", .level1 = 0, .vcoord = Vcoord::kNone};
   const std::vector<float> values = {-2, 0, 3, 10, -9999, 1};
   plot::PictureOptions options;
   options.map = "coolwarm";
@@ -155,7 +155,7 @@ TEST(GridPictureTest, CoolwarmCentredOnZeroOrTheCentreAsked) {
 
 TEST(GridPictureTest, NorthFirstGridDrawnNorthUpWithANote) {
   const gridfile::GridId id{
-      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = gridfile::Vcoord::kNone};
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone};
   gridfile::Navigation nav = ced(3, 2);
   std::swap(nav.lat1, nav.lat2);  // row 1 is the north row
   const std::vector<float> values = {1, 2, 3, 4, 5, 6};
