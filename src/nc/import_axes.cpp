@@ -293,7 +293,13 @@ std::optional<gridfile::Vcoord> kept_vcoord(const NcFile& f, int level_var,
                                             std::vector<std::string>& warnings) {
   const auto code = f.number_att1(level_var, "t2g_vcoord");
   if (!code) return std::nullopt;
-  const auto vcoord = static_cast<gridfile::Vcoord>(static_cast<int>(*code));
+  const std::optional<gridfile::Vcoord> read = vcoord_of_attribute(*code);
+  if (!read) {
+    warnings.push_back("vertical coordinate " + f.var_name(level_var) + ": its t2g_vcoord " +
+                       number(*code) + " is not a code; its CF metadata is used instead");
+    return std::nullopt;
+  }
+  const gridfile::Vcoord vcoord = *read;
   const std::string units = f.text_att(level_var, "units").value_or("");
   if (units == level_meaning(vcoord).units && (!cf || (cf->vcoord == vcoord && cf->scale == 1))) {
     return vcoord;

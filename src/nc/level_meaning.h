@@ -3,6 +3,8 @@
 // t2g_vcoord it trusts; and the t2g_level2 word of a level 2 not set.
 #pragma once
 
+#include <cmath>
+#include <limits>
 #include <optional>
 
 #include "gridfile/gridfile.h"
@@ -25,6 +27,16 @@ struct LevelMeaning {
   const char* units;
   const char* positive;
 };
+
+// A t2g_vcoord attribute's value as a code: nullopt unless it is a whole
+// number a code can hold.
+inline std::optional<gridfile::Vcoord> vcoord_of_attribute(double value) {
+  if (!(value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max()) ||
+      value != std::trunc(value)) {
+    return std::nullopt;
+  }
+  return static_cast<gridfile::Vcoord>(static_cast<int>(value));
+}
 
 inline LevelMeaning level_meaning(gridfile::Vcoord vcoord) {
   switch (vcoord) {

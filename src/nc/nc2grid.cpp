@@ -213,11 +213,12 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   // grid2nc repeats the level axis's vertical coordinate on the variable; a
   // copy that disagrees with the levels is a leftover (one band taken out).
   if (const auto kept = f.number_att1(v, "t2g_vcoord");
-      kept && static_cast<int>(*kept) != gridfile::vcoord_code(s.levels.vcoord)) {
-    plan.warnings.push_back(
-        "variable " + s.name + ": its t2g_vcoord (" +
-        gridfile::vcoord_name(static_cast<gridfile::Vcoord>(static_cast<int>(*kept))) +
-        ") does not match its levels (" + gridfile::vcoord_name(s.levels.vcoord) + "); ignored");
+      kept && vcoord_of_attribute(*kept) != s.levels.vcoord) {
+    const std::optional<gridfile::Vcoord> code = vcoord_of_attribute(*kept);
+    plan.warnings.push_back("variable " + s.name + ": its t2g_vcoord (" +
+                            (code ? gridfile::vcoord_name(*code) : std::to_string(*kept)) +
+                            ") does not match its levels (" +
+                            gridfile::vcoord_name(s.levels.vcoord) + "); ignored");
   }
   auto unpack = read_unpacking(f, v);
   if (!unpack) return unpack.error();
