@@ -21,7 +21,7 @@ constexpr std::array<std::string_view, 5> kVcoordNames = {"NONE", "PRES", "THTA"
 
 // The identifier at `time` (seconds dropped), with a forecast part when
 // `forecast`; kBadArgument for a period the time text cannot hold.
-Result<GridId> forecast_text(std::chrono::sys_seconds time, bool forecast,
+Result<GridId> identifier_at(std::chrono::sys_seconds time, bool forecast,
                              std::int64_t period_minutes, std::string param, int level,
                              Vcoord vcoord) {
   const auto day = std::chrono::floor<std::chrono::days>(time);
@@ -93,12 +93,12 @@ std::string valid_iso8601(std::string_view text, const YearWindow& window) {
 GridId GridId::analysis(std::chrono::sys_seconds time, std::string param, int level,
                         Vcoord vcoord) {
   // An analysis has no period, which grid_time_text never refuses.
-  return forecast_text(time, false, 0, std::move(param), level, vcoord).value();
+  return identifier_at(time, false, 0, std::move(param), level, vcoord).value();
 }
 
 Result<GridId> GridId::forecast(std::chrono::sys_seconds reference, std::chrono::minutes period,
                                 std::string param, int level, Vcoord vcoord) {
-  return forecast_text(reference, true, period.count(), std::move(param), level, vcoord);
+  return identifier_at(reference, true, period.count(), std::move(param), level, vcoord);
 }
 
 std::string GridId::text() const {
