@@ -31,7 +31,7 @@ std::vector<float> field() {
 const gridfile::Navigation kNav{"CED", kNx, kNy, 0, 0, 10, 10, 0, 0, 0};
 
 gridfile::GridId id_of(int k) {
-  return {"240101/0000", "", k, -1, gridfile::kVcoordPres, "TMPK"};
+  return {.time1 = "240101/0000", .param = "TMPK", .level1 = k, .vcoord = gridfile::Vcoord::kPres};
 }
 
 // Writes kGrids grids through the interface with the given packing.

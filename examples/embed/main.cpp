@@ -9,8 +9,8 @@ int main(int argc, char** argv) {
   using namespace std::chrono;
   if (argc != 2) return 2;
   const auto nav = gridfile::Navigation::ced(4, 3, {40.0f, -10.0f}, {46.0f, 2.0f});
-  const auto id =
-      gridfile::GridId::analysis(sys_days{2024y / 1 / 1} + 12h, "TMPK", 850, gridfile::kVcoordPres);
+  const auto id = gridfile::GridId::analysis(sys_days{2024y / 1 / 1} + 12h, "TMPK", 850,
+                                             gridfile::Vcoord::kPres);
   std::vector<float> values;
   for (int i = 0; i < nav.nx * nav.ny; ++i) values.push_back(270.0f + 0.5f * float(i));
 

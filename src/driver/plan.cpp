@@ -112,13 +112,13 @@ bool parse_variable(std::string_view text, RunPar& runpar, std::string& error) {
   }
   int vcode = 0;
   if (colon != std::string_view::npos) {
-    const std::optional<int> code = gridfile::parse_vcoord(head.substr(colon + 1));
+    const std::optional<gridfile::Vcoord> code = gridfile::parse_vcoord(head.substr(colon + 1));
     if (!code) {
       error = fault + quoted(head.substr(colon + 1)) +
               " is not a vertical coordinate: NONE, PRES, THTA, HGHT, SGMA or a whole number";
       return false;
     }
-    vcode = *code;
+    vcode = gridfile::vcoord_code(*code);
   }
   const std::vector<std::string_view> parts = split(text.substr(equals + 1), ',');
   if (parts.size() > static_cast<std::size_t>(kMaxLevels)) {

@@ -19,55 +19,56 @@ gridfile::Error refusal(std::string text) {
 }
 
 // The surface of a level in the grid file's unit.
-gridfile::Result<Surface> surface_of(int vcoord, int level, int none_surface) {
+gridfile::Result<Surface> surface_of(gridfile::Vcoord vcoord, int level, int none_surface) {
   switch (vcoord) {
-    case gridfile::kVcoordNone:
+    case gridfile::Vcoord::kNone:
       if (level != 0) {
         return refusal("level " + std::to_string(level) +
                        " without a vertical coordinate has no GRIB2 surface");
       }
       return Surface{none_surface, 0, 0};
-    case gridfile::kVcoordPres:
+    case gridfile::Vcoord::kPres:
       return Surface{kIsobaric, static_cast<long>(level) * kPascalsPerHpa, 0};
-    case gridfile::kVcoordThta:
+    case gridfile::Vcoord::kThta:
       return Surface{kIsentropic, level, 0};
-    case gridfile::kVcoordHght:
+    case gridfile::Vcoord::kHght:
       return Surface{kHeightAboveGround, level, 0};
-    case gridfile::kVcoordSgma:
+    case gridfile::Vcoord::kSgma:
       return Surface{kSigma, level, kSigmaDigits};
     default:
-      return refusal("vertical coordinate " + std::to_string(vcoord) + " has no GRIB2 surface");
+      return refusal("vertical coordinate " + gridfile::vcoord_name(vcoord) +
+                     " has no GRIB2 surface");
   }
 }
 
 // The level of a surface in the grid file's unit, or the reason there is none.
-gridfile::Result<int> level_of(const Surface& s, int vcoord) {
-  if (vcoord == gridfile::kVcoordNone) return 0;
+gridfile::Result<int> level_of(const Surface& s, gridfile::Vcoord vcoord) {
+  if (vcoord == gridfile::Vcoord::kNone) return 0;
   double value = static_cast<double>(s.scaled_value) * std::pow(10.0, -s.scale_factor);
-  if (vcoord == gridfile::kVcoordPres) value /= kPascalsPerHpa;
-  if (vcoord == gridfile::kVcoordSgma) value *= std::pow(10.0, kSigmaDigits);
+  if (vcoord == gridfile::Vcoord::kPres) value /= kPascalsPerHpa;
+  if (vcoord == gridfile::Vcoord::kSgma) value *= std::pow(10.0, kSigmaDigits);
   const double whole = std::round(value);
   if (std::fabs(value - whole) > 1e-6 * std::max(1.0, std::fabs(value)) || std::fabs(whole) > 1e9) {
     return refusal("level " + std::to_string(value) + " of surface type " + std::to_string(s.type) +
                    " is not a whole number in the grid file's unit" +
-                   (vcoord == gridfile::kVcoordPres ? " (hPa)" : ""));
+                   (vcoord == gridfile::Vcoord::kPres ? " (hPa)" : ""));
   }
   return static_cast<int>(whole);
 }
 
-gridfile::Result<int> vcoord_of(int surface_type) {
+gridfile::Result<gridfile::Vcoord> vcoord_of(int surface_type) {
   switch (surface_type) {
     case kGroundSurface:
     case kMeanSeaLevel:
-      return gridfile::kVcoordNone;
+      return gridfile::Vcoord::kNone;
     case kIsobaric:
-      return gridfile::kVcoordPres;
+      return gridfile::Vcoord::kPres;
     case kIsentropic:
-      return gridfile::kVcoordThta;
+      return gridfile::Vcoord::kThta;
     case kHeightAboveGround:
-      return gridfile::kVcoordHght;
+      return gridfile::Vcoord::kHght;
     case kSigma:
-      return gridfile::kVcoordSgma;
+      return gridfile::Vcoord::kSgma;
     default:
       return refusal("fixed surface type " + std::to_string(surface_type) +
                      " has no vertical coordinate in a grid file (known: 1 surface, 101 mean "
@@ -164,10 +165,10 @@ gridfile::Result<MessageId> message_id(const gridfile::GridId& id, int none_surf
   auto first = surface_of(id.vcoord, id.level1, none_surface);
   if (!first) return first.error();
   m.first = *first;
-  if (id.level2 != -1) {
-    if (id.vcoord == gridfile::kVcoordNone)
+  if (id.level2) {
+    if (id.vcoord == gridfile::Vcoord::kNone)
       return refusal("a second level without a vertical coordinate");
-    auto second = surface_of(id.vcoord, id.level2, none_surface);
+    auto second = surface_of(id.vcoord, *id.level2, none_surface);
     if (!second) return second.error();
     m.second = *second;
   }
@@ -201,13 +202,15 @@ gridfile::Result<gridfile::GridId> grid_id(const MessageId& m, const timewin::Ye
   auto level1 = level_of(m.first, id.vcoord);
   if (!level1) return level1.error();
   id.level1 = *level1;
-  if (m.second.type != kMissingSurface && id.vcoord != gridfile::kVcoordNone) {
+  if (m.second.type != kMissingSurface && id.vcoord != gridfile::Vcoord::kNone) {
     if (m.second.type != m.first.type) {
       return refusal("a layer between surfaces of types " + std::to_string(m.first.type) + " and " +
                      std::to_string(m.second.type));
     }
     auto level2 = level_of(m.second, id.vcoord);
     if (!level2) return level2.error();
+    // A grid file holds -1 as "no level 2": such a layer cannot be filed.
+    if (*level2 == -1) return refusal("a second level of -1, which a grid file cannot hold");
     id.level2 = *level2;
   }
   return id;

@@ -4,27 +4,28 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace grib {
 namespace {
+
+using gridfile::Vcoord;
 
 using gridfile::GridId;
 
 const timewin::YearWindow kWindow;  // 1950-2049
 
-GridId id(std::string time, int level, int vcoord, int level2 = -1) {
-  return GridId{std::move(time), "", level, level2, vcoord, ""};
+GridId id(std::string time, int level, gridfile::Vcoord vcoord,
+          std::optional<int> level2 = std::nullopt) {
+  return GridId{.time1 = std::move(time), .level1 = level, .level2 = level2, .vcoord = vcoord};
 }
 
 TEST(Identification, TimesAndLevelsComeBackAsTheyWere) {
   const GridId ids[] = {
-      id("910823/1200", 850, gridfile::kVcoordPres),
-      id("910823/1200F012", 0, gridfile::kVcoordNone),
-      id("240229/0630F00130", 300, gridfile::kVcoordThta),
-      id("240101/0000F000", 2, gridfile::kVcoordHght),
-      id("240101/0000A006", 9950, gridfile::kVcoordSgma),
-      id("240101/0000G003", 10, gridfile::kVcoordHght),
-      id("240101/0000I000", 1000, gridfile::kVcoordPres, 500),
-      id("200101/0000", 0, gridfile::kVcoordNone),
+      id("910823/1200", 850, Vcoord::kPres),           id("910823/1200F012", 0, Vcoord::kNone),
+      id("240229/0630F00130", 300, Vcoord::kThta),     id("240101/0000F000", 2, Vcoord::kHght),
+      id("240101/0000A006", 9950, Vcoord::kSgma),      id("240101/0000G003", 10, Vcoord::kHght),
+      id("240101/0000I000", 1000, Vcoord::kPres, 500), id("200101/0000", 0, Vcoord::kNone),
   };
   for (const GridId& g : ids) {
     auto m = message_id(g, kGroundSurface, kWindow);
@@ -36,7 +37,7 @@ TEST(Identification, TimesAndLevelsComeBackAsTheyWere) {
 }
 
 TEST(Identification, KeysFollowTheCodeTables) {
-  auto m = message_id(id("910823/1200F012", 850, gridfile::kVcoordPres), 1, kWindow);
+  auto m = message_id(id("910823/1200F012", 850, Vcoord::kPres), 1, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->year, 1991);
   EXPECT_EQ(m->processed_data, 1);
@@ -46,14 +47,14 @@ TEST(Identification, KeysFollowTheCodeTables) {
   EXPECT_EQ(m->first, (Surface{100, 85000, 0}));  // Pa
   EXPECT_EQ(m->second.type, kMissingSurface);
 
-  m = message_id(id("240101/0000F00130", 9950, gridfile::kVcoordSgma), 1, kWindow);
+  m = message_id(id("240101/0000F00130", 9950, Vcoord::kSgma), 1, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->time_unit, kUnitMinute);
   EXPECT_EQ(m->forecast_time, 90);
   EXPECT_EQ(m->first, (Surface{104, 9950, 4}));  // sigma 0.995
   EXPECT_EQ(m->generating_process, kProcessForecast);
 
-  m = message_id(id("240101/0000", 0, gridfile::kVcoordNone), 101, kWindow);
+  m = message_id(id("240101/0000", 0, Vcoord::kNone), 101, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->first, (Surface{101, 0, 0}));
   EXPECT_EQ(m->processed_data, 0);
@@ -62,14 +63,14 @@ TEST(Identification, KeysFollowTheCodeTables) {
 
 TEST(Identification, TheYearWindowReadsTwoDigitYears) {
   const timewin::YearWindow old_window = *timewin::YearWindow::starting(1921);
-  auto m = message_id(id("261201/0000", 0, 0), 1, kWindow);
+  auto m = message_id(id("261201/0000", 0, Vcoord::kNone), 1, kWindow);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->year, 2026);
   EXPECT_TRUE(grid_id(*m, kWindow).ok());
   auto refused = grid_id(*m, old_window);  // 2026 lies beyond 1921-2020
   ASSERT_FALSE(refused.ok());
   EXPECT_NE(refused.error().text.find("1921-2020"), std::string::npos) << refused.error().text;
-  m = message_id(id("261201/0000", 0, 0), 1, old_window);
+  m = message_id(id("261201/0000", 0, Vcoord::kNone), 1, old_window);
   ASSERT_TRUE(m.ok());
   EXPECT_EQ(m->year, 1926);
 }
@@ -79,10 +80,15 @@ TEST(Identification, IdentifiersWithoutAGribFormAreRefused) {
     GridId id;
     const char* why;
   } cases[] = {
-      {id("", 0, 0), "no reference time"},
-      {GridId{"240101/0000", "240101/1200", 0, -1, 0, ""}, "second time"},
-      {id("240101/0000", 5, gridfile::kVcoordNone), "without a vertical coordinate"},
-      {id("240101/0000", 5, 7), "vertical coordinate 7"},
+      {id("", 0, Vcoord::kNone), "no reference time"},
+      {GridId{.time1 = "240101/0000",
+              .time2 = "240101/1200",
+              .param = "",
+              .level1 = 0,
+              .vcoord = Vcoord::kNone},
+       "second time"},
+      {id("240101/0000", 5, Vcoord::kNone), "without a vertical coordinate"},
+      {id("240101/0000", 5, static_cast<Vcoord>(7)), "vertical coordinate 7"},
   };
   for (const auto& c : cases) {
     auto m = message_id(c.id, 1, kWindow);
@@ -113,6 +119,10 @@ TEST(Identification, KeysWithoutAGridFormAreRefused) {
          m.second = {103, 2, 0};
        },
        "layer between surfaces"},
+      {[](MessageId& m) {
+         m.second = {100, -100, 0};
+       },
+       "second level of -1"},
       {[](MessageId& m) { m.time_unit = 7; }, "time unit 7"},
       {[](MessageId& m) { m.forecast_time = 1000; }, "outside 0..999 hours"},
       {[](MessageId& m) { m.year = 1901; }, "reference year 1901"},

@@ -21,8 +21,16 @@ class Import : public GribTest {
     std::vector<float> v(12);
     for (std::size_t k = 0; k < v.size(); ++k) v[k] = 270.0f + static_cast<float>(k);
     make_grid_file(path("good.grd"), nav,
-                   {{{"240101/0000", "", 850, -1, 1, "TMPK"}, v},
-                    {{"240101/0000", "", 500, -1, 1, "TMPK"}, v}});
+                   {{{.time1 = "240101/0000",
+                      .param = "TMPK",
+                      .level1 = 850,
+                      .vcoord = gridfile::Vcoord::kPres},
+                     v},
+                    {{.time1 = "240101/0000",
+                      .param = "TMPK",
+                      .level1 = 500,
+                      .vcoord = gridfile::Vcoord::kPres},
+                     v}});
     EXPECT_EQ(grid2grib({path("good.grd"), path("good.grib2"), "--packing", "ieee"}), kExitOk)
         << err_;
     return path("good.grib2");

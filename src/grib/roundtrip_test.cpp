@@ -12,6 +12,8 @@
 namespace grib {
 namespace {
 
+using gridfile::Vcoord;
+
 using namespace grib::testing;
 using gridfile::GridFile;
 using gridfile::GridId;
@@ -40,12 +42,16 @@ std::vector<GridSpec> sample_grids(const Navigation& nav, std::mt19937& rng) {
   std::uniform_real_distribution<float> value(200, 320);
   const std::size_t n = static_cast<std::size_t>(nav.nx * nav.ny);
   const GridId ids[] = {
-      {"240101/0000F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"},
-      {"240101/0000", "", 2, -1, gridfile::kVcoordHght, "TMPK"},
-      {"240101/0600F01230", "", 1000, 500, gridfile::kVcoordPres, "HGHT"},
-      {"240101/0000", "", 330, -1, gridfile::kVcoordThta, "RELH"},
-      {"240101/0000I000", "", 9950, -1, gridfile::kVcoordSgma, "TMPK"},
-      {"240101/0000", "", 0, -1, gridfile::kVcoordNone, "TSFC"},
+      {.time1 = "240101/0000F006", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres},
+      {.time1 = "240101/0000", .param = "TMPK", .level1 = 2, .vcoord = Vcoord::kHght},
+      {.time1 = "240101/0600F01230",
+       .param = "HGHT",
+       .level1 = 1000,
+       .level2 = 500,
+       .vcoord = Vcoord::kPres},
+      {.time1 = "240101/0000", .param = "RELH", .level1 = 330, .vcoord = Vcoord::kThta},
+      {.time1 = "240101/0000I000", .param = "TMPK", .level1 = 9950, .vcoord = Vcoord::kSgma},
+      {.time1 = "240101/0000", .param = "TSFC", .level1 = 0, .vcoord = Vcoord::kNone},
   };
   std::vector<GridSpec> out;
   for (const GridId& id : ids) {
@@ -137,9 +143,10 @@ TEST_F(RoundTrip, PackedValuesComeBackWithinHalfTheirStep) {
   for (std::size_t k = 0; k < tmpc.size(); ++k) tmpc[k] = static_cast<float>(k % 37) * 0.7f - 12;
   pmsl[7] = gridfile::kMissing;
   const std::string grd = path("packed.grd");
-  make_grid_file(grd, nav,
-                 {{{"240101/0000", "", 0, -1, 0, "PMSL"}, pmsl},
-                  {{"240101/0000", "", 850, -1, 1, "TMPC"}, tmpc}});
+  make_grid_file(
+      grd, nav,
+      {{{.time1 = "240101/0000", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}, pmsl},
+       {{.time1 = "240101/0000", .param = "TMPC", .level1 = 850, .vcoord = Vcoord::kPres}, tmpc}});
   const std::vector<std::vector<std::string>> choices = {{"--packing", "simple", "--bits", "12"},
                                                          {"--packing", "complex", "--bits", "10"},
                                                          {"--bits", "24"},
@@ -197,9 +204,10 @@ TEST_F(RoundTrip, PackedValuesComeBackWithinHalfTheirStep) {
 TEST_F(RoundTrip, MessagesSayTheirGridTimeLevelAndPacking) {
   const Navigation ced{"CED", 4, 3, 50, 350, 40, 10, 0, 0, 0};  // north first, across 0
   const std::vector<float> v(12, 280.0f);
-  make_grid_file(path("a.grd"), ced,
-                 {{{"910823/1200F012", "", 850, -1, 1, "TMPK"}, v},
-                  {{"910823/1200", "", 0, -1, 0, "PMSL"}, v}});
+  make_grid_file(
+      path("a.grd"), ced,
+      {{{.time1 = "910823/1200F012", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}, v}});
   ASSERT_EQ(grid2grib({path("a.grd"), path("a.grib2")}), kExitOk) << err_;
   EXPECT_NE(out_.find("2 GRIB2 messages, ccsds packing, 16 bits"), std::string::npos) << out_;
   const std::vector<Handle> m = read_messages(path("a.grib2"));
@@ -231,7 +239,8 @@ TEST_F(RoundTrip, MessagesSayTheirGridTimeLevelAndPacking) {
 
   const Navigation lcc{"LCC", 10, 8, 20, -120, 50, -70, 25, -95, 25};
   make_grid_file(path("l.grd"), lcc,
-                 {{{"910823/1200", "", 0, -1, 0, "TMPK"}, std::vector<float>(80, 1)}});
+                 {{{.time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone},
+                   std::vector<float>(80, 1)}});
   ASSERT_EQ(grid2grib({path("l.grd"), path("l.grib2"), "--packing", "simple"}), kExitOk) << err_;
   const std::vector<Handle> l = read_messages(path("l.grib2"));
   ASSERT_EQ(l.size(), 1u);
@@ -245,11 +254,12 @@ TEST_F(RoundTrip, MessagesSayTheirGridTimeLevelAndPacking) {
 TEST_F(RoundTrip, SelectionsChooseTheGrids) {
   const Navigation nav{"CED", 3, 2, 0, 0, 1, 2, 0, 0, 0};
   const std::vector<float> v(6, 1.0f);
-  make_grid_file(path("s.grd"), nav,
-                 {{{"240101/0000", "", 850, -1, 1, "TMPK"}, v},
-                  {{"240101/0000", "", 500, -1, 1, "TMPK"}, v},
-                  {{"240101/0000", "", 500, -1, 1, "RELH"}, v},
-                  {{"240101/1200", "", 500, -1, 1, "RELH"}, v}});
+  make_grid_file(
+      path("s.grd"), nav,
+      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/0000", .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/0000", .param = "RELH", .level1 = 500, .vcoord = Vcoord::kPres}, v},
+       {{.time1 = "240101/1200", .param = "RELH", .level1 = 500, .vcoord = Vcoord::kPres}, v}});
   ASSERT_EQ(grid2grib({path("s.grd"), path("a.grib2"), "--param", "relh", "--level", "500",
                        "--time", "240101/1200"}),
             kExitOk)
@@ -267,10 +277,16 @@ TEST_F(RoundTrip, SelectionsChooseTheGrids) {
 TEST_F(RoundTrip, ExportRefusalsLeaveNoFile) {
   const Navigation nav{"CED", 3, 2, 0, 0, 1, 2, 0, 0, 0};
   const std::vector<float> v(6, 1.0f);
-  make_grid_file(path("u.grd"), nav,
-                 {{{"240101/0000", "", 0, -1, 0, "TMPK"}, v},
-                  {{"240101/0000", "", 0, -1, 0, "MYPARAM"}, v},
-                  {{"240101/0000", "240101/1200", 0, -1, 0, "PRCP"}, v}});
+  make_grid_file(
+      path("u.grd"), nav,
+      {{{.time1 = "240101/0000", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone}, v},
+       {{.time1 = "240101/0000", .param = "MYPARAM", .level1 = 0, .vcoord = Vcoord::kNone}, v},
+       {{.time1 = "240101/0000",
+         .time2 = "240101/1200",
+         .param = "PRCP",
+         .level1 = 0,
+         .vcoord = Vcoord::kNone},
+        v}});
   EXPECT_EQ(grid2grib({path("u.grd"), path("u.grib2")}), kExitFailed);
   EXPECT_NE(err_.find("grid 2 (240101/0000 0 NONE MYPARAM): parameter MYPARAM is not in the "
                       "GRIB2 parameter table"),

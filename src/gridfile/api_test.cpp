@@ -36,7 +36,7 @@ TEST_F(GridFileGuardTest, TheShapeComesFromTheNavigation) {
   auto file = GridFile::create(path("s.grd"), kNav);
   ASSERT_TRUE(file) << file.error().text;
   const GridId id =
-      GridId::analysis(std::chrono::sys_days{2024y / 1 / 1} + 12h, "TMPK", 850, kVcoordPres);
+      GridId::analysis(std::chrono::sys_days{2024y / 1 / 1} + 12h, "TMPK", 850, Vcoord::kPres);
   EXPECT_EQ(id.time1, "240101/1200");
   // 5 x 16 values are 80 like 10 x 8, and still not this file's grid.
   const std::vector<float> values(80, 1.0f);
@@ -86,7 +86,8 @@ TEST_F(GridFileGuardTest, ConditionsAndTheirTexts) {
     auto file = GridFile::create(path("e.grd"), kNav, CreateOptions{.max_grids = 1});
     ASSERT_TRUE(file);
     const std::vector<float> values(80, 2.0f);
-    const GridId id{"240101/0000", "", 500, -1, kVcoordPres, "HGHT"};
+    const GridId id{
+        .time1 = "240101/0000", .param = "HGHT", .level1 = 500, .vcoord = Vcoord::kPres};
     ASSERT_TRUE(file->write(values, id));
     const Status twice = file->write(values, id);
     EXPECT_TRUE(twice.error().exists()) << twice.error().text;
@@ -104,6 +105,51 @@ TEST_F(GridFileGuardTest, ConditionsAndTheirTexts) {
   auto replaced = GridFile::create(path("e.grd"), kNav, CreateOptions{.replace_existing = true});
   ASSERT_TRUE(replaced) << replaced.error().text;
   EXPECT_EQ(replaced->count(), 0);
+}
+
+TEST_F(GridFileGuardTest, IdentifiersRoundTripAsWritten) {
+  const GridId unknown{
+      .time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = static_cast<Vcoord>(7)};
+  GridId level2_none{
+      .time1 = "240101/0000", .param = "THCK", .level1 = 850, .vcoord = Vcoord::kPres};
+  GridId level2_zero = level2_none;
+  level2_zero.level2 = 0;
+  {
+    auto file = GridFile::create(path("ids.grd"), kNav);
+    ASSERT_TRUE(file);
+    for (const GridId& id : {unknown, level2_none, level2_zero}) {
+      const std::vector<float> values(80, static_cast<float>(file->count()));
+      const Status s = file->write(values, id);
+      ASSERT_TRUE(s) << id.text() << ": " << s.error().text;
+    }
+    // -1 is the file's word for no level 2: as a level 2 that is set, refused.
+    GridId minus_one = level2_none;
+    minus_one.level2 = -1;
+    const Status refused = file->write(std::vector<float>(80, 1.0f), minus_one);
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().bad_argument()) << refused.error().text;
+    EXPECT_TRUE(file->read(minus_one).error().bad_argument());
+    EXPECT_EQ(file->count(), 3);
+  }
+  auto back = GridFile::open(path("ids.grd"));
+  ASSERT_TRUE(back);
+  auto listed = back->grids();
+  ASSERT_TRUE(listed);
+  ASSERT_EQ(listed->size(), 3u);
+  EXPECT_EQ((*listed)[0].id, unknown);
+  EXPECT_EQ(vcoord_code((*listed)[0].id.vcoord), 7);
+  EXPECT_EQ((*listed)[0].id.text(), "240101/0000 850 7 TMPK");
+  EXPECT_EQ((*listed)[1].id, level2_none);
+  EXPECT_EQ((*listed)[1].id.text(), "240101/0000 850 PRES THCK");
+  EXPECT_EQ((*listed)[2].id, level2_zero);
+  EXPECT_EQ((*listed)[2].id.text(), "240101/0000 850:0 PRES THCK");
+  // Each identifier finds its own grid.
+  for (int number = 1; number <= 3; ++number) {
+    auto grid = back->read((*listed)[static_cast<std::size_t>(number - 1)].id);
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->info.number, number);
+    EXPECT_EQ(grid->values[0], static_cast<float>(number - 1));
+  }
 }
 
 TEST_F(GridFileGuardTest, QuietByDefaultWithTheLibraryLinesInTheError) {

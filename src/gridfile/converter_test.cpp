@@ -52,10 +52,11 @@ TEST(ConverterTest, BundledExampleIsByteIdenticalToText2grid) {
                          Navigation{"CED", 8, 6, 30.0f, -100.0f, 37.5f, -86.0f, 0.0f, 0.0f, 0.0f});
     ASSERT_TRUE(f) << f.error().text;
     for (const char* time : {"910823/1200", "910824/0000"}) {
-      const std::vector<GridId> ids = {{time, "", 850, -1, kVcoordPres, "TMPK"},
-                                       {time, "", 700, -1, kVcoordPres, "TMPK"},
-                                       {time, "", 500, -1, kVcoordPres, "TMPK"},
-                                       {time, "", 0, -1, kVcoordNone, "PMSL"}};
+      const std::vector<GridId> ids = {
+          {.time1 = time, .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres},
+          {.time1 = time, .param = "TMPK", .level1 = 700, .vcoord = Vcoord::kPres},
+          {.time1 = time, .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres},
+          {.time1 = time, .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}};
       for (const GridId& id : ids) {
         std::vector<float> values(nx * ny);
         for (std::size_t j = ny; j >= 1; --j) {

@@ -46,8 +46,17 @@ struct IdFields {
   TimeField t1{}, t2{};
   std::array<std::string_view, 2> timpair;
   std::array<int, 2> levpair{};
+  int vcoord = 0;
   ParamField param{};
 };
+
+// The word the file holds for a level 2 that is not set: the one place the
+// identifier's nullopt meets it, both ways.
+constexpr int kNoLevel2Word = -1;
+std::optional<int> level2_of_word(int word) {
+  if (word == kNoLevel2Word) return std::nullopt;
+  return word;
+}
 
 Status fill_time(std::string_view path, std::string_view which, const std::string& text,
                  TimeField& field) {
@@ -76,7 +85,12 @@ Status fill_id(std::string_view path, const GridId& id, IdFields& f) {
                                     std::to_string(detail::kParamChars) + " characters");
   }
   f.timpair = {strings::as_view(f.t1), strings::as_view(f.t2)};
-  f.levpair = {id.level1, id.level2};
+  if (id.level2 == kNoLevel2Word) {
+    return argument_error(
+        path, "level 2 of " + std::to_string(kNoLevel2Word) + ", the file's word for no level 2");
+  }
+  f.levpair = {id.level1, id.level2.value_or(kNoLevel2Word)};
+  f.vcoord = vcoord_code(id.vcoord);
   strings::copy_field(id.param, f.param);
   return {};
 }
@@ -274,8 +288,8 @@ Result<GridInfo> GridFile::info(int number) const {
   std::array<int, 2> levpair{};
   ParamField pname{};
   GridInfo gi;
-  int iret = 0;
-  gd_gidn(gfnum, number, t1, t2, levpair, gi.id.vcoord, pname, iret);
+  int vcoord = 0, iret = 0;
+  gd_gidn(gfnum, number, t1, t2, levpair, vcoord, pname, iret);
   if (iret == grid::kGdNoGrid) return library_error("GD", iret, path);
   if (iret != 0) {
     return detail::state_error(
@@ -286,7 +300,8 @@ Result<GridInfo> GridFile::info(int number) const {
   gi.id.time1 = trimmed(t1);
   gi.id.time2 = trimmed(t2);
   gi.id.level1 = levpair[0];
-  gi.id.level2 = levpair[1];
+  gi.id.level2 = level2_of_word(levpair[1]);
+  gi.id.vcoord = static_cast<Vcoord>(vcoord);
   gi.id.param = trimmed(pname);
   int ipktyp = 0, nbits = 0;
   gd_gpck(gfnum, number, ipktyp, nbits, iret);
@@ -332,7 +347,7 @@ Result<Grid> GridFile::read(const GridId& id) const {
   int ier = 0;
   st_lcuc(strings::as_view(f.param), prm, ier);
   std::array<int, kIdentifierWords> ihdarr{};
-  gd_itoh(f.timpair, f.levpair, id.vcoord, strings::as_view(prm), ihdarr, ier);
+  gd_itoh(f.timpair, f.levpair, f.vcoord, strings::as_view(prm), ihdarr, ier);
   int icol = 0;
   dm_srch(state_->gfnum, "COL", kIdentifierWords, kAllColumnKeys, ihdarr, icol, ier);
   if (ier != 0) return library_error("GD", grid::kGdNoGrid, state_->path);
@@ -371,7 +386,7 @@ Status GridFile::write(std::span<const float> values, int nx, int ny, const Grid
   detail::MessageCapture capture;
   int iret = 0, refusal = 0;
   grid::write_packed_grid(state_->gfnum, values, nx, ny, kGridHeader, f.timpair, f.levpair,
-                          id.vcoord, strings::as_view(f.param), replace,
+                          f.vcoord, strings::as_view(f.param), replace,
                           static_cast<int>(packing.type),
                           packing.type == PackingType::kNone ? 0 : packing.bits,
                           grid::OnPackingRefusal::kRefuse, refusal, iret);

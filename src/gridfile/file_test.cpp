@@ -68,15 +68,24 @@ std::vector<Written> sample_grids() {
   std::vector<float> with_missing = ramp(12, 270.0f, 0.5f);
   with_missing[5] = kMissing;
   return {
-      {{"240101/0000", "", 850, -1, kVcoordPres, "TMPK"}, ramp(12, 250.25f, 1.125f), {}},
-      {{"240101/0000", "", 700, -1, kVcoordPres, "tmpk"}, with_missing, {}},
-      {{"240101/0600F006", "240101/1200", 500, 300, kVcoordPres, "HGHT"},
+      {{.time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres},
+       ramp(12, 250.25f, 1.125f),
+       {}},
+      {{.time1 = "240101/0000", .param = "tmpk", .level1 = 700, .vcoord = Vcoord::kPres},
+       with_missing,
+       {}},
+      {{.time1 = "240101/0600F006",
+        .time2 = "240101/1200",
+        .param = "HGHT",
+        .level1 = 500,
+        .level2 = 300,
+        .vcoord = Vcoord::kPres},
        ramp(12, 5000.0f, 12.5f),
        {PackingType::kGrib, 12}},
-      {{"240101/1200", "", 0, -1, kVcoordNone, "PMSL"},
+      {{.time1 = "240101/1200", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone},
        ramp(12, 1000.0f, 0.37f),
        {PackingType::kDecimal, 2}},
-      {{"231231/1800", "", 2, -1, kVcoordHght, "T2M"},
+      {{.time1 = "231231/1800", .param = "T2M", .level1 = 2, .vcoord = Vcoord::kHght},
        ramp(12, -5.0f, 0.75f),
        {PackingType::kDiff, 10}},
   };
@@ -103,9 +112,10 @@ void write_with_routines(const std::string& p, const std::vector<Written>& grids
     t2.resize(20, ' ');
     prm.resize(12, ' ');
     const std::array<std::string_view, 2> timpair{t1, t2};
-    const std::array<int, 2> levpair{w.id.level1, w.id.level2};
-    gd_wpgd(gfnum, w.values, kNav.nx, kNav.ny, grdhdr, timpair, levpair, w.id.vcoord, prm, false,
-            static_cast<int>(w.packing.type), w.packing.bits, iret);
+    // -1: the routines' level 2 that is not set.
+    const std::array<int, 2> levpair{w.id.level1, w.id.level2.value_or(-1)};
+    gd_wpgd(gfnum, w.values, kNav.nx, kNav.ny, grdhdr, timpair, levpair, vcoord_code(w.id.vcoord),
+            prm, false, static_cast<int>(w.packing.type), w.packing.bits, iret);
     ASSERT_EQ(iret, 0) << w.id.text();
   }
   gd_clos(gfnum, iret);
@@ -127,6 +137,15 @@ TEST_F(GridFileApiTest, FilesAreByteIdenticalToTheRoutines) {
   const std::vector<char> b = bytes(path("api.grd"));
   ASSERT_GT(a.size(), 23552u);  // more than the empty file of 400 columns
   EXPECT_EQ(a, b);
+  // The routines' words for no level 2 read back as a level 2 not set.
+  Result<GridFile> routines = GridFile::open(path("routines.grd"));
+  ASSERT_TRUE(routines);
+  Result<std::vector<GridInfo>> listed = routines->grids();
+  ASSERT_TRUE(listed);
+  ASSERT_EQ(listed->size(), grids.size());
+  for (std::size_t k = 0; k < grids.size(); ++k) {
+    EXPECT_EQ((*listed)[k].id.level2, grids[k].id.level2) << k;
+  }
 }
 
 TEST_F(GridFileApiTest, ReplacingKeepsTheFileIdenticalToTheRoutines) {
@@ -143,8 +162,8 @@ TEST_F(GridFileApiTest, ReplacingKeepsTheFileIdenticalToTheRoutines) {
     const std::array<std::string_view, 2> timpair{t1, t2};
     const std::array<int, 2> levpair{grids[0].id.level1, -1};
     const std::array<int, 2> grdhdr{2, 0};
-    gd_wpgd(gfnum, grids[1].values, 4, 3, grdhdr, timpair, levpair, grids[0].id.vcoord, prm, true,
-            1, 16, iret);
+    gd_wpgd(gfnum, grids[1].values, 4, 3, grdhdr, timpair, levpair, vcoord_code(grids[0].id.vcoord),
+            prm, true, 1, 16, iret);
     ASSERT_EQ(iret, 0);
     gd_clos(gfnum, iret);
   }
@@ -261,7 +280,7 @@ TEST_F(GridFileApiTest, DifferencePackingReportsItsHeader) {
     }
   }
   values[6] = kMissing;
-  const GridId id{"240101/0000", "", 1000, -1, kVcoordPres, "RELH"};
+  const GridId id{.time1 = "240101/0000", .param = "RELH", .level1 = 1000, .vcoord = Vcoord::kPres};
   {
     Result<GridFile> f = GridFile::create(path("d.grd"), kNav);
     ASSERT_TRUE(f);
@@ -301,7 +320,9 @@ TEST_F(GridFileApiTest, ReadsAreSizedByTheGridItself) {
   {
     Result<GridFile> f = GridFile::create(path("big.grd"), nav, 10);
     ASSERT_TRUE(f);
-    ASSERT_TRUE(f->write(values, nx, ny, {"240101/0000", "", 0, -1, 0, "BIG"}));
+    ASSERT_TRUE(
+        f->write(values, nx, ny,
+                 {.time1 = "240101/0000", .param = "BIG", .level1 = 0, .vcoord = Vcoord::kNone}));
   }
   Result<GridFile> f = GridFile::open(path("big.grd"));
   ASSERT_TRUE(f);
@@ -354,7 +375,8 @@ TEST_F(GridFileApiTest, ErrorsCarryTheCodeTheMessageAndTheFileName) {
     Result<GridFile> f = GridFile::create(path("e.grd"), kNav);
     ASSERT_TRUE(f);
     const std::vector<float> v = ramp(12, 0, 1);
-    const GridId id{"240101/0000", "", 850, -1, 1, "TMPK"};
+    const GridId id{
+        .time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
     ASSERT_TRUE(f->write(v, 4, 3, id));
     Status dup = f->write(v, 4, 3, id);
     ASSERT_FALSE(dup);
@@ -384,16 +406,19 @@ TEST_F(GridFileApiTest, ErrorsCarryTheCodeTheMessageAndTheFileName) {
   ASSERT_FALSE(not_dm);
   EXPECT_EQ(not_dm.error().code, -1);
   const auto& lines = not_dm.error().library_lines;
-  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                          [](const std::string& l) { return l.find("[DM -35]") == 0; }))
-      << not_dm.error().text;
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("[DM -35]") == 0;
+  })) << not_dm.error().text;
 
   Result<GridFile> read_only = GridFile::open(path("e.grd"));
   ASSERT_TRUE(read_only);
-  Status refused = read_only->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 1, -1, 1, "X"});
+  Status refused = read_only->write(
+      ramp(12, 0, 1), 4, 3,
+      {.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres});
   ASSERT_FALSE(refused);
   EXPECT_EQ(refused.error().code, -5);
-  Result<Grid> absent = read_only->read(GridId{"240101/0000", "", 1, -1, 1, "X"});
+  Result<Grid> absent = read_only->read(
+      GridId{.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres});
   ASSERT_FALSE(absent);
   EXPECT_EQ(absent.error().code, -15);
   EXPECT_NE(absent.error().text.find("[GD -15]"), std::string::npos);
@@ -406,13 +431,26 @@ TEST_F(GridFileApiTest, ArgumentsTheLibraryWouldCutAreRefused) {
   ASSERT_TRUE(f);
   const std::vector<float> v = ramp(12, 0, 1);
   auto refused = [&](const Status& s) { return !s && s.error().code == kBadArgument; };
-  EXPECT_TRUE(refused(f->write(v, 4, 3, {"240101/0000", "", 1, -1, 1, "ABCDEFGHIJKLM"})));
-  EXPECT_TRUE(refused(f->write(v, 4, 3, {"240101/0000F012       ", "", 1, -1, 1, "X"})));
-  EXPECT_TRUE(refused(f->write(v, 4, 3, {"241301/0000", "", 1, -1, 1, "X"})));  // month 13
-  EXPECT_TRUE(refused(f->write(v, 4, 3, {"240101/0000", "garbage", 1, -1, 1, "X"})));
-  EXPECT_TRUE(refused(f->write(v, 3, 3, {"240101/0000", "", 1, -1, 1, "X"})));
-  EXPECT_TRUE(
-      refused(f->write(v, 4, 3, {"240101/0000", "", 1, -1, 1, "X"}, {PackingType::kGrib, 40})));
+  EXPECT_TRUE(refused(f->write(
+      v, 4, 3,
+      {.time1 = "240101/0000", .param = "ABCDEFGHIJKLM", .level1 = 1, .vcoord = Vcoord::kPres})));
+  EXPECT_TRUE(refused(f->write(
+      v, 4, 3,
+      {.time1 = "240101/0000F012       ", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres})));
+  EXPECT_TRUE(refused(f->write(
+      v, 4, 3,
+      {.time1 = "241301/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres})));  // month 13
+  EXPECT_TRUE(refused(f->write(v, 4, 3,
+                               {.time1 = "240101/0000",
+                                .time2 = "garbage",
+                                .param = "X",
+                                .level1 = 1,
+                                .vcoord = Vcoord::kPres})));
+  EXPECT_TRUE(refused(f->write(
+      v, 3, 3, {.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres})));
+  EXPECT_TRUE(refused(f->write(
+      v, 4, 3, {.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres},
+      {PackingType::kGrib, 40})));
   EXPECT_EQ(f->count(), 0);
   ASSERT_TRUE(f->close());
 
@@ -432,12 +470,16 @@ TEST_F(GridFileApiTest, UnpackableGridIsRefusedBeforeItIsListed) {
     ASSERT_TRUE(f);
     const std::vector<float> all_missing(12, kMissing);
     Status s =
-        f->write(all_missing, 4, 3, {"240101/0000", "", 1, -1, 1, "X"}, {PackingType::kGrib, 8});
+        f->write(all_missing, 4, 3,
+                 {.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres},
+                 {PackingType::kGrib, 8});
     ASSERT_FALSE(s);
     EXPECT_EQ(s.error().code, -11);
     EXPECT_NE(s.error().text.find("[DM -11]"), std::string::npos) << s.error().text;
     // The same grid unpacked is fine.
-    ASSERT_TRUE(f->write(all_missing, 4, 3, {"240101/0000", "", 1, -1, 1, "X"}));
+    ASSERT_TRUE(
+        f->write(all_missing, 4, 3,
+                 {.time1 = "240101/0000", .param = "X", .level1 = 1, .vcoord = Vcoord::kPres}));
   }
   ASSERT_TRUE(check(path("m.grd")));
   Result<GridFile> f = GridFile::open(path("m.grd"));
@@ -499,7 +541,9 @@ TEST_F(GridFileApiTest, DestructorClosesAndMovesTransferTheFile) {
   EXPECT_EQ(open[0].count(), 0);
   EXPECT_FALSE(open[0].write(ramp(12, 0, 1), 4, 3, {}));
   EXPECT_EQ(open[0].write(ramp(12, 0, 1), 4, 3, {}).error().code, kClosed);
-  EXPECT_TRUE(moved.write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 0, -1, 0, "A"}));
+  EXPECT_TRUE(
+      moved.write(ramp(12, 0, 1), 4, 3,
+                  {.time1 = "240101/0000", .param = "A", .level1 = 0, .vcoord = Vcoord::kNone}));
   open.clear();                                            // closes two
   moved = GridFile::create(path("f4.grd"), kNav).value();  // closes f0.grd first
   Result<GridFile> f0 = GridFile::open(path("f0.grd"));
@@ -513,13 +557,17 @@ TEST_F(GridFileApiTest, UnpublishedFileAppearsOnlyWhenPublished) {
   {
     Result<GridFile> f = GridFile::create_unpublished(path("late.grd"), kNav);
     ASSERT_TRUE(f) << f.error().text;
-    ASSERT_TRUE(f->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 500, -1, 1, "T"}));
+    ASSERT_TRUE(
+        f->write(ramp(12, 0, 1), 4, 3,
+                 {.time1 = "240101/0000", .param = "T", .level1 = 500, .vcoord = Vcoord::kPres}));
     EXPECT_FALSE(fs::exists(path("late.grd")));
   }
   EXPECT_TRUE(fs::is_empty(dir_));  // closed unpublished: removed
   Result<GridFile> f = GridFile::create_unpublished(path("late.grd"), kNav);
   ASSERT_TRUE(f);
-  ASSERT_TRUE(f->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 500, -1, 1, "T"}));
+  ASSERT_TRUE(
+      f->write(ramp(12, 0, 1), 4, 3,
+               {.time1 = "240101/0000", .param = "T", .level1 = 500, .vcoord = Vcoord::kPres}));
   ASSERT_TRUE(f->publish());
   ASSERT_TRUE(f->close());
   EXPECT_TRUE(check(path("late.grd")));
@@ -535,7 +583,9 @@ TEST_F(GridFileApiTest, CheckReportsTheFirstFault) {
   {
     Result<GridFile> f = GridFile::create(path("c.grd"), kNav);
     ASSERT_TRUE(f);
-    ASSERT_TRUE(f->write(ramp(12, 0, 1), 4, 3, {"240101/0000", "", 0, -1, 0, "A"}));
+    ASSERT_TRUE(
+        f->write(ramp(12, 0, 1), 4, 3,
+                 {.time1 = "240101/0000", .param = "A", .level1 = 0, .vcoord = Vcoord::kNone}));
   }
   EXPECT_TRUE(check(path("c.grd")));
   // Label word 23 (the data pointer table's start) pointing outside the file.

@@ -48,13 +48,21 @@ inline constexpr float kMissing = -9999.0f;
 // True for the missing value, within the tolerance the format's readers use.
 bool is_missing(float value);
 
-// Vertical coordinate codes of the identifier.
-inline constexpr int kVcoordNone = 0, kVcoordPres = 1, kVcoordThta = 2, kVcoordHght = 3,
-                     kVcoordSgma = 4;
+// The vertical coordinate of an identifier. The file stores it as a code;
+// the five named here are the ones this library knows, but a file written
+// elsewhere may hold any other, and a Vcoord carries it as it is
+// (static_cast<Vcoord>(code)): never assume a value is one of the five.
+enum class Vcoord : int { kNone = 0, kPres = 1, kThta = 2, kHght = 3, kSgma = 4 };
+// The code stored in the file.
+constexpr int vcoord_code(Vcoord v) {
+  return static_cast<int>(v);
+}
 // "NONE", "PRES", "THTA", "HGHT", "SGMA", or the code as digits when unknown.
-std::string vcoord_name(int vcode);
-// The code for one of those names (any case), or nullopt.
-std::optional<int> vcoord_code(std::string_view name);
+std::string vcoord_name(Vcoord v);
+// One of those names (any case), or nullopt.
+std::optional<Vcoord> vcoord_from_name(std::string_view name);
+// A name (any case) or a code ("7"); nullopt when it is neither.
+std::optional<Vcoord> parse_vcoord(std::string_view text);
 
 // The window that widens the two-digit years of grid times: 1950-2049 unless
 // moved (YearWindow::starting(1921) gives the library routines' 1921-2020).
@@ -79,14 +87,18 @@ std::string iso8601(std::string_view text, const YearWindow& window = {});
 // The same for its valid time: the reference time plus the forecast period.
 std::string valid_iso8601(std::string_view text, const YearWindow& window = {});
 
-// The identifier a grid is filed under.
+// The identifier a grid is filed under. Name the fields when building one
+// (GridId{.time1 = "240101/0000", .param = "TMPK", .level1 = 850,
+// .vcoord = Vcoord::kPres}), or use the named constructors below.
 struct GridId {
-  std::string time1;  // grid time text, trailing blanks removed; empty: no time
-  std::string time2;
+  std::string time1{};  // grid time text, trailing blanks removed; empty: no time
+  std::string time2{};
+  std::string param{};  // at most 12 characters, trailing blanks removed
   int level1 = 0;
-  int level2 = -1;  // -1: not set
-  int vcoord = kVcoordNone;
-  std::string param;  // at most 12 characters, trailing blanks removed
+  // nullopt: not set. The file's word for "not set" is -1, so a level 2 of
+  // -1 cannot be stored and is refused (kBadArgument).
+  std::optional<int> level2{};
+  Vcoord vcoord = Vcoord::kNone;
   // "240101/0000 850 PRES TMPK"; time 2 and level 2 only when set, after a
   // colon ("240101/0000:240101/1200 850:500 PRES TMPK"); "-" for no time 1.
   // Identifiers read back hold the library's form of the times ("F12" reads
@@ -97,7 +109,12 @@ struct GridId {
   // An analysis at `time` (UTC; seconds are dropped) of `param` at one
   // level: the time text "yymmdd/hhmm" of the format.
   static GridId analysis(std::chrono::sys_seconds time, std::string param, int level,
-                         int vcoord = kVcoordNone);
+                         Vcoord vcoord = Vcoord::kNone);
+  // A forecast `period` after `reference` (UTC; seconds are dropped): the
+  // time text "yymmdd/hhmmFhhh" ("Fhhhmm" when the period has minutes).
+  // kBadArgument for a period outside 0 to 999 hours 59 minutes.
+  static Result<GridId> forecast(std::chrono::sys_seconds reference, std::chrono::minutes period,
+                                 std::string param, int level, Vcoord vcoord = Vcoord::kNone);
 };
 
 // The navigation block's meaning.

@@ -147,7 +147,7 @@ class PackingPropertyTest : public ::testing::Test {
   // step that decimal packing asked for).
   template <class MayRefuse>
   void check(const std::vector<float>& values, Packing packing, MayRefuse may_refuse) {
-    const GridId id{"", "", ++count_, -1, kVcoordNone, "P"};
+    const GridId id{.param = "P", .level1 = ++count_, .vcoord = Vcoord::kNone};
     const Status s = file_->write(values, kNx, kNy, id, packing);
     if (!s.ok()) {
       const Span range = span_of(values);
@@ -253,8 +253,10 @@ TEST(PackedRecordTest, AMillionPointsAtSixteenBits) {
     const Navigation nav{"CED", kSide, kSide, -45.0f, -90.0f, 45.0f, 90.0f, 0.0f, 0.0f, 0.0f};
     Result<GridFile> f = GridFile::create(path, nav);
     ASSERT_TRUE(f) << f.error().text;
-    const Status s = f->write(values, kSide, kSide, {"240101/0000", "", 0, -1, kVcoordNone, "T"},
-                              {PackingType::kGrib, 16});
+    const Status s =
+        f->write(values, kSide, kSide,
+                 {.time1 = "240101/0000", .param = "T", .level1 = 0, .vcoord = Vcoord::kNone},
+                 {PackingType::kGrib, 16});
     ASSERT_TRUE(s) << s.error().text;
   }
   Result<GridFile> f = GridFile::open(path);

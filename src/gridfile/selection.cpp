@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 
 namespace gridfile {
 namespace {
@@ -26,17 +25,9 @@ Result<TimeSelection> parse_time_selection(std::string_view text, const YearWind
 bool GridFilter::matches(const GridId& id) const {
   if (param && !same_text(*param, id.param)) return false;
   if (time && !time->matches(id.time1) && !time->matches(id.time2)) return false;
-  if (level && *level != id.level1 && !(id.level2 != -1 && *level == id.level2)) return false;
+  if (level && *level != id.level1 && id.level2 != level) return false;
   if (vcoord && *vcoord != id.vcoord) return false;
   return true;
-}
-
-std::optional<int> parse_vcoord(std::string_view text) {
-  if (auto code = vcoord_code(text)) return code;
-  int code = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), code);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return code;
 }
 
 }  // namespace gridfile

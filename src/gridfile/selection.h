@@ -27,14 +27,10 @@ struct GridFilter {
   std::optional<std::string> param;   // compared without regard to case
   std::optional<TimeSelection> time;  // matches time 1 or time 2
   std::optional<int> level;           // matches level 1 or level 2
-  std::optional<int> vcoord;          // a vertical coordinate code
+  std::optional<Vcoord> vcoord;
 
   bool empty() const { return !param && !time && !level && !vcoord; }
   bool matches(const GridId& id) const;
 };
-
-// A vertical coordinate given by name (NONE, PRES, THTA, HGHT, SGMA, any case)
-// or code; nullopt when it is neither.
-std::optional<int> parse_vcoord(std::string_view text);
 
 }  // namespace gridfile

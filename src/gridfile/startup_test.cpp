@@ -17,7 +17,7 @@ TEST(StartupTest, WritesAndReadsWithoutAnyStartUpCall) {
   std::filesystem::create_directories(dir);
   const std::string p = (dir / "s.grd").string();
   const std::vector<float> values = {1, 2, 3, 4, 5, 6};
-  const GridId id{"240101/0000", "", 500, -1, kVcoordPres, "TMPK"};
+  const GridId id{.time1 = "240101/0000", .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres};
   {
     Result<GridFile> f = GridFile::create(p, Navigation{"CED", 3, 2, 0, 0, 1, 1, 0, 0, 0});
     ASSERT_TRUE(f) << f.error().text;

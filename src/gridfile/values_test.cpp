@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
@@ -96,27 +97,55 @@ TEST(GridTimeTest, Iso8601OfTheValidTime) {
 // --- Identifiers and vertical coordinates --------------------------------------
 
 TEST(GridIdTest, VcoordNamesBothWays) {
-  EXPECT_EQ(vcoord_name(kVcoordNone), "NONE");
-  EXPECT_EQ(vcoord_name(kVcoordPres), "PRES");
-  EXPECT_EQ(vcoord_name(kVcoordThta), "THTA");
-  EXPECT_EQ(vcoord_name(kVcoordHght), "HGHT");
-  EXPECT_EQ(vcoord_name(kVcoordSgma), "SGMA");
-  EXPECT_EQ(vcoord_name(7), "7");
-  EXPECT_EQ(vcoord_name(-1), "-1");
-  EXPECT_EQ(vcoord_code("pres"), kVcoordPres);
-  EXPECT_EQ(vcoord_code("SGMA"), kVcoordSgma);
-  EXPECT_FALSE(vcoord_code("PRESS"));
-  EXPECT_FALSE(vcoord_code(""));
+  EXPECT_EQ(vcoord_name(Vcoord::kNone), "NONE");
+  EXPECT_EQ(vcoord_name(Vcoord::kPres), "PRES");
+  EXPECT_EQ(vcoord_name(Vcoord::kThta), "THTA");
+  EXPECT_EQ(vcoord_name(Vcoord::kHght), "HGHT");
+  EXPECT_EQ(vcoord_name(Vcoord::kSgma), "SGMA");
+  EXPECT_EQ(vcoord_name(static_cast<Vcoord>(7)), "7");
+  EXPECT_EQ(vcoord_name(static_cast<Vcoord>(-1)), "-1");
+  EXPECT_EQ(vcoord_from_name("pres"), Vcoord::kPres);
+  EXPECT_EQ(vcoord_from_name("SGMA"), Vcoord::kSgma);
+  EXPECT_FALSE(vcoord_from_name("PRESS"));
+  EXPECT_FALSE(vcoord_from_name(""));
+  EXPECT_FALSE(vcoord_from_name("1"));
+  // The parser takes a name or any code.
+  EXPECT_EQ(parse_vcoord("thta"), Vcoord::kThta);
+  EXPECT_EQ(parse_vcoord("7"), static_cast<Vcoord>(7));
+  EXPECT_EQ(parse_vcoord("-3"), static_cast<Vcoord>(-3));
+  EXPECT_FALSE(parse_vcoord("7x"));
+  EXPECT_FALSE(parse_vcoord(""));
+  EXPECT_FALSE(parse_vcoord("99999999999"));
 }
 
 TEST(GridIdTest, TextShowsTimeTwoAndLevelTwoOnlyWhenSet) {
-  GridId id{"240101/0000", "", 850, -1, kVcoordPres, "TMPK"};
+  GridId id{.time1 = "240101/0000", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
   EXPECT_EQ(id.text(), "240101/0000 850 PRES TMPK");
   id.time2 = "240101/1200";
   id.level2 = 500;
   EXPECT_EQ(id.text(), "240101/0000:240101/1200 850:500 PRES TMPK");
-  GridId none{"", "", 0, -1, kVcoordNone, "PMSL"};
+  GridId none{.param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone};
   EXPECT_EQ(none.text(), "- 0 NONE PMSL");
+  // A level 2 of 0 is set, unlike none; an unknown code shows as its digits.
+  none.level2 = 0;
+  none.vcoord = static_cast<Vcoord>(7);
+  EXPECT_EQ(none.text(), "- 0:0 7 PMSL");
+}
+
+TEST(GridIdTest, NamedConstructorsWriteTheFormatsTimeTexts) {
+  using namespace std::chrono;
+  const sys_seconds noon = sys_days{year{2024} / 2 / 29} + hours{12} + minutes{5} + seconds{59};
+  const GridId a = GridId::analysis(noon, "TMPK", 850, Vcoord::kPres);
+  EXPECT_EQ(
+      a, (GridId{.time1 = "240229/1205", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}));
+  Result<GridId> f = GridId::forecast(noon, hours{6}, "PMSL", 0);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->text(), "240229/1205F006 0 NONE PMSL");
+  EXPECT_EQ(GridId::forecast(noon, minutes{12 * 60 + 30}, "P", 0)->time1, "240229/1205F01230");
+  EXPECT_EQ(GridId::forecast(noon, minutes{999 * 60 + 59}, "P", 0)->time1, "240229/1205F99959");
+  EXPECT_EQ(GridId::forecast(noon, hours{0}, "P", 0)->time1, "240229/1205F000");
+  EXPECT_TRUE(GridId::forecast(noon, hours{1000}, "P", 0).error().bad_argument());
+  EXPECT_TRUE(GridId::forecast(noon, minutes{-1}, "P", 0).error().bad_argument());
 }
 
 // --- Packing -------------------------------------------------------------------

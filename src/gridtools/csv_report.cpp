@@ -46,7 +46,7 @@ std::vector<std::string> csv_lines(const FileReport& report) {
                                i.id.time2,
                                gridfile::iso8601(i.id.time2, w),
                                std::to_string(i.id.level1),
-                               i.id.level2 == -1 ? "" : std::to_string(i.id.level2),
+                               i.id.level2 ? std::to_string(*i.id.level2) : "",
                                gridfile::vcoord_name(i.id.vcoord),
                                i.id.param,
                                g.units.value_or(""),

@@ -42,7 +42,7 @@ std::string time_text(std::string_view time, const gridfile::YearWindow& window)
 
 std::string level_text(const gridfile::GridId& id) {
   std::string out = std::to_string(id.level1);
-  if (id.level2 != -1) out += strings::concat({":", std::to_string(id.level2)});
+  if (id.level2) out += strings::concat({":", std::to_string(*id.level2)});
   return out;
 }
 

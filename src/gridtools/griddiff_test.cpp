@@ -13,6 +13,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 using gridtools_test::GridEntry;
 using gridtools_test::id;
 using nlohmann::json;
@@ -27,9 +29,9 @@ class GriddiffTest : public gridtools_test::GridtoolsTest {
     for (std::size_t k = 0; k < v.size(); ++k) v[k] = start + step * static_cast<float>(k);
     return v;
   }
-  const gridfile::GridId t850_ = id("910823/1200", 850, gridfile::kVcoordPres, "TMPK");
-  const gridfile::GridId t700_ = id("910823/1200", 700, gridfile::kVcoordPres, "TMPK");
-  const gridfile::GridId pmsl_ = id("910823/1200", 0, 0, "PMSL");
+  const gridfile::GridId t850_ = id("910823/1200", 850, Vcoord::kPres, "TMPK");
+  const gridfile::GridId t700_ = id("910823/1200", 700, Vcoord::kPres, "TMPK");
+  const gridfile::GridId pmsl_ = id("910823/1200", 0, Vcoord::kNone, "PMSL");
 };
 
 TEST_F(GriddiffTest, SameGridsInAnotherOrderAreEqual) {
@@ -140,8 +142,8 @@ TEST_F(GriddiffTest, NavigationDifferencesMakeFilesDifferent) {
 // Grids are named with their times read in the window (1950-2049 unless
 // moved); --time compares only the grids of one time, ISO 8601 by valid time.
 TEST_F(GriddiffTest, TimesReadInTheWindowAndChosenWithTime) {
-  const gridfile::GridId f6 = id("261215/1200F006", 850, gridfile::kVcoordPres, "TMPK");
-  const gridfile::GridId an = id("261215/1200", 850, gridfile::kVcoordPres, "TMPK");
+  const gridfile::GridId f6 = id("261215/1200F006", 850, Vcoord::kPres, "TMPK");
+  const gridfile::GridId an = id("261215/1200", 850, Vcoord::kPres, "TMPK");
   const std::string a =
       make_file("a.grd", gridtools_test::ced_4x3(), {{f6, ramp(280, 0.5f)}, {an, ramp(270, 1)}});
   const std::string b =

@@ -24,6 +24,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 using gridtools_test::GridEntry;
 using gridtools_test::id;
 using nlohmann::json;
@@ -55,10 +57,10 @@ class GridinfoTest : public gridtools_test::GridtoolsTest {
   // and a missing point, and PMSL (all 1013.25) at level 0 with no vertical
   // coordinate.
   std::string make_two() {
-    gridfile::GridId tmpk = id("910823/1200F012", 500, gridfile::kVcoordPres, "TMPK");
+    gridfile::GridId tmpk = id("910823/1200F012", 500, Vcoord::kPres, "TMPK");
     tmpk.time2 = "910823/1200";
     return make_file("two.grd", gridtools_test::ced_4x3(),
-                     {GridEntry{tmpk, grid_}, GridEntry{id("910823/1200", 0, 0, "PMSL"),
+                     {GridEntry{tmpk, grid_}, GridEntry{id("910823/1200", 0, Vcoord::kNone, "PMSL"),
                                                         std::vector<float>(12, 1013.25f)}});
   }
 
@@ -126,9 +128,10 @@ TEST_F(GridinfoTest, SelectionPicksGridsForTheListing) {
 class GridinfoYearsTest : public GridinfoTest {
  protected:
   std::string make_2026() {
-    return make_file("late.grd", gridtools_test::ced_4x3(),
-                     {GridEntry{id("261215/1200F006", 850, gridfile::kVcoordPres, "TMPK"), grid_},
-                      GridEntry{id("261215/1200", 0, 0, "PMSL"), std::vector<float>(12, 1000)}});
+    return make_file(
+        "late.grd", gridtools_test::ced_4x3(),
+        {GridEntry{id("261215/1200F006", 850, Vcoord::kPres, "TMPK"), grid_},
+         GridEntry{id("261215/1200", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1000)}});
   }
   void SetUp() override {
     GridinfoTest::SetUp();
@@ -220,10 +223,11 @@ TEST_F(GridinfoYearsTest, NonTimesAndBadWindowsAreRefused) {
 TEST_F(GridinfoTest, PackedGridShowsReferenceStepAndSize) {
   std::vector<float> v(12);
   for (std::size_t k = 0; k < v.size(); ++k) v[k] = 270.0f + 0.5f * static_cast<float>(k);
-  const std::string p =
-      make_file("packed.grd", gridtools_test::ced_4x3(),
-                {GridEntry{id("910823/1200", 850, 1, "TMPK"), v, {gridfile::PackingType::kGrib, 8}},
-                 GridEntry{id("910823/1200", 700, 1, "TMPK"), v}});
+  const std::string p = make_file(
+      "packed.grd", gridtools_test::ced_4x3(),
+      {GridEntry{
+           id("910823/1200", 850, Vcoord::kPres, "TMPK"), v, {gridfile::PackingType::kGrib, 8}},
+       GridEntry{id("910823/1200", 700, Vcoord::kPres, "TMPK"), v}});
   const gridtools_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json doc = json::parse(r.out);
@@ -253,7 +257,7 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
   v[2] = -9999.0f;
   v[3] = 4.0f;
   const std::string p = make_file("odd.grd", gridtools_test::ced_4x3(),
-                                  {GridEntry{id("910823/1200", 0, 0, "RELH"), v}});
+                                  {GridEntry{id("910823/1200", 0, Vcoord::kNone, "RELH"), v}});
   const gridtools_test::Outcome r = gridinfo({p, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const json s = json::parse(r.out)["grids"][0]["stats"];
@@ -268,13 +272,35 @@ TEST_F(GridinfoTest, StatisticsCountNanAndInfinities) {
   EXPECT_NE(gridinfo({p}).out.find("1 +1 NaN +1 inf"), std::string::npos);
 }
 
+TEST_F(GridinfoTest, UnknownCodesAndLevelTwoZeroReadBackAsWritten) {
+  gridfile::GridId seven = id("910823/1200", 850, static_cast<Vcoord>(7), "TMPK");
+  gridfile::GridId zero = id("910823/1200", 850, Vcoord::kPres, "TMPK");
+  zero.level2 = 0;
+  const gridfile::GridId unset = id("910823/1200", 850, Vcoord::kPres, "TMPK");
+  const std::vector<float> v(12, 1.0f);
+  const std::string p = make_file("ids.grd", gridtools_test::ced_4x3(),
+                                  {GridEntry{seven, v}, GridEntry{zero, v}, GridEntry{unset, v}});
+  const gridtools_test::Outcome r = gridinfo({p, "--json"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const json grids = json::parse(r.out)["grids"];
+  ASSERT_EQ(grids.size(), 3u);
+  EXPECT_EQ(grids[0]["vcoord"], "7");
+  EXPECT_EQ(grids[0]["id"], "910823/1200 850 7 TMPK");
+  EXPECT_EQ(grids[1]["level2"], 0);
+  EXPECT_EQ(grids[1]["id"], "910823/1200 850:0 PRES TMPK");
+  EXPECT_TRUE(grids[2]["level2"].is_null());
+  const gridtools_test::Outcome by_code = gridinfo({p, "--csv", "--vcoord", "7"});
+  ASSERT_EQ(by_code.status, 0) << by_code.err;
+  EXPECT_EQ(lines(by_code.out).size(), 2u) << by_code.out;  // the header and grid 1
+}
+
 // --- Machine-readable forms ------------------------------------------------
 
 TEST_F(GridinfoTest, JsonOneDocumentPerFileAndLine) {
   const std::string a = make_two();
-  const std::string b =
-      make_file("one.grd", gridtools_test::ced_4x3(),
-                {GridEntry{id("910824/0000", 0, 0, "PMSL"), std::vector<float>(12, 1000.0f)}});
+  const std::string b = make_file(
+      "one.grd", gridtools_test::ced_4x3(),
+      {GridEntry{id("910824/0000", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1000.0f)}});
   const gridtools_test::Outcome r = gridinfo({a, b, "--json"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> l = lines(r.out);
@@ -370,7 +396,8 @@ TEST_F(GridinfoTest, DumpLatLonGivesEachPointsPosition) {
   gridfile::Navigation odd = gridtools_test::ced_4x3();
   odd.projection = "XYZ";
   const std::string q = make_file(
-      "xyz.grd", odd, {GridEntry{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1.0f)}});
+      "xyz.grd", odd,
+      {GridEntry{id("910823/1200", 0, Vcoord::kNone, "PMSL"), std::vector<float>(12, 1.0f)}});
   const gridtools_test::Outcome bad = gridinfo({q, "--dump", "1", "--latlon"});
   EXPECT_EQ(bad.status, gridinfo::kExitBadFile);
   EXPECT_EQ(bad.out, "");
@@ -503,6 +530,10 @@ TEST_F(GridinfoTest, TextToGridAndBack) {
   EXPECT_NE(listing.out.find("910824/0000F006"), std::string::npos) << listing.out;
   EXPECT_NE(listing.out.find("Grids:        6"), std::string::npos);
   EXPECT_EQ(gridinfo({a, "--check"}).out, "OK\n");
+  // text2grid's routines store the words of no level 2: null, as before.
+  const gridtools_test::Outcome as_json = gridinfo({a, "--json"});
+  ASSERT_EQ(as_json.status, 0) << as_json.err;
+  for (const json& g : json::parse(as_json.out)["grids"]) EXPECT_TRUE(g["level2"].is_null()) << g;
 
   values = dumped;
   const std::string b = dir_ + "/b.grd";

@@ -111,13 +111,9 @@ inline gridfile::Navigation ced_4x3() {
   return nav;
 }
 
-inline gridfile::GridId id(std::string time1, int level1, int vcoord, std::string param) {
-  gridfile::GridId g;
-  g.time1 = std::move(time1);
-  g.level1 = level1;
-  g.vcoord = vcoord;
-  g.param = std::move(param);
-  return g;
+inline gridfile::GridId id(std::string time1, int level1, gridfile::Vcoord vcoord,
+                           std::string param) {
+  return {.time1 = std::move(time1), .param = std::move(param), .level1 = level1, .vcoord = vcoord};
 }
 
 }  // namespace gridtools_test

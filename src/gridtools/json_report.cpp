@@ -89,7 +89,7 @@ std::string json_document(const FileReport& report) {
            {"time1", time_json(id.time1, report.window)},
            {"time2", time_json(id.time2, report.window)},
            {"level1", id.level1},
-           {"level2", id.level2 == -1 ? nullptr : json(id.level2)},
+           {"level2", id.level2 ? json(*id.level2) : nullptr},
            {"vcoord", gridfile::vcoord_name(id.vcoord)},
            {"param", id.param},
            {"units", g.units ? json(*g.units) : nullptr},

@@ -13,7 +13,7 @@ gridfile::GridInfo grid(int number, std::string param, int level,
   g.number = number;
   g.id.time1 = std::move(time);
   g.id.level1 = level;
-  g.id.vcoord = gridfile::kVcoordPres;
+  g.id.vcoord = gridfile::Vcoord::kPres;
   g.id.param = std::move(param);
   return g;
 }
@@ -41,7 +41,7 @@ TEST(MatchingTest, EveryFieldOfTheIdentifierCounts) {
   gridfile::GridInfo c = a;
   c.id.level2 = 700;
   gridfile::GridInfo d = a;
-  d.id.vcoord = gridfile::kVcoordHght;
+  d.id.vcoord = gridfile::Vcoord::kHght;
   gridfile::GridInfo e = a;
   e.id.time1 = "910823/1200F006";
   const gridtools::Matching m = gridtools::match_grids({a}, {b, c, d, e});
@@ -60,9 +60,9 @@ TEST(MatchingTest, NavigationDifferencesInBlockOrder) {
   b.angle3 = 25;
   const std::vector<gridtools::FieldDifference> d = gridtools::navigation_differences(a, b);
   const std::vector<gridtools::FieldDifference> want{{"projection", "CED", "LCC"},
-                                                   {"ny", "6", "7"},
-                                                   {"lon2", "-86", "-85.5"},
-                                                   {"angle3", "0", "25"}};
+                                                     {"ny", "6", "7"},
+                                                     {"lon2", "-86", "-85.5"},
+                                                     {"angle3", "0", "25"}};
   EXPECT_EQ(d, want);
   a.lat1 = b.lat1 = std::nanf("");
   EXPECT_EQ(gridtools::navigation_differences(a, b).size(), 4u);  // two NaNs are the same

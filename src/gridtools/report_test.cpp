@@ -23,7 +23,10 @@ gridtools::FileReport sample() {
   r.grids_in_file = 3;
   gridtools::GridReport t;
   t.info.number = 1;
-  t.info.id = {"910823/1200F012", "", 500, -1, gridfile::kVcoordPres, "TMPK"};
+  t.info.id = {.time1 = "910823/1200F012",
+               .param = "TMPK",
+               .level1 = 500,
+               .vcoord = gridfile::Vcoord::kPres};
   t.info.nx = 4;
   t.info.ny = 3;
   t.info.packing = {gridfile::PackingType::kGrib, 12};
@@ -34,7 +37,12 @@ gridtools::FileReport sample() {
   t.stats = gridtools::GridStats{12, 1, 1, 0, 10, 250.5f, 0.1f, 260.25, 3.5};
   gridtools::GridReport p;
   p.info.number = 3;
-  p.info.id = {"910823/1200", "910823/0000", 0, 1000, 77, "PMSL"};
+  p.info.id = {.time1 = "910823/1200",
+               .time2 = "910823/0000",
+               .param = "PMSL",
+               .level1 = 0,
+               .level2 = 1000,
+               .vcoord = static_cast<gridfile::Vcoord>(77)};
   p.info.nx = 4;
   p.info.ny = 3;
   p.info.words = 16;  // length word, two header words, type word and 12 values
@@ -159,7 +167,8 @@ TEST(DiffReportTest, JsonAndTextOfADifference) {
   d.navigation = {{"lat1", "30", "31"}};
   gridfile::GridInfo g;
   g.number = 2;
-  g.id = {"910823/1200", "", 850, -1, 1, "TMPK"};
+  g.id = {
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 850, .vcoord = gridfile::Vcoord::kPres};
   g.nx = 3;
   g.ny = 2;
   gridfile::GridInfo packed = g;

@@ -40,7 +40,7 @@ class SalvageCheckTest : public gridtools_test::GridtoolsTest {
     const char* packings[] = {"dec:2", "dec:-1", "grib:12", "diff:9", "none", "dec:3"};
     int level = 1000;
     for (const char* p : packings) {
-      grids.push_back({id("910823/1200", level, gridfile::kVcoordPres, "TMPK"), v,
+      grids.push_back({id("910823/1200", level, gridfile::Vcoord::kPres, "TMPK"), v,
                        *gridfile::Packing::parse(p)});
       level -= 100;
     }
@@ -100,9 +100,11 @@ TEST_F(SalvageCheckTest, CheckFindsEverythingTheReaderStopsOn) {
   gridfile::Navigation nav = gridtools_test::ced_4x3();
   const std::string good =
       make_file("small.grd", nav,
-                {GridEntry{id("910823/1200", 500, 1, "TMPK"), std::vector<float>(12, 280.5f),
-                           *gridfile::Packing::parse("grib:10")},
-                 GridEntry{id("910823/1200", 0, 0, "PMSL"), std::vector<float>(12, 1013.25f), {}}});
+                {GridEntry{id("910823/1200", 500, gridfile::Vcoord::kPres, "TMPK"),
+                           std::vector<float>(12, 280.5f), *gridfile::Packing::parse("grib:10")},
+                 GridEntry{id("910823/1200", 0, gridfile::Vcoord::kNone, "PMSL"),
+                           std::vector<float>(12, 1013.25f),
+                           {}}});
   const std::string bytes = read_file(good);
   const std::string bad = dir_ + "/bad.grd";
   int reader_stops = 0;

@@ -116,14 +116,14 @@ void add_levels(CfDataset& d, const ExportPlan& plan) {
     v.attrs.push_back(text("units", m.units));
     v.attrs.push_back(text("positive", m.positive));
     v.attrs.push_back(text("axis", "Z"));
-    v.attrs.push_back({"t2g_vcoord", std::vector<int>{a.vcoord}});
+    v.attrs.push_back({"t2g_vcoord", std::vector<int>{gridfile::vcoord_code(a.vcoord)}});
     std::vector<int> level2;
     CfVariable bounds{a.name + "_bnds", CfType::kDouble, {a.name, "bnds"}, {}, {}, -1};
     for (const auto& [l1, l2] : a.levels) {
       level2.push_back(l2);
       v.values.push_back(l1);
       bounds.values.push_back(l1);
-      bounds.values.push_back(l2 == -1 ? l1 : l2);
+      bounds.values.push_back(l2 == kNoLevel2 ? l1 : l2);
     }
     v.attrs.push_back({"t2g_level2", level2});
     if (a.has_level2()) v.attrs.push_back(text("bounds", bounds.name));
@@ -214,7 +214,7 @@ void add_data(CfDataset& d, const ExportPlan& plan, const params::Table& table, 
     // standard_name; listed here, CDO warns it cannot assign them.
     if (projected) out.attrs.push_back(text("coordinates", "lat lon"));
     out.attrs.push_back(text("t2g_parameter", v.param));
-    out.attrs.push_back({"t2g_vcoord", std::vector<int>{v.vcoord}});
+    out.attrs.push_back({"t2g_vcoord", std::vector<int>{gridfile::vcoord_code(v.vcoord)}});
     out.attrs.push_back({"t2g_grid_numbers", v.grid_numbers});
     d.variables.push_back(std::move(out));
   }

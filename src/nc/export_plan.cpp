@@ -12,15 +12,15 @@
 namespace nc {
 namespace {
 
-std::string axis_base(int vcoord) {
+std::string axis_base(gridfile::Vcoord vcoord) {
   switch (vcoord) {
-    case gridfile::kVcoordPres:
+    case gridfile::Vcoord::kPres:
       return "pressure";
-    case gridfile::kVcoordThta:
+    case gridfile::Vcoord::kThta:
       return "theta";
-    case gridfile::kVcoordHght:
+    case gridfile::Vcoord::kHght:
       return "height";
-    case gridfile::kVcoordSgma:
+    case gridfile::Vcoord::kSgma:
       return "sigma";
     default:
       return "level";
@@ -34,7 +34,8 @@ bool is_name_char(char c) {
 }  // namespace
 
 bool LevelAxis::has_level2() const {
-  return std::any_of(levels.begin(), levels.end(), [](const auto& l) { return l.second != -1; });
+  return std::any_of(levels.begin(), levels.end(),
+                     [](const auto& l) { return l.second != kNoLevel2; });
 }
 
 std::size_t ExportPlan::levels(const VariablePlan& v) const {
@@ -56,7 +57,7 @@ namespace {
 
 using TimeKey = std::pair<std::string, std::string>;
 // A variable: parameter, vertical coordinate, whether it has times.
-using VarKey = std::tuple<std::string, int, bool>;
+using VarKey = std::tuple<std::string, gridfile::Vcoord, bool>;
 
 VarKey var_key(const gridfile::GridInfo& g) {
   return {g.id.param, g.id.vcoord, !g.id.time1.empty()};
@@ -116,7 +117,7 @@ gridfile::Status plan_times(const std::vector<gridfile::GridInfo>& grids,
 class LevelAxes {
  public:
   explicit LevelAxes(ExportPlan& plan) : plan_(plan) {}
-  gridfile::Result<int> axis(const std::string& param, int vcoord,
+  gridfile::Result<int> axis(const std::string& param, gridfile::Vcoord vcoord,
                              const std::set<std::pair<int, int>>& levels) {
     const auto [it, inserted] =
         axis_of_.try_emplace({vcoord, levels}, static_cast<int>(plan_.level_axes.size()));
@@ -140,7 +141,7 @@ class LevelAxes {
 
  private:
   ExportPlan& plan_;
-  std::map<std::pair<int, std::set<std::pair<int, int>>>, int> axis_of_;
+  std::map<std::pair<gridfile::Vcoord, std::set<std::pair<int, int>>>, int> axis_of_;
   std::map<std::string, int> names_;
 };
 
@@ -152,7 +153,7 @@ gridfile::Status plan_variables(const std::vector<gridfile::GridInfo>& grids,
   for (const gridfile::GridInfo& g : grids) {
     const VarKey key = var_key(g);
     if (var_levels.count(key) == 0) order.push_back(key);
-    var_levels[key].insert({g.id.level1, g.id.level2});
+    var_levels[key].insert({g.id.level1, level2_word(g.id)});
   }
   std::map<std::string, int> param_count;
   for (const VarKey& key : order) ++param_count[std::get<0>(key)];
@@ -165,8 +166,8 @@ gridfile::Status plan_variables(const std::vector<gridfile::GridInfo>& grids,
     v.param = param;
     v.vcoord = vcoord;
     v.timed = timed;
-    const bool surface_only = vcoord == gridfile::kVcoordNone && levels.size() == 1 &&
-                              *levels.begin() == std::pair{0, -1};
+    const bool surface_only = vcoord == gridfile::Vcoord::kNone && levels.size() == 1 &&
+                              *levels.begin() == std::pair{0, kNoLevel2};
     if (!surface_only) {
       gridfile::Result<int> axis = axes.axis(param, vcoord, levels);
       if (!axis) return axis.error();
@@ -202,9 +203,9 @@ void place_grids(const std::vector<gridfile::GridInfo>& grids, const std::vector
     std::size_t l = 0;
     if (v.level_axis >= 0) {
       const auto& levels = plan.level_axes[static_cast<std::size_t>(v.level_axis)].levels;
-      l = static_cast<std::size_t>(
-          std::lower_bound(levels.begin(), levels.end(), std::pair{g.id.level1, g.id.level2}) -
-          levels.begin());
+      l = static_cast<std::size_t>(std::lower_bound(levels.begin(), levels.end(),
+                                                    std::pair{g.id.level1, level2_word(g.id)}) -
+                                   levels.begin());
     }
     v.grid_numbers[t * plan.levels(v) + l] = g.number;
   }

@@ -11,6 +11,7 @@
 
 #include "gridfile/gridfile.h"
 #include "nc/cf_time.h"
+#include "nc/level_meaning.h"
 
 namespace nc {
 
@@ -21,15 +22,15 @@ struct TimeSlot {
 
 struct LevelAxis {
   std::string name;  // dimension and coordinate variable name ("pressure", "height_2")
-  int vcoord = gridfile::kVcoordNone;
-  std::vector<std::pair<int, int>> levels;  // (level1, level2), level2 -1 when not set
+  gridfile::Vcoord vcoord = gridfile::Vcoord::kNone;
+  std::vector<std::pair<int, int>> levels;  // (level1, level2), level2 kNoLevel2 when not set
   bool has_level2() const;
 };
 
 struct VariablePlan {
   std::string name;   // netCDF variable name
   std::string param;  // the grid parameter name
-  int vcoord = gridfile::kVcoordNone;
+  gridfile::Vcoord vcoord = gridfile::Vcoord::kNone;
   bool timed = false;
   int level_axis = -1;  // index into ExportPlan::level_axes, -1: no level dimension
   // Grid number of every (time, level) slot, time-major; 0 where no grid is.

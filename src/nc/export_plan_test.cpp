@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace nc {
 namespace {
 
-gridfile::GridInfo grid(int number, std::string time1, int level1, int vcoord, std::string param,
-                        int level2 = -1, std::string time2 = "") {
+gridfile::GridInfo grid(int number, std::string time1, int level1, gridfile::Vcoord vcoord,
+                        std::string param, std::optional<int> level2 = std::nullopt,
+                        std::string time2 = "") {
   gridfile::GridInfo g;
   g.number = number;
   g.id.time1 = std::move(time1);
@@ -23,7 +26,7 @@ gridfile::GridInfo grid(int number, std::string time1, int level1, int vcoord, s
   return g;
 }
 
-constexpr int kPres = gridfile::kVcoordPres, kNone = gridfile::kVcoordNone;
+constexpr gridfile::Vcoord kPres = gridfile::Vcoord::kPres, kNone = gridfile::Vcoord::kNone;
 
 TEST(ExportPlan, TheConvertersLayoutGivesOneVariablePerParameter) {
   // Two times x (TMPK at 850, 700, 500 hPa; PMSL at the surface), in the
@@ -89,7 +92,7 @@ TEST(ExportPlan, SparseGridsLeaveEmptySlots) {
 TEST(ExportPlan, SameParameterOnTwoCoordinatesOrWithoutTimeGetsDistinctNames) {
   const std::vector<gridfile::GridInfo> grids = {
       grid(1, "240101/0000", 850, kPres, "TMPK"),
-      grid(2, "240101/0000", 2, gridfile::kVcoordHght, "TMPK"),
+      grid(2, "240101/0000", 2, gridfile::Vcoord::kHght, "TMPK"),
       grid(3, "", 850, kPres, "TMPK"),
       grid(4, "240101/0000", 500, kPres, "HGHT"),
       grid(5, "240101/0000", 0, kNone, "9ABC/X"),
@@ -132,12 +135,13 @@ TEST(ExportPlan, RefusesWhatWouldNotBeMonotonic) {
   // 00Z + 12 h and 06Z + 6 h are valid at the same time.
   refused({grid(1, "240101/0000F012", 0, kNone, "T"), grid(2, "240101/0600F006", 0, kNone, "T")},
           "same time");
-  refused({grid(1, "240101/0000", 0, kNone, "T"), grid(2, "240101/0000", 0, kNone, "T", -1, "x")},
+  refused({grid(1, "240101/0000", 0, kNone, "T"),
+           grid(2, "240101/0000", 0, kNone, "T", std::nullopt, "x")},
           "same time");
   refused({grid(1, "240101/0000", 850, kPres, "T", 500), grid(2, "240101/0000", 850, kPres, "T")},
           "two different second levels");
   refused({grid(7, "000000/0000", 0, kNone, "T")}, "grid 7");
-  refused({grid(1, "", 0, kNone, "T", -1, "240101/0000")}, "second time");
+  refused({grid(1, "", 0, kNone, "T", std::nullopt, "240101/0000")}, "second time");
 }
 
 TEST(ExportPlan, TheYearWindowDecidesTheCentury) {

@@ -248,10 +248,10 @@ namespace {
 // factor into the grid file's units (hPa, K, m); nullopt when it says nothing
 // the grid file knows.
 struct CfLevels {
-  int vcoord = gridfile::kVcoordNone;
+  gridfile::Vcoord vcoord = gridfile::Vcoord::kNone;
   double scale = 1;
 };
-std::optional<CfLevels> found(int vcoord, double scale) {
+std::optional<CfLevels> found(gridfile::Vcoord vcoord, double scale) {
   return CfLevels{vcoord, scale};
 }
 gridfile::Result<std::optional<CfLevels>> cf_levels(const NcFile& f, int level_var) {
@@ -260,24 +260,24 @@ gridfile::Result<std::optional<CfLevels>> cf_levels(const NcFile& f, int level_v
   const std::string units = f.text_att(level_var, "units").value_or("");
   const std::optional<std::string> u(units);
   if (one_of(sn, {"air_pressure"}) || one_of(u, {"Pa", "hPa", "mbar", "millibar", "mb", "kPa"})) {
-    if (units == "Pa") return found(gridfile::kVcoordPres, 0.01);
-    if (units == "kPa") return found(gridfile::kVcoordPres, 10);
-    if (one_of(u, {"hPa", "mbar", "millibar", "mb"})) return found(gridfile::kVcoordPres, 1);
+    if (units == "Pa") return found(gridfile::Vcoord::kPres, 0.01);
+    if (units == "kPa") return found(gridfile::Vcoord::kPres, 10);
+    if (one_of(u, {"hPa", "mbar", "millibar", "mb"})) return found(gridfile::Vcoord::kPres, 1);
     return refuse("pressure coordinate " + name + " has the units \"" + units +
                   "\" (expected Pa, hPa, mbar or kPa)");
   }
   if (one_of(sn, {"air_potential_temperature"})) {
     if (units != "K") return refuse("potential temperature coordinate " + name + " is not in K");
-    return found(gridfile::kVcoordThta, 1);
+    return found(gridfile::Vcoord::kThta, 1);
   }
   if (one_of(sn, {"height", "altitude"}) ||
       (one_of(u, {"m", "km"}) && !one_of(f.text_att(level_var, "positive"), {"down"}))) {
-    if (units == "km") return found(gridfile::kVcoordHght, 1000);
-    if (units == "m") return found(gridfile::kVcoordHght, 1);
+    if (units == "km") return found(gridfile::Vcoord::kHght, 1000);
+    if (units == "m") return found(gridfile::Vcoord::kHght, 1);
     return refuse("height coordinate " + name + " has the units \"" + units +
                   "\" (expected m or km)");
   }
-  if (one_of(sn, {"atmosphere_sigma_coordinate"})) return found(gridfile::kVcoordSgma, 1);
+  if (one_of(sn, {"atmosphere_sigma_coordinate"})) return found(gridfile::Vcoord::kSgma, 1);
   if (one_of(sn, {"depth"}) || one_of(f.text_att(level_var, "positive"), {"down"})) {
     return refuse("vertical coordinate " + name +
                   " (depth or positive down, not pressure) has "
@@ -288,11 +288,18 @@ gridfile::Result<std::optional<CfLevels>> cf_levels(const NcFile& f, int level_v
 
 // The vertical coordinate grid2nc kept, while the axis still has the units
 // grid2nc gave it and its CF meaning (if any) agrees.
-std::optional<int> kept_vcoord(const NcFile& f, int level_var, const std::optional<CfLevels>& cf,
-                               std::vector<std::string>& warnings) {
+std::optional<gridfile::Vcoord> kept_vcoord(const NcFile& f, int level_var,
+                                            const std::optional<CfLevels>& cf,
+                                            std::vector<std::string>& warnings) {
   const auto code = f.number_att1(level_var, "t2g_vcoord");
   if (!code) return std::nullopt;
-  const int vcoord = static_cast<int>(*code);
+  const std::optional<gridfile::Vcoord> read = vcoord_of_attribute(*code);
+  if (!read) {
+    warnings.push_back("vertical coordinate " + f.var_name(level_var) + ": its t2g_vcoord " +
+                       number(*code) + " is not a code; its CF metadata is used instead");
+    return std::nullopt;
+  }
+  const gridfile::Vcoord vcoord = *read;
   const std::string units = f.text_att(level_var, "units").value_or("");
   if (units == level_meaning(vcoord).units && (!cf || (cf->vcoord == vcoord && cf->scale == 1))) {
     return vcoord;
@@ -310,7 +317,8 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
   const std::string name = f.var_name(level_var);
   const std::string units = f.text_att(level_var, "units").value_or("");
   gridfile::Result<std::optional<CfLevels>> cf = cf_levels(f, level_var);
-  const std::optional<int> kept = kept_vcoord(f, level_var, cf ? *cf : std::nullopt, axis.warnings);
+  const std::optional<gridfile::Vcoord> kept =
+      kept_vcoord(f, level_var, cf ? *cf : std::nullopt, axis.warnings);
   if (!kept && !cf) return cf.error();
   double scale = 1;
   if (kept) {
@@ -329,12 +337,12 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
         std::fabs(whole) > std::numeric_limits<std::int32_t>::max()) {
       return refuse("level " + number(v) + (units.empty() ? "" : " " + units) + " of " + name +
                     " is not a whole number" +
-                    (axis.vcoord == gridfile::kVcoordPres ? " of hPa" : "") +
+                    (axis.vcoord == gridfile::Vcoord::kPres ? " of hPa" : "") +
                     ": grid levels are integers");
     }
     axis.level1.push_back(static_cast<int>(whole));
   }
-  axis.level2.assign(axis.level1.size(), -1);
+  axis.level2.assign(axis.level1.size(), kNoLevel2);
   if (const auto level2 = f.number_att(level_var, "t2g_level2");
       kept && level2 && level2->size() == axis.level1.size()) {
     for (std::size_t k = 0; k < level2->size(); ++k) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gridfile/gridfile.h"
+#include "nc/level_meaning.h"
 #include "nc/ncfile.h"
 #include "time/year_window.h"
 
@@ -35,8 +36,8 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var,
                                           const timewin::YearWindow& window);
 
 struct LevelAxis1 {
-  int vcoord = gridfile::kVcoordNone;
-  std::vector<int> level1, level2;  // level2 -1 when not set
+  gridfile::Vcoord vcoord = gridfile::Vcoord::kNone;
+  std::vector<int> level1, level2;  // level2 kNoLevel2 when not set
   std::vector<std::string> warnings;
 };
 // The levels of a vertical coordinate variable (1-D or scalar). Pressure

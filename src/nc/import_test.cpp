@@ -673,6 +673,33 @@ TEST_F(Import, StaleHintsGiveWayToTheCFMetadata) {
   }
 }
 
+TEST_F(Import, AVcoordHintThatIsNoCodeGivesWayToTheCFMetadata) {
+  NcBuilder b(path("in.nc"));
+  const int dl = b.dim("pressure", 1), dy = b.dim("lat", 2), dx = b.dim("lon", 2);
+  const int vl = b.var("pressure", NC_DOUBLE, {dl});
+  b.text(vl, "standard_name", "air_pressure");
+  b.text(vl, "units", "hPa");
+  b.nums(vl, "t2g_vcoord", {1e30});
+  const int vy = b.var("lat", NC_DOUBLE, {dy});
+  b.text(vy, "units", "degrees_north");
+  const int vx = b.var("lon", NC_DOUBLE, {dx});
+  b.text(vx, "units", "degrees_east");
+  const int t = b.var("TMPK", NC_FLOAT, {dl, dy, dx});
+  b.nums(t, "t2g_vcoord", {1.5});
+  b.put(vl, {850});
+  b.put(vy, {0, 1});
+  b.put(vx, {0, 1});
+  b.close();
+  ASSERT_EQ(nc2grid({path("in.nc"), path("out.grd")}), kExitOk) << err_;
+  auto g = gridfile::GridFile::open(path("out.grd"));
+  ASSERT_TRUE(g);
+  EXPECT_EQ(g->info(1)->id.text(), "- 850 PRES TMPK");
+  for (const char* warning : {"its t2g_vcoord 1e+30 is not a code",
+                              "variable TMPK: its t2g_vcoord (1.500000) does not match"}) {
+    EXPECT_NE(err_.find(warning), std::string::npos) << warning << " in " << err_;
+  }
+}
+
 // Projected grids placed as their writer placed them: the prime meridian of
 // the CF attributes, the crs_wkt over CF attributes that say otherwise.
 TEST_F(Import, PrimeMeridianAndTheFilesOwnCoordinateSystem) {

@@ -192,7 +192,7 @@ gridfile::Status scalar_axes(const NcFile& f, const timewin::YearWindow& window,
   }
   if (s.levels.level1.empty()) {
     s.levels.level1 = {0};
-    s.levels.level2 = {-1};
+    s.levels.level2 = {kNoLevel2};
   }
   if (s.level_pos < 0 && s.levels.level1.size() != 1) {
     return refuse(s.name + ": more than one scalar level");
@@ -213,9 +213,10 @@ gridfile::Result<Source> read_source(const NcFile& f, int v, const params::Table
   // grid2nc repeats the level axis's vertical coordinate on the variable; a
   // copy that disagrees with the levels is a leftover (one band taken out).
   if (const auto kept = f.number_att1(v, "t2g_vcoord");
-      kept && static_cast<int>(*kept) != s.levels.vcoord) {
+      kept && vcoord_of_attribute(*kept) != s.levels.vcoord) {
+    const std::optional<gridfile::Vcoord> code = vcoord_of_attribute(*kept);
     plan.warnings.push_back("variable " + s.name + ": its t2g_vcoord (" +
-                            gridfile::vcoord_name(static_cast<int>(*kept)) +
+                            (code ? gridfile::vcoord_name(*code) : std::to_string(*kept)) +
                             ") does not match its levels (" +
                             gridfile::vcoord_name(s.levels.vcoord) + "); ignored");
   }
@@ -355,7 +356,7 @@ void lay_out_slots(const ImportOptions& o, Plan& plan) {
           slot.valid = s.scalar_valid[0];
         }
         slot.id.level1 = s.levels.level1[l];
-        slot.id.level2 = s.levels.level2[l];
+        slot.id.level2 = level2_of_word(s.levels.level2[l]);
         slot.id.vcoord = s.levels.vcoord;
         slot.id.param = s.param;
         if (exact) {

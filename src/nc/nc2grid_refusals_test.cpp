@@ -45,7 +45,7 @@ struct SmallFile {
       b.text(vl, "units", "hPa");
       // As grid2nc writes it: t2g_level2 counts only beside the t2g_vcoord
       // that matches the axis's units.
-      b.nums(vl, "t2g_vcoord", {gridfile::kVcoordPres});
+      b.nums(vl, "t2g_vcoord", {gridfile::vcoord_code(gridfile::Vcoord::kPres)});
       b.nums(vl, "t2g_level2", {level2});
     }
     const int vy = b.var("lat", NC_DOUBLE, {dy});

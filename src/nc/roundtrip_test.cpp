@@ -15,6 +15,8 @@
 namespace nc {
 namespace {
 
+using gridfile::Vcoord;
+
 using namespace nc::testing;
 using gridfile::GridFile;
 using gridfile::GridId;
@@ -138,17 +140,28 @@ TEST_F(RoundTrip, EveryProjectionAndIdentifierComesBackValueForValue) {
         v[2] = -0.0f;          // the sign of zero comes back
         ASSERT_TRUE(f->write(v, c.nav.nx, c.nav.ny, id, packing).ok()) << id.text();
       };
-      write({"240101/0000F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"});
-      write({"240101/0000F006", "", 500, -1, gridfile::kVcoordPres, "TMPK"});
-      write({"240101/0000F012", "", 850, -1, gridfile::kVcoordPres, "TMPK"});
-      write({"240101/0000F00130", "", 0, -1, gridfile::kVcoordNone, "PMSL"});
-      write({"240101/0000F006", "", 850, 500, gridfile::kVcoordPres, "THCK"});
-      write({"240101/0000F012", "", 2, -1, gridfile::kVcoordHght, "TMPK"});
-      write({"240101/0000F012", "", 305, -1, gridfile::kVcoordThta, "PRES"});
-      write({"240101/0000F012", "", 9950, -1, gridfile::kVcoordSgma, "RELH"});
-      write({"231231/1200", "231231/0000", 0, -1, gridfile::kVcoordNone, "P12M"});
-      write({"", "", 0, -1, gridfile::kVcoordNone, "ZSFC"});
-      write({"240101/0000F012", "", 0, -1, gridfile::kVcoordNone, "UNKNOWNPARAM"},
+      write({.time1 = "240101/0000F006", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres});
+      write({.time1 = "240101/0000F006", .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres});
+      write({.time1 = "240101/0000F012", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres});
+      write({.time1 = "240101/0000F00130", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone});
+      write({.time1 = "240101/0000F006",
+             .param = "THCK",
+             .level1 = 850,
+             .level2 = 500,
+             .vcoord = Vcoord::kPres});
+      write({.time1 = "240101/0000F012", .param = "TMPK", .level1 = 2, .vcoord = Vcoord::kHght});
+      write({.time1 = "240101/0000F012", .param = "PRES", .level1 = 305, .vcoord = Vcoord::kThta});
+      write({.time1 = "240101/0000F012", .param = "RELH", .level1 = 9950, .vcoord = Vcoord::kSgma});
+      write({.time1 = "231231/1200",
+             .time2 = "231231/0000",
+             .param = "P12M",
+             .level1 = 0,
+             .vcoord = Vcoord::kNone});
+      write({.param = "ZSFC", .level1 = 0, .vcoord = Vcoord::kNone});
+      write({.time1 = "240101/0000F012",
+             .param = "UNKNOWNPARAM",
+             .level1 = 0,
+             .vcoord = Vcoord::kNone},
             {gridfile::PackingType::kGrib, 12});
       ASSERT_TRUE(f->close().ok());
     }
@@ -170,9 +183,17 @@ TEST_F(RoundTrip, ExportCarriesCFMetadataAndExactValues) {
     ASSERT_TRUE(f.ok());
     std::vector<float> v(35, 273.15f);
     v[3] = -9999.09f;
-    ASSERT_TRUE(f->write(v, 7, 5, {"240101/0000F012", "", 850, -1, 1, "TMPK"}).ok());
+    ASSERT_TRUE(
+        f->write(
+             v, 7, 5,
+             {.time1 = "240101/0000F012", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres})
+            .ok());
     v[3] = 1.5f;
-    ASSERT_TRUE(f->write(v, 7, 5, {"240101/0600F012", "", 850, -1, 1, "TMPK"}).ok());
+    ASSERT_TRUE(
+        f->write(
+             v, 7, 5,
+             {.time1 = "240101/0600F012", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres})
+            .ok());
   }
   ASSERT_EQ(grid2nc({grd, path("a.nc"), "--first-year", "2000"}), kExitOk) << err_;
   int ncid = -1;
@@ -241,8 +262,13 @@ TEST_F(RoundTrip, SelectionsExportOnlyTheirGrids) {
     auto f = GridFile::create(grd, nav, 10);
     const std::vector<float> v(6, 1.0f);
     for (const char* t : {"240101/0000", "240101/0600"}) {
-      for (int l : {850, 500}) ASSERT_TRUE(f->write(v, 3, 2, {t, "", l, -1, 1, "TMPK"}).ok());
-      ASSERT_TRUE(f->write(v, 3, 2, {t, "", 0, -1, 0, "PMSL"}).ok());
+      for (int l : {850, 500})
+        ASSERT_TRUE(
+            f->write(v, 3, 2, {.time1 = t, .param = "TMPK", .level1 = l, .vcoord = Vcoord::kPres})
+                .ok());
+      ASSERT_TRUE(
+          f->write(v, 3, 2, {.time1 = t, .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone})
+              .ok());
     }
   }
   ASSERT_EQ(
@@ -283,7 +309,10 @@ TEST_F(RoundTrip, ExportRefusalsLeaveNoFile) {
   const std::vector<float> v(6, 1.0f);
   {
     auto f = GridFile::create(path("pol.grd"), {"POL", 3, 2, 0, 0, 1, 2, 0, 0, 0}, 10);
-    ASSERT_TRUE(f->write(v, 3, 2, {"240101/0000", "", 0, -1, 0, "T"}).ok());
+    ASSERT_TRUE(
+        f->write(v, 3, 2,
+                 {.time1 = "240101/0000", .param = "T", .level1 = 0, .vcoord = Vcoord::kNone})
+            .ok());
   }
   EXPECT_EQ(grid2nc({path("pol.grd"), path("pol.nc")}), kExitFailed);
   EXPECT_NE(err_.find("no map geometry"), std::string::npos) << err_;
@@ -291,8 +320,14 @@ TEST_F(RoundTrip, ExportRefusalsLeaveNoFile) {
 
   {
     auto f = GridFile::create(path("dup.grd"), {"CED", 3, 2, 0, 0, 1, 2, 0, 0, 0}, 10);
-    ASSERT_TRUE(f->write(v, 3, 2, {"240101/0000F012", "", 0, -1, 0, "T"}).ok());
-    ASSERT_TRUE(f->write(v, 3, 2, {"240101/0600F006", "", 0, -1, 0, "T"}).ok());
+    ASSERT_TRUE(
+        f->write(v, 3, 2,
+                 {.time1 = "240101/0000F012", .param = "T", .level1 = 0, .vcoord = Vcoord::kNone})
+            .ok());
+    ASSERT_TRUE(
+        f->write(v, 3, 2,
+                 {.time1 = "240101/0600F006", .param = "T", .level1 = 0, .vcoord = Vcoord::kNone})
+            .ok());
   }
   EXPECT_EQ(grid2nc({path("dup.grd"), path("dup.nc")}), kExitFailed);
   EXPECT_NE(err_.find("valid at the same time"), std::string::npos) << err_;

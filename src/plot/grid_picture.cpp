@@ -44,7 +44,7 @@ std::string when_where_text(const gridfile::GridId& id, const gridfile::YearWind
   if (!id.time2.empty()) text += " and " + time_text(id.time2, window);
   if (!text.empty()) text += "  ";
   text += "level " + std::to_string(id.level1);
-  if (id.level2 != -1) text += " to " + std::to_string(id.level2);
+  if (id.level2) text += " to " + std::to_string(*id.level2);
   text += strings::concat({" ", gridfile::vcoord_name(id.vcoord)});
   return text;
 }

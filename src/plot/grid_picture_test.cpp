@@ -10,6 +10,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 params::Table small_table() {
   std::string error;
   auto table = params::Table::parse(
@@ -45,7 +47,8 @@ gridfile::Navigation ced(int nx, int ny) {
 
 TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
   const params::Table table = small_table();
-  gridfile::GridId id{"910823/1200", "", 850, -1, gridfile::kVcoordPres, "TMPK"};
+  gridfile::GridId id{
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
   EXPECT_EQ(plot::title_text(id, &table), "TMPK  Temperature (K)");
   EXPECT_EQ(plot::title_text(id, nullptr), "TMPK");
   EXPECT_EQ(plot::when_where_text(id), "1991-08-23T12:00Z  level 850 PRES");
@@ -55,14 +58,19 @@ TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
   id.param = "NOPE";
   EXPECT_EQ(plot::title_text(id, &table), "NOPE");
 
-  gridfile::GridId forecast{"910823/1200F012",     "910824/0000", 500, 300,
-                            gridfile::kVcoordHght, "HGHT"};
+  gridfile::GridId forecast{.time1 = "910823/1200F012",
+                            .time2 = "910824/0000",
+                            .param = "HGHT",
+                            .level1 = 500,
+                            .level2 = 300,
+                            .vcoord = Vcoord::kHght};
   EXPECT_EQ(plot::when_where_text(forecast),
             "1991-08-23T12:00Z F012 and 1991-08-24T00:00Z  level 500 to 300 HGHT");
-  gridfile::GridId timeless{"", "", 0, -1, gridfile::kVcoordNone, "ZSFC"};
+  gridfile::GridId timeless{.param = "ZSFC", .level1 = 0, .vcoord = Vcoord::kNone};
   EXPECT_EQ(plot::when_where_text(timeless), "level 0 NONE");
   // The year read in the window: 2026 by default, 1926 in the old one.
-  const gridfile::GridId late{"261215/1200F006", "", 850, -1, gridfile::kVcoordPres, "TMPK"};
+  const gridfile::GridId late{
+      .time1 = "261215/1200F006", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres};
   EXPECT_EQ(plot::when_where_text(late), "2026-12-15T12:00Z F006  level 850 PRES");
   EXPECT_EQ(plot::when_where_text(late, gridfile::YearWindow::starting(1921).value()),
             "1926-12-15T12:00Z F006  level 850 PRES");
@@ -70,7 +78,8 @@ TEST(GridPictureTest, TitleFromTheTableAndTheIdentifier) {
 
 TEST(GridPictureTest, DetailsRangeAndGeometry) {
   const params::Table table = small_table();
-  const gridfile::GridId id{"910823/1200", "", 0, -1, gridfile::kVcoordNone, "PMSL"};
+  const gridfile::GridId id{
+      .time1 = "910823/1200", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone};
   std::vector<float> values = {1010, 1012.5f, -9999, 1020, 1001, 1015};
   plot::PictureOptions options;
   options.file_label = "f.grd";
@@ -98,7 +107,8 @@ TEST(GridPictureTest, DetailsRangeAndGeometry) {
 }
 
 TEST(GridPictureTest, NoGeometryWithoutAFittingProjection) {
-  const gridfile::GridId id{"910823/1200", "", 0, -1, 0, "TMPK"};
+  const gridfile::GridId id{
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone};
   const std::vector<float> values(6, 280.0f);
   gridfile::Navigation nav = ced(3, 2);
   nav.projection = "XYZ";  // a name without geometry: drawn all the same
@@ -118,7 +128,8 @@ TEST(GridPictureTest, NoGeometryWithoutAFittingProjection) {
 }
 
 TEST(GridPictureTest, CoolwarmCentredOnZeroOrTheCentreAsked) {
-  const gridfile::GridId id{"910823/1200", "", 0, -1, 0, "TMPC"};
+  const gridfile::GridId id{
+      .time1 = "910823/1200", .param = "TMPC", .level1 = 0, .vcoord = Vcoord::kNone};
   const std::vector<float> values = {-2, 0, 3, 10, -9999, 1};
   plot::PictureOptions options;
   options.map = "coolwarm";
@@ -143,7 +154,8 @@ TEST(GridPictureTest, CoolwarmCentredOnZeroOrTheCentreAsked) {
 }
 
 TEST(GridPictureTest, NorthFirstGridDrawnNorthUpWithANote) {
-  const gridfile::GridId id{"910823/1200", "", 0, -1, 0, "TMPK"};
+  const gridfile::GridId id{
+      .time1 = "910823/1200", .param = "TMPK", .level1 = 0, .vcoord = Vcoord::kNone};
   gridfile::Navigation nav = ced(3, 2);
   std::swap(nav.lat1, nav.lat2);  // row 1 is the north row
   const std::vector<float> values = {1, 2, 3, 4, 5, 6};

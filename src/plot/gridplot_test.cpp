@@ -22,6 +22,8 @@
 
 namespace {
 
+using gridfile::Vcoord;
+
 namespace fs = std::filesystem;
 using namespace plot::testing;
 
@@ -72,9 +74,9 @@ class GridplotTest : public ::testing::Test {
     auto file = gridfile::GridFile::create(path, nav);
     ASSERT_TRUE(file.ok()) << file.error().text;
     const std::vector<std::pair<gridfile::GridId, float>> grids = {
-        {{"910823/1200", "", 850, -1, gridfile::kVcoordPres, "TMPK"}, 200},
-        {{"910823/1200", "", 500, -1, gridfile::kVcoordPres, "TMPK"}, 100},
-        {{"910824/0000", "", 0, -1, gridfile::kVcoordNone, "PMSL"}, 1000}};
+        {{.time1 = "910823/1200", .param = "TMPK", .level1 = 850, .vcoord = Vcoord::kPres}, 200},
+        {{.time1 = "910823/1200", .param = "TMPK", .level1 = 500, .vcoord = Vcoord::kPres}, 100},
+        {{.time1 = "910824/0000", .param = "PMSL", .level1 = 0, .vcoord = Vcoord::kNone}, 1000}};
     for (const auto& [id, shift] : grids) {
       std::vector<float> values;
       for (int j = 1; j <= kNy; ++j) {
@@ -336,8 +338,14 @@ TEST_F(GridplotTest, ContoursAndWindFromGridsOfTheSameTimeAndLevel) {
     auto file = gridfile::GridFile::open(file_, gridfile::Mode::kUpdate);
     ASSERT_TRUE(file.ok()) << file.error().text;
     const std::vector<float> u(kNx * kNy, 8.0f), v(kNx * kNy, -3.0f);
-    ASSERT_TRUE(file->write(u, kNx, kNy, {"910824/0000", "", 0, -1, 0, "UREL"}).ok());
-    ASSERT_TRUE(file->write(v, kNx, kNy, {"910824/0000", "", 0, -1, 0, "VREL"}).ok());
+    ASSERT_TRUE(
+        file->write(u, kNx, kNy,
+                    {.time1 = "910824/0000", .param = "UREL", .level1 = 0, .vcoord = Vcoord::kNone})
+            .ok());
+    ASSERT_TRUE(
+        file->write(v, kNx, kNy,
+                    {.time1 = "910824/0000", .param = "VREL", .level1 = 0, .vcoord = Vcoord::kNone})
+            .ok());
     ASSERT_TRUE(file->close().ok());
   }
   const std::string svg = out("chart.svg");

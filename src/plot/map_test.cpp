@@ -67,7 +67,12 @@ class MapTest : public ::testing::Test {
     auto file = gridfile::GridFile::create(path, navigation(g));
     EXPECT_TRUE(file.ok()) << g.name << ": " << file.error().text;
     const std::vector<float> values(static_cast<std::size_t>(g.nx * g.ny), 280.0f);
-    EXPECT_TRUE(file->write(values, g.nx, g.ny, {"261201/0000", "", 850, -1, 1, "TMPK"}).ok());
+    EXPECT_TRUE(file->write(values, g.nx, g.ny,
+                            {.time1 = "261201/0000",
+                             .param = "TMPK",
+                             .level1 = 850,
+                             .vcoord = gridfile::Vcoord::kPres})
+                    .ok());
     EXPECT_TRUE(file->close().ok());
     return path;
   }

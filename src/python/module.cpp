@@ -99,16 +99,19 @@ FloatArray to_array(gridfile::Grid&& g, bool mask_missing) {
   return out;
 }
 
+// The identifier of read_id and write: the vertical coordinate by name,
+// level 2 None when not set.
 gridfile::GridId make_id(const std::string& time1, const std::string& time2, int level1,
-                         std::optional<int> level2, int vcoord, const std::string& param) {
-  gridfile::GridId id;
-  id.time1 = time1;
-  id.time2 = time2;
-  id.level1 = level1;
-  id.level2 = level2.value_or(-1);
-  id.vcoord = vcoord;
-  id.param = param;
-  return id;
+                         std::optional<int> level2, const std::string& vcoord,
+                         const std::string& param) {
+  const std::optional<gridfile::Vcoord> code = gridfile::vcoord_from_name(vcoord);
+  if (!code) throw pygrid::ArgumentError("unknown vertical coordinate '" + vcoord + "'");
+  return {.time1 = time1,
+          .time2 = time2,
+          .param = param,
+          .level1 = level1,
+          .level2 = level2,
+          .vcoord = *code};
 }
 
 // Reads the grids `numbers` of the file at `path` into one array (grids,
@@ -299,11 +302,7 @@ PYBIND11_MODULE(_text2grid, m) {
       .def_property_readonly("time1", [](const gridfile::GridInfo& g) { return g.id.time1; })
       .def_property_readonly("time2", [](const gridfile::GridInfo& g) { return g.id.time2; })
       .def_property_readonly("level1", [](const gridfile::GridInfo& g) { return g.id.level1; })
-      .def_property_readonly("level2",
-                             [](const gridfile::GridInfo& g) -> std::optional<int> {
-                               if (g.id.level2 == -1) return std::nullopt;
-                               return g.id.level2;
-                             })
+      .def_property_readonly("level2", [](const gridfile::GridInfo& g) { return g.id.level2; })
       .def_property_readonly(
           "vcoord", [](const gridfile::GridInfo& g) { return gridfile::vcoord_name(g.id.vcoord); })
       .def_property_readonly("param", [](const gridfile::GridInfo& g) { return g.id.param; })
@@ -339,9 +338,7 @@ PYBIND11_MODULE(_text2grid, m) {
           [](File& f, const std::string& time1, int level1, const std::string& vcoord,
              const std::string& param, const std::string& time2, std::optional<int> level2,
              bool mask_missing) {
-            const std::optional<int> code = gridfile::vcoord_code(vcoord);
-            if (!code) throw pygrid::ArgumentError("unknown vertical coordinate '" + vcoord + "'");
-            const gridfile::GridId id = make_id(time1, time2, level1, level2, *code, param);
+            const gridfile::GridId id = make_id(time1, time2, level1, level2, vcoord, param);
             gridfile::GridFile& g = f.get();
             return to_array(take(locked([&] { return g.read(id); })), mask_missing);
           },
@@ -354,13 +351,11 @@ PYBIND11_MODULE(_text2grid, m) {
              std::optional<int> level2, const std::string& packing, bool replace) {
             if (values.ndim() != 2)
               throw pygrid::ArgumentError("values must be a 2-D array (ny, nx)");
-            const std::optional<int> code = gridfile::vcoord_code(vcoord);
-            if (!code) throw pygrid::ArgumentError("unknown vertical coordinate '" + vcoord + "'");
+            const gridfile::GridId id = make_id(time1, time2, level1, level2, vcoord, param);
             const std::optional<gridfile::Packing> pack = gridfile::Packing::parse(packing);
             if (!pack)
               throw pygrid::ArgumentError("packing '" + packing +
                                           "' is not none, grib:BITS, diff:BITS or dec:DIGITS");
-            const gridfile::GridId id = make_id(time1, time2, level1, level2, *code, param);
             const auto ny = static_cast<int>(values.shape(0));
             const auto nx = static_cast<int>(values.shape(1));
             // NaN is what Python calls missing; the file's missing value replaces it.

@@ -49,6 +49,21 @@ def test_write_and_read_back(tmp_path):
         np.testing.assert_array_equal(f.read_id("261208/0600", 850, "PRES", "tmpk"), values)
 
 
+def test_level2_none_and_zero_are_two_grids(tmp_path):
+    nav = text2grid.Navigation("CED", 4, 3, 0.0, 0.0, 2.0, 3.0)
+    values = np.zeros((3, 4), np.float32)
+    with text2grid.create(tmp_path / "l.grd", nav) as f:
+        f.write(values, "261208/0000", 850, "PRES", "THCK")
+        f.write(values + 1, "261208/0000", 850, "PRES", "THCK", level2=0)
+        with pytest.raises(text2grid.ArgumentError):  # the file's word for None
+            f.write(values, "261208/0000", 850, "PRES", "THCK", level2=-1)
+    with text2grid.open(tmp_path / "l.grd") as f:
+        assert [(g.level2, g.id) for g in f.grids()] == [
+            (None, "261208/0000 850 PRES THCK"), (0, "261208/0000 850:0 PRES THCK")]
+        assert f.read_id("261208/0000", 850, "PRES", "THCK", level2=0)[0, 0] == 1
+        assert f.read_id("261208/0000", 850, "PRES", "THCK")[0, 0] == 0
+
+
 def test_packed_grid_reads_within_half_a_step(tmp_path):
     nav = text2grid.Navigation("CED", 50, 40, 0.0, 0.0, 39.0, 49.0)
     values = np.random.default_rng(1).uniform(200, 300, (40, 50)).astype(np.float32)
