@@ -533,7 +533,8 @@ TEST_F(GridinfoTest, TextToGridAndBack) {
   // text2grid's routines store the words of no level 2: null, as before.
   const gridtools_test::Outcome as_json = gridinfo({a, "--json"});
   ASSERT_EQ(as_json.status, 0) << as_json.err;
-  for (const json& g : json::parse(as_json.out)["grids"]) EXPECT_TRUE(g["level2"].is_null()) << g;
+  const json document = json::parse(as_json.out);
+  for (const json& g : document["grids"]) EXPECT_TRUE(g["level2"].is_null()) << g;
 
   values = dumped;
   const std::string b = dir_ + "/b.grd";
