@@ -320,21 +320,44 @@ Result<GridInfo> GridFile::info(int number) const {
   return gi;
 }
 
+namespace {
+
+// The values of grid `number`, whose info is `gi`, into `values` (room for
+// exactly its nx * ny values).
+Result<GridInfo> read_values(int gfnum, const std::string& path, int number, GridInfo gi,
+                             std::span<float> values) {
+  std::array<int, kHeaderBufWords> grdhdr{};
+  int kx = 0, ky = 0, iret = 0;
+  detail::MessageCapture capture;
+  gd_rgrd(gfnum, number, values, kx, ky, grdhdr, iret);
+  if (iret != 0) return library_error("GD", iret, path, capture.lines());
+  if (kx != gi.nx || ky != gi.ny) return library_error("DM", dm::kDmDamaged, path);
+  return gi;
+}
+
+}  // namespace
+
 Result<Grid> GridFile::read(int number) const {
   Result<GridInfo> gi = info(number);
   if (!gi) return gi.error();
   Grid g;
-  g.info = std::move(gi).value();
-  g.values.resize(static_cast<std::size_t>(g.info.nx) * static_cast<std::size_t>(g.info.ny));
-  std::array<int, kHeaderBufWords> grdhdr{};
-  int kx = 0, ky = 0, iret = 0;
-  detail::MessageCapture capture;
-  gd_rgrd(state_->gfnum, number, g.values, kx, ky, grdhdr, iret);
-  if (iret != 0) return library_error("GD", iret, state_->path, capture.lines());
-  if (kx != g.info.nx || ky != g.info.ny) {
-    return library_error("DM", dm::kDmDamaged, state_->path);
-  }
+  g.values.resize(static_cast<std::size_t>(gi->nx) * static_cast<std::size_t>(gi->ny));
+  Result<GridInfo> read = read_values(state_->gfnum, state_->path, number, *gi, g.values);
+  if (!read) return read.error();
+  g.info = std::move(read).value();
   return g;
+}
+
+Result<GridInfo> GridFile::read_into(int number, std::span<float> values) const {
+  Result<GridInfo> gi = info(number);
+  if (!gi) return gi.error();
+  if (static_cast<std::size_t>(gi->nx) * static_cast<std::size_t>(gi->ny) != values.size()) {
+    return argument_error(state_->path, "room for " + std::to_string(values.size()) +
+                                            " values for grid " + std::to_string(number) + " of " +
+                                            std::to_string(gi->nx) + " x " +
+                                            std::to_string(gi->ny));
+  }
+  return read_values(state_->gfnum, state_->path, number, std::move(gi).value(), values);
 }
 
 Result<Grid> GridFile::read(const GridId& id) const {

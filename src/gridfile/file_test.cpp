@@ -331,6 +331,20 @@ TEST_F(GridFileApiTest, ReadsAreSizedByTheGridItself) {
   EXPECT_EQ(g->info.nx, nx);
   EXPECT_EQ(g->info.ny, ny);
   EXPECT_EQ(g->values, values);
+
+  // Into the caller's memory: exactly the grid's room, nothing beyond it.
+  std::vector<float> room(values.size() + 1, 1.0f);
+  Result<GridInfo> into = f->read_into(1, std::span(room).first(values.size()));
+  ASSERT_TRUE(into) << into.error().text;
+  EXPECT_EQ(into->id, g->info.id);
+  EXPECT_TRUE(std::equal(values.begin(), values.end(), room.begin()));
+  EXPECT_EQ(room.back(), 1.0f);
+  for (std::size_t size : {values.size() - 1, values.size() + 1}) {
+    Result<GridInfo> wrong = f->read_into(1, std::span(room).first(size));
+    ASSERT_FALSE(wrong) << size;
+    EXPECT_TRUE(wrong.error().bad_argument()) << wrong.error().text;
+  }
+  EXPECT_TRUE(f->read_into(2, room).error().not_found());
 }
 
 TEST_F(GridFileApiTest, GridsSkipsNumbersWithoutAGrid) {

@@ -47,6 +47,10 @@ inline constexpr int kTooManyOpen = -104;  // three grid files are open already
 inline constexpr float kMissing = -9999.0f;
 // True for the missing value, within the tolerance the format's readers use.
 bool is_missing(float value);
+// Sets every missing value of `values` (as is_missing judges it) to
+// `replacement`: NaN for a masked array, or kMissing to settle values that
+// are only near it. One pass over a whole grid.
+void replace_missing(std::span<float> values, float replacement);
 
 // The vertical coordinate of an identifier. The file stores it as a code;
 // the five named here are the ones this library knows, but a file written
@@ -253,6 +257,10 @@ class GridFile {
   // -15 no grid under that number; -36 a data record whose words disagree.
   Result<GridInfo> info(int number) const;
   Result<Grid> read(int number) const;
+  // Reads grid `number` into memory of the caller's, which holds exactly the
+  // grid's nx * ny values (kBadArgument otherwise): for a caller gathering
+  // many grids into one array. The grid's info.
+  Result<GridInfo> read_into(int number, std::span<float> values) const;
   // The grid filed under id (the parameter name in any case); -15 none.
   Result<Grid> read(const GridId& id) const;
   // Writes the values of one grid of the file's shape (navigation().nx x

@@ -48,6 +48,11 @@ bool is_missing(float value) {
   return pack::is_missing(value);
 }
 
+void replace_missing(std::span<float> values, float replacement) {
+  // A select rather than a branch, so the loop vectorises.
+  for (float& v : values) v = pack::is_missing(v) ? replacement : v;
+}
+
 std::string vcoord_name(Vcoord v) {
   const int code = vcoord_code(v);
   if (code >= 0 && static_cast<std::size_t>(code) < kVcoordNames.size()) {

@@ -3,8 +3,10 @@
 
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "gridfile/gridfile.h"
 
@@ -207,6 +209,18 @@ TEST(MissingTest, ToleranceOfOneTenth) {
   EXPECT_FALSE(is_missing(-9999.2f));
   EXPECT_FALSE(is_missing(-9998.8f));
   EXPECT_FALSE(is_missing(0.0f));
+
+  // replace_missing judges alike, and leaves everything else as it was.
+  std::vector<float> v{kMissing, -9999.05f, -9999.2f, 0.0f, NAN, 3.5f};
+  replace_missing(v, NAN);
+  EXPECT_TRUE(std::isnan(v[0]) && std::isnan(v[1]) && std::isnan(v[4]));
+  EXPECT_EQ(v[2], -9999.2f);
+  EXPECT_EQ(v[3], 0.0f);
+  EXPECT_EQ(v[5], 3.5f);
+  v[1] = -9998.95f;
+  replace_missing(v, kMissing);
+  EXPECT_EQ(v[1], kMissing);
+  EXPECT_TRUE(std::isnan(v[0]));
 }
 
 }  // namespace

@@ -146,24 +146,9 @@ CfVariable coordinate(const char* name, std::vector<std::string> dims, const cha
   return v;
 }
 
-// Latitude and longitude of every point of a projected grid (the netCDF
-// double fill where the projection has none), rows first.
-std::pair<std::vector<double>, std::vector<double>> point_latlons(const mapproj::Projection& p) {
-  const auto nx = static_cast<std::size_t>(p.nx());
-  const auto ny = static_cast<std::size_t>(p.ny());
-  std::vector<double> lat(nx * ny), lon(nx * ny);
-  for (std::size_t j = 0; j < ny; ++j) {
-    for (std::size_t i = 0; i < nx; ++i) {
-      const auto ll = p.latlon(static_cast<double>(i + 1), static_cast<double>(j + 1));
-      lat[j * nx + i] = ll ? ll->lat : NC_FILL_DOUBLE;
-      lon[j * nx + i] = ll ? ll->lon : NC_FILL_DOUBLE;
-    }
-  }
-  return {std::move(lat), std::move(lon)};
-}
-
 // Horizontal coordinates and the grid mapping.
-void add_horizontal(CfDataset& d, const mapproj::Projection& p, const Names& n) {
+void add_horizontal(CfDataset& d, const mapproj::Projection& p, const Names& n,
+                    PointCoordinates points) {
   if (p.kind() == mapproj::Kind::kLatLon) {
     d.variables.push_back(
         coordinate("lat", {"lat"}, "latitude", "latitude", "degrees_north", "Y", p.ys()));
@@ -174,11 +159,16 @@ void add_horizontal(CfDataset& d, const mapproj::Projection& p, const Names& n) 
                                      "y coordinate of projection", "m", "Y", p.ys()));
     d.variables.push_back(coordinate("x", {"x"}, "projection_x_coordinate",
                                      "x coordinate of projection", "m", "X", p.xs()));
-    auto [lat, lon] = point_latlons(p);
+    auto [lat, lon] = points == PointCoordinates::kComputed
+                          ? point_latlons(p)
+                          : std::pair<std::vector<double>, std::vector<double>>{};
     d.variables.push_back(
         coordinate("lat", {n.y, n.x}, "latitude", "latitude", "degrees_north", "", std::move(lat)));
     d.variables.push_back(coordinate("lon", {n.y, n.x}, "longitude", "longitude", "degrees_east",
                                      "", std::move(lon)));
+    const bool deferred = points == PointCoordinates::kDeferred;
+    d.variables[d.variables.size() - 2].deferred = deferred;
+    d.variables.back().deferred = deferred;
   }
   CfVariable crs{"crs", CfType::kInt, {}, {}, {}, -1};
   for (CfAttribute& a : grid_mapping_attributes(p)) {
@@ -222,9 +212,23 @@ void add_data(CfDataset& d, const ExportPlan& plan, const params::Table& table, 
 
 }  // namespace
 
+std::pair<std::vector<double>, std::vector<double>> point_latlons(const mapproj::Projection& p) {
+  const auto nx = static_cast<std::size_t>(p.nx());
+  const auto ny = static_cast<std::size_t>(p.ny());
+  std::vector<double> lat(nx * ny), lon(nx * ny);
+  for (std::size_t j = 0; j < ny; ++j) {
+    for (std::size_t i = 0; i < nx; ++i) {
+      const auto ll = p.latlon(static_cast<double>(i + 1), static_cast<double>(j + 1));
+      lat[j * nx + i] = ll ? ll->lat : NC_FILL_DOUBLE;
+      lon[j * nx + i] = ll ? ll->lon : NC_FILL_DOUBLE;
+    }
+  }
+  return {std::move(lat), std::move(lon)};
+}
+
 CfDataset describe_dataset(const gridfile::Navigation& nav, const ExportPlan& plan,
                            const mapproj::Projection& proj, const params::Table& table,
-                           const CfSource& source) {
+                           const CfSource& source, PointCoordinates points) {
   const bool ced = proj.kind() == mapproj::Kind::kLatLon;
   Names n;
   n.timed = std::any_of(plan.variables.begin(), plan.variables.end(),
@@ -236,7 +240,7 @@ CfDataset describe_dataset(const gridfile::Navigation& nav, const ExportPlan& pl
   add_dimensions(d, plan, nav, n);
   add_time(d, plan, n);
   add_levels(d, plan);
-  add_horizontal(d, proj, n);
+  add_horizontal(d, proj, n, points);
   add_data(d, plan, table, n, !ced);
   return d;
 }

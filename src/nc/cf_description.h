@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -42,6 +43,9 @@ struct CfVariable {
   std::vector<double> values;
   // Data variables: index into ExportPlan::variables; -1 for coordinates.
   int data = -1;
+  // Coordinates whose values were left out on request (the 2-D latitude and
+  // longitude of a projected grid): point_latlons gives them.
+  bool deferred = false;
   bool is_data() const { return data >= 0; }
 };
 
@@ -59,11 +63,22 @@ struct CfSource {
 
 inline constexpr float kCfFill = gridfile::kMissing;  // _FillValue of the data variables
 
+// Whether the 2-D latitude and longitude of a projected grid get their
+// values (a million PROJ calls for a 1000 x 1000 grid) or are deferred to a
+// reader that computes them only when they are used.
+enum class PointCoordinates { kComputed, kDeferred };
+
 // The description of `plan` over the navigation's projection. Data variables
 // carry their plan index; their values are read grid by grid by the writer.
 CfDataset describe_dataset(const gridfile::Navigation& nav, const ExportPlan& plan,
                            const mapproj::Projection& proj, const params::Table& table,
-                           const CfSource& source);
+                           const CfSource& source,
+                           PointCoordinates points = PointCoordinates::kComputed);
+
+// Latitude and longitude of every point of a projected grid, rows first (the
+// netCDF double fill where the projection has none): the values of the 2-D
+// lat and lon coordinates.
+std::pair<std::vector<double>, std::vector<double>> point_latlons(const mapproj::Projection& p);
 
 // The dimension lengths of a variable, in its order.
 std::vector<std::size_t> shape_of(const CfDataset& d, const CfVariable& v);

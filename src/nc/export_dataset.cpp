@@ -190,9 +190,7 @@ gridfile::Status put_grids(Calls& c, NcFile& f, const CfDataset& d, const Ids& i
                                " x " + std::to_string(g->info.ny) + ", the navigation " +
                                std::to_string(nav.nx) + " x " + std::to_string(nav.ny));
       }
-      for (float& value : g->values) {
-        if (gridfile::is_missing(value)) value = kCfFill;
-      }
+      gridfile::replace_missing(g->values, kCfFill);
       if (!c.check(
               nc_put_vara_float(f.id(), ids.vars[k], start.data(), count.data(), g->values.data()),
               "writing " + v.name)) {

@@ -6,6 +6,9 @@
 
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <tuple>
@@ -251,8 +254,17 @@ std::string Projection::proj_definition() const {
 }
 
 std::string Projection::wkt() const {
+  // PROJ writes WKT after searching its database for the names of the datum
+  // and ellipsoid, some 15 ms each time; the text depends on the definition
+  // alone, so a process that describes many files with one grid pays once.
+  static std::mutex lock;
+  static std::map<std::string, std::string, std::less<>> known;
+  const std::lock_guard<std::mutex> hold(lock);
+  if (const auto it = known.find(state_->definition); it != known.end()) return it->second;
   const auto crs = Operation::create(state_->definition + " +type=crs");
-  return crs ? crs->wkt() : std::string();
+  std::string text = crs ? crs->wkt() : std::string();
+  if (!text.empty()) known.emplace(state_->definition, text);
+  return text;
 }
 
 struct Transform::State {

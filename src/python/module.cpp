@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -92,9 +93,7 @@ FloatArray to_array(gridfile::Grid&& g, bool mask_missing) {
   float* dst = out.mutable_data();
   std::memcpy(dst, g.values.data(), g.values.size() * sizeof(float));
   if (mask_missing) {
-    for (std::size_t k = 0; k < g.values.size(); ++k) {
-      if (gridfile::is_missing(dst[k])) dst[k] = std::numeric_limits<float>::quiet_NaN();
-    }
+    gridfile::replace_missing({dst, g.values.size()}, std::numeric_limits<float>::quiet_NaN());
   }
   return out;
 }
@@ -115,45 +114,42 @@ gridfile::GridId make_id(const std::string& time1, const std::string& time2, int
 }
 
 // Reads the grids `numbers` of the file at `path` into one array (grids,
-// ny, nx); a number 0 gives a grid of NaN (or the missing value).
-FloatArray read_many(const std::string& path, const std::vector<int>& numbers, bool mask_missing) {
-  std::vector<gridfile::Grid> grids(numbers.size());
-  gridfile::Navigation nav;
+// ny, nx) of the navigation's shape `ny` x `nx`; a number 0 gives a grid of
+// nothing but missing points. Missing points come out as NaN (mask_missing)
+// or as exactly the missing value, as grid2nc writes them. The grids are
+// read straight into the array.
+FloatArray read_many(const std::string& path, const std::vector<int>& numbers, int ny, int nx,
+                     bool mask_missing) {
+  if (ny < 1 || nx < 1) throw pygrid::ArgumentError("a grid has at least one row and column");
+  FloatArray out({static_cast<py::ssize_t>(numbers.size()), static_cast<py::ssize_t>(ny),
+                  static_cast<py::ssize_t>(nx)});
+  float* const first = out.mutable_data();
+  const auto cells = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
+  const float fill = mask_missing ? std::numeric_limits<float>::quiet_NaN() : gridfile::kMissing;
   std::optional<gridfile::Error> failure;
   locked([&] {
     gridfile::Result<gridfile::GridFile> f = gridfile::GridFile::open(path);
     if (!f) return failure.emplace(f.error()), 0;
-    nav = f->navigation();
-    for (std::size_t k = 0; k < numbers.size(); ++k) {
-      if (numbers[k] == 0) continue;
-      gridfile::Result<gridfile::Grid> g = f->read(numbers[k]);
+    float* dst = first;
+    for (std::size_t k = 0; k < numbers.size(); ++k, dst += cells) {
+      if (numbers[k] == 0) {
+        std::fill(dst, dst + cells, fill);
+        continue;
+      }
+      gridfile::Result<gridfile::GridInfo> g = f->read_into(numbers[k], {dst, cells});
       if (!g) return failure.emplace(g.error()), 0;
-      if (g->info.nx != nav.nx || g->info.ny != nav.ny) {
+      if (g->nx != nx || g->ny != ny) {
         return failure.emplace(base::Error(base::Source::kTool, gridfile::kBadArgument,
                                            path + ": grid " + std::to_string(numbers[k]) +
-                                               " is not the navigation's size")),
+                                               " is not " + std::to_string(nx) + " x " +
+                                               std::to_string(ny))),
                0;
       }
-      grids[k] = std::move(g).value();
+      gridfile::replace_missing({dst, cells}, fill);
     }
     return 0;
   });
   if (failure) raise_error(*failure);
-  const auto cells = static_cast<std::size_t>(nav.nx) * static_cast<std::size_t>(nav.ny);
-  FloatArray out({static_cast<py::ssize_t>(numbers.size()), static_cast<py::ssize_t>(nav.ny),
-                  static_cast<py::ssize_t>(nav.nx)});
-  float* dst = out.mutable_data();
-  const float fill = mask_missing ? std::numeric_limits<float>::quiet_NaN() : gridfile::kMissing;
-  for (std::size_t k = 0; k < numbers.size(); ++k, dst += cells) {
-    if (numbers[k] == 0) {
-      std::fill(dst, dst + cells, fill);
-      continue;
-    }
-    const std::vector<float>& v = grids[k].values;
-    for (std::size_t c = 0; c < cells; ++c) {
-      dst[c] = mask_missing && gridfile::is_missing(v[c]) ? fill : v[c];
-    }
-  }
   return out;
 }
 
@@ -194,6 +190,8 @@ const char* dtype_of(nc::CfType t) {
 // The CF description grid2nc would write for every grid of the file, as
 // Python data: globals, dims [(name, length)], and variables (name, dims,
 // attrs, dtype, values for coordinates or the slot grid numbers of data).
+// The 2-D lat and lon of a projected grid are marked deferred instead of
+// computed: point_latlons gives them when they are used.
 py::dict describe(const std::string& path, int first_year, const std::string& table_path) {
   std::optional<gridfile::Error> failure;
   nc::CfDataset d;
@@ -230,7 +228,8 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
       return failure.emplace(base::Error(base::Source::kTool, plan.error().code,
                                          path + ": " + plan.error().text)),
              0;
-    d = nc::describe_dataset(f->navigation(), *plan, *proj, *table, {path, ""});
+    d = nc::describe_dataset(f->navigation(), *plan, *proj, *table, {path, ""},
+                             nc::PointCoordinates::kDeferred);
     plans = plan->variables;
     return 0;
   });
@@ -246,6 +245,8 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
     var["dtype"] = dtype_of(v.type);
     if (v.is_data()) {
       var["grid_numbers"] = py::cast(plans[static_cast<std::size_t>(v.data)].grid_numbers);
+    } else if (v.deferred) {
+      var["deferred"] = true;
     } else {
       std::vector<py::ssize_t> shape;
       for (std::size_t n : nc::shape_of(d, v)) shape.push_back(static_cast<py::ssize_t>(n));
@@ -262,6 +263,37 @@ py::dict describe(const std::string& path, int first_year, const std::string& ta
   out["dims"] = dims;
   out["variables"] = variables;
   return out;
+}
+
+// The latitude and longitude of every point of the file's grid (ny, nx), as
+// the netCDF export holds them; the PROJ work runs outside the library lock.
+py::tuple point_latlons(const std::string& path) {
+  std::optional<gridfile::Error> failure;
+  gridfile::Navigation nav;
+  locked([&] {
+    gridfile::Result<gridfile::GridFile> f = gridfile::GridFile::open(path);
+    if (!f) return failure.emplace(f.error()), 0;
+    nav = f->navigation();
+    return 0;
+  });
+  if (failure) raise_error(*failure);
+  std::pair<std::vector<double>, std::vector<double>> ll;
+  {
+    py::gil_scoped_release release;
+    gridfile::Result<mapproj::Projection> proj = mapproj::Projection::from(nav);
+    if (!proj) {
+      failure.emplace(
+          base::Error(base::Source::kTool, proj.error().code, path + ": " + proj.error().text));
+    } else {
+      ll = nc::point_latlons(*proj);
+    }
+  }
+  if (failure) raise_error(*failure);
+  const std::vector<py::ssize_t> shape{nav.ny, nav.nx};
+  py::array_t<double> lat(shape), lon(shape);
+  std::copy(ll.first.begin(), ll.first.end(), lat.mutable_data());
+  std::copy(ll.second.begin(), ll.second.end(), lon.mutable_data());
+  return py::make_tuple(lat, lon);
 }
 
 }  // namespace
@@ -399,7 +431,8 @@ PYBIND11_MODULE(_text2grid, m) {
         return w->first();
       },
       py::arg("option") = py::none());
-  m.def("read_grids", &read_many, py::arg("path"), py::arg("numbers"),
+  m.def("read_grids", &read_many, py::arg("path"), py::arg("numbers"), py::arg("ny"), py::arg("nx"),
         py::arg("mask_missing") = true);
   m.def("describe", &describe, py::arg("path"), py::arg("first_year"), py::arg("table") = "");
+  m.def("point_latlons", &point_latlons, py::arg("path"));
 }

@@ -31,10 +31,16 @@ def test_coordinates_equal_the_netcdf_export(name, request, tmp_path):
     del nc_coords.attrs["history"]
     xr.testing.assert_identical(coords, nc_coords)
     assert set(ds.data_vars) == set(nc.data_vars)
+    raw, nc_raw = (xr.open_dataset(p, engine=e, mask_and_scale=False)
+                   for p, e in ((path, "text2grid"), (tmp_path / (path.stem + ".nc"), "netcdf4")))
     for name in nc.data_vars:
         xr.testing.assert_equal(ds[name], nc[name])
         attrs = {k: v for k, v in nc[name].attrs.items()}
         assert set(ds[name].attrs) == set(attrs)
+        # Masked or not, missing points and _FillValue where the netCDF has them.
+        assert ds[name].encoding.get("_FillValue") == nc[name].encoding.get("_FillValue")
+        xr.testing.assert_equal(raw[name].variable, nc_raw[name].variable)
+        assert raw[name].attrs.get("_FillValue") == nc_raw[name].attrs.get("_FillValue")
 
 
 def test_values_and_dimensions_of_the_example(example):
@@ -111,3 +117,16 @@ def test_to_gridfile_refusals_leave_nothing_behind(example, tmp_path):
     with pytest.raises(text2grid.Error, match="not written"):
         text2grid.to_gridfile(grids, tmp_path / "novar.grd", variables=["NOSUCH"])
     assert list(tmp_path.iterdir()) == []
+
+
+def test_projected_lat_lon_are_computed_once_and_only_when_used(lcc_file, monkeypatch):
+    from text2grid import backend
+    calls = []
+    compute = backend._lib.point_latlons
+    monkeypatch.setattr(backend._lib, "point_latlons",
+                        lambda path: calls.append(path) or compute(path))
+    ds = xr.open_dataset(lcc_file, engine="text2grid")
+    assert calls == [] and "lat" in ds.coords
+    lat, lon = ds["lat"].values, ds["lon"].values
+    assert calls == [str(lcc_file)] and lat.shape == lon.shape == (20, 30)
+    assert lat.min() > 20 and lon.max() < -70

@@ -27,9 +27,10 @@ class GridArray(BackendArray):
     """One data variable: a lattice of grid numbers (time x level, or less)
     over the y, x plane of every grid; 0 marks a slot without a grid."""
 
-    def __init__(self, path, numbers, ny, nx):
+    def __init__(self, path, numbers, ny, nx, masked):
         self.path = path
         self.numbers = numbers
+        self.masked = masked
         self.shape = numbers.shape + (ny, nx)
         self.dtype = np.dtype("float32")
 
@@ -40,11 +41,42 @@ class GridArray(BackendArray):
     def _read(self, key):
         lattice, plane = key[:-2], key[-2:]
         numbers = np.asarray(self.numbers[lattice])
-        # Missing points keep the file's missing value, as the netCDF export
-        # has them; xarray's decoding masks them through _FillValue.
-        grids = _lib.read_grids(self.path, numbers.reshape(-1).tolist(), False)
+        # Missing points come out as NaN when masked, else as the missing
+        # value exactly, as the netCDF export holds them.
+        grids = _lib.read_grids(self.path, numbers.reshape(-1).tolist(),
+                                self.shape[-2], self.shape[-1], self.masked)
         grids = grids[(slice(None),) + tuple(plane)]
         return grids.reshape(numbers.shape + grids.shape[1:])
+
+
+class PointCoordinates:
+    """The 2-D latitude and longitude of a projected grid, computed (with PROJ,
+    a million points for a 1000 x 1000 grid) the first time either is used."""
+
+    def __init__(self, path):
+        self.path = path
+        self.values = None
+
+    def get(self, name):
+        if self.values is None:
+            lat, lon = _lib.point_latlons(self.path)
+            self.values = {"lat": lat, "lon": lon}
+        return self.values[name]
+
+
+class PointCoordinateArray(BackendArray):
+    """lat or lon of a PointCoordinates, as a lazily indexed array."""
+
+    def __init__(self, points, name, shape):
+        self.points = points
+        self.name = name
+        self.shape = shape
+        self.dtype = np.dtype("float64")
+
+    def __getitem__(self, key):
+        return indexing.explicit_indexing_adapter(
+            key, self.shape, indexing.IndexingSupport.BASIC,
+            lambda k: self.points.get(self.name)[k])
 
 
 def _first_gap(name, dims, numbers, coords):
@@ -55,14 +87,22 @@ def _first_gap(name, dims, numbers, coords):
     return f"{name} has no grid at {where}"
 
 
-def _raw_dataset(path, description, fill_missing):
+def _raw_dataset(path, description, fill_missing, masked):
+    """The undecoded Dataset. When masked, the data variables' _FillValue is
+    where xarray's decoding would leave it (the encoding) and the reads give
+    NaN already, which spares a second pass over every grid."""
     dims = dict(description["dims"])
     coords = {v["name"]: v["values"] for v in description["variables"]
               if "values" in v and v["values"] is not None and v["dims"] == (v["name"],)}
     variables = {}
+    points = PointCoordinates(path)
     for v in description["variables"]:
         attrs = dict(v["attrs"])
-        if "grid_numbers" in v:
+        if v.get("deferred"):
+            shape = tuple(dims[d] for d in v["dims"])
+            data = indexing.LazilyIndexedArray(PointCoordinateArray(points, v["name"], shape))
+            variables[v["name"]] = xr.Variable(v["dims"], data, attrs)
+        elif "grid_numbers" in v:
             lattice = tuple(dims[d] for d in v["dims"][:-2])
             numbers = np.array(v["grid_numbers"], dtype=np.int64).reshape(lattice)
             if (numbers == 0).any() and not fill_missing:
@@ -71,9 +111,11 @@ def _raw_dataset(path, description, fill_missing):
                     f"{_first_gap(v['name'], v['dims'], numbers, coords)} "
                     "(open with fill_missing=True to read such slots as NaN)")
             ny, nx = dims[v["dims"][-2]], dims[v["dims"][-1]]
-            data = indexing.LazilyIndexedArray(GridArray(path, numbers, ny, nx))
+            data = indexing.LazilyIndexedArray(GridArray(path, numbers, ny, nx, masked))
             encoding = {"preferred_chunks": {d: (1 if d in v["dims"][:-2] else dims[d])
                                              for d in v["dims"]}}
+            if masked:
+                encoding["_FillValue"] = attrs.pop("_FillValue")
             variables[v["name"]] = xr.Variable(v["dims"], data, attrs, encoding)
         elif v["values"] is None:
             variables[v["name"]] = xr.Variable((), _NC_FILL_INT, attrs)
@@ -96,7 +138,9 @@ def open_gridfile(path, *, first_year=None, fill_missing=False, drop_variables=N
         raise NotFoundError(f"{path}: no such file", -1)
     window = _lib.first_year(None if first_year is None else str(first_year))
     description = _lib.describe(path, window, _shipped.parameter_table())
-    raw = _raw_dataset(path, description, fill_missing)
+    # Masked in the read for the plain True; anything finer is left to
+    # xarray's decoding of the raw values.
+    raw = _raw_dataset(path, description, fill_missing, mask_and_scale is True)
     if drop_variables:
         raw = raw.drop_vars([d for d in np.atleast_1d(drop_variables) if d in raw.variables])
     ds = xr.decode_cf(raw, mask_and_scale=mask_and_scale, decode_times=decode_times,
