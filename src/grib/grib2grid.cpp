@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <map>
 
@@ -162,6 +163,7 @@ gridfile::Result<Plan> plan_import(GribReader& in, const ImportOptions& o,
   }
   Plan plan;
   for (int number = 1;; ++number) {
+    platform::contained_step();
     auto h = in.next();
     if (!h) return h.error();
     if (!*h) break;
@@ -220,6 +222,7 @@ int write_grids(GribReader& in, const Plan& plan, const gridfile::Packing& packi
   in.rewind();
   int number = 0, unrepresentable = 0;
   for (const Planned& p : plan.grids) {
+    platform::contained_step();
     gridfile::Result<Handle> h = in.next();
     for (++number; h && *h && number < p.message; ++number) h = in.next();
     gridfile::Status st = !h ? gridfile::Status(h.error()) : gridfile::Status();
@@ -282,7 +285,11 @@ std::string failure_text(const platform::ContainOutcome& end, const ImportOption
       "ecCodes failed reading " + o.grib_path + ": the file is damaged or not GRIB2";
   switch (end.kind) {
     case Kind::kOutOfMemory:
-      return failed + " (it wanted more memory than there is)";
+      return failed + " (it wanted more than " + std::to_string(o.memory_limit_mib) +
+             " MiB of memory, see --memory-limit)";
+    case Kind::kTimedOut:
+      return failed + " (one message took longer than " +
+             std::to_string(static_cast<int>(o.timeout_seconds)) + " seconds, see --timeout)";
     case Kind::kNotStarted:
       return "cannot start reading " + o.grib_path + ": " + platform::status_text(end.status);
     default:
@@ -316,9 +323,12 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   }
   // ecCodes and libaec crash on some damaged messages (SIGFPE, a bad free):
   // the reading runs in a child, so that such a crash is one line, no file.
+  platform::ContainLimits limits;
+  limits.step_seconds = o.timeout_seconds;
+  limits.memory_bytes = std::uint64_t(o.memory_limit_mib) << 20;
   const platform::ContainOutcome end = platform::run_contained(
       [&] { return platform::finish_program(kProgram, import_in_child(o, *table, *packing)); },
-      platform::ContainLimits{});
+      limits);
   if (end.kind == platform::ContainOutcome::Kind::kExited) return end.status;
   platform::remove_pending_of(o.grid_path, end.pid);
   complain(failure_text(end, o));
@@ -342,6 +352,15 @@ int run_grib2grid(std::span<const std::string> args, const TableDirs& dirs) {
       });
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
+  app.add_option("--timeout", o.timeout_seconds,
+                 "give up when ecCodes takes longer than S seconds over one message "
+                 "(0: wait for ever; default 300)")
+      ->type_name("S")
+      ->check(CLI::Range(0.0, 1e6));
+  app.add_option("--memory-limit", o.memory_limit_mib,
+                 "the memory the reading may take, in MiB (0: no limit; default 4096)")
+      ->type_name("MIB")
+      ->check(CLI::Range(0, 1 << 24));
   std::optional<std::string> first_year;
   add_table_options(app, o.table_path, first_year);
   cli::Parsed parsed = cli::parse(app, args);

@@ -16,7 +16,9 @@ struct ImportOptions {
   std::string name;     // file every grid under this parameter name instead of the table's
   std::string pack;     // packing of the grids: "none", "grib:12", "dec:2", ...
   std::string table_path;
-  timewin::YearWindow window;  // reads two-digit years (--first-year)
+  timewin::YearWindow window;    // reads two-digit years (--first-year)
+  double timeout_seconds = 300;  // longest ecCodes may take over one message; 0: none
+  int memory_limit_mib = 4096;   // memory the reading may take; 0: no limit
 };
 
 // Every check that can refuse the import (messages on grids or surfaces a

@@ -3,7 +3,10 @@
 // parameters named with --name.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "grib/grib_test_support.h"
+#include "platform/contain.h"
 
 namespace grib {
 namespace {
@@ -209,6 +212,35 @@ TEST_F(Import, DamagedMessagesBecomeOneLineAndNoFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(path("")), fs::directory_iterator()), 0)
         << name << " left a file";
   }
+}
+
+// The reading's memory is limited (--memory-limit): a grid of 2000 x 2000
+// values needs some 48 MiB while it is decoded, more than the limit leaves.
+TEST_F(Import, ReadingBeyondTheMemoryLimitIsOneLineAndNoFile) {
+  if (!platform::memory_limit_applies()) GTEST_SKIP() << "no memory limit in this build";
+  const Navigation nav{"CED", 2000, 2000, -40, -60, 40, 60, 0, 0, 0};
+  make_grid_file(path("big.grd"), nav,
+                 {{{.time1 = "261208/0000", .param = "PMSL", .level1 = 0},
+                   std::vector<float>(2000 * 2000, 1013.0f)}});
+  ASSERT_EQ(grid2grib({path("big.grd"), path("big.grib2"), "--packing", "ieee"}), kExitOk) << err_;
+  fs::remove(path("big.grd"));
+  // The limit is on the address space: what the process holds already, and 8 MiB.
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  statm >> pages;
+  const std::size_t limit =
+      pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)) / (1 << 20) + 8;
+  EXPECT_EQ(
+      grib2grid({path("big.grib2"), path("out.grd"), "--memory-limit", std::to_string(limit)}),
+      kExitFailed);
+  EXPECT_NE(err_.find("wanted more than " + std::to_string(limit) + " MiB of memory"),
+            std::string::npos)
+      << err_;
+  EXPECT_NE(err_.find("out.grd not created"), std::string::npos) << err_;
+  EXPECT_EQ(files(), std::vector<std::string>{"big.grib2"});
+  EXPECT_EQ(grib2grid({path("big.grib2"), path("out.grd"), "--memory-limit", "0"}), kExitOk)
+      << err_;
+  EXPECT_EQ(grib2grid({path("big.grib2"), path("x.grd"), "--timeout", "-1"}), kExitUsage);
 }
 
 }  // namespace
