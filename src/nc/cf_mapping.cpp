@@ -13,12 +13,6 @@ namespace {
 
 constexpr double kAngleTolerance = 1e-6;
 
-std::string number(double v) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v);
-  return std::string(buf, res.ptr);
-}
-
 CfAttribute num(std::string name, std::vector<double> v) {
   return {std::move(name), std::move(v)};
 }
@@ -86,7 +80,7 @@ class MappingAttributes {
   }
   void latitude(const char* name, double value) {
     if (std::fabs(value) > 90) {
-      note(mapping_ + ": " + name + " " + number(value) + " is not a latitude");
+      note(mapping_ + ": " + name + " " + number_text(value) + " is not a latitude");
     }
   }
   const std::string& fault() const { return fault_; }
@@ -121,13 +115,13 @@ gridfile::Result<Earth> read_earth(MappingAttributes& a) {
                     "inverse_flattening");
     }
     if (!(*radius > 0)) return refuse(name + ": earth_radius must be positive");
-    return Earth{" +R=" + number(*radius), *radius == mapproj::kEarthRadius};
+    return Earth{" +R=" + number_text(*radius), *radius == mapproj::kEarthRadius};
   }
   if (!major) {
     if (minor || inv_flat) {
       return refuse(name + ": semi_minor_axis or inverse_flattening without semi_major_axis");
     }
-    return Earth{" +R=" + number(mapproj::kEarthRadius), true};
+    return Earth{" +R=" + number_text(mapproj::kEarthRadius), true};
   }
   if (!(*major > 0)) return refuse(name + ": semi_major_axis must be positive");
   if (minor && inv_flat) {
@@ -137,12 +131,12 @@ gridfile::Result<Earth> read_earth(MappingAttributes& a) {
     }
   }
   if (inv_flat && *inv_flat != 0) {
-    return Earth{" +a=" + number(*major) + " +rf=" + number(*inv_flat), false};
+    return Earth{" +a=" + number_text(*major) + " +rf=" + number_text(*inv_flat), false};
   }
   if (minor && *minor != *major) {
-    return Earth{" +a=" + number(*major) + " +b=" + number(*minor), false};
+    return Earth{" +a=" + number_text(*major) + " +b=" + number_text(*minor), false};
   }
-  return Earth{" +R=" + number(*major), *major == mapproj::kEarthRadius};
+  return Earth{" +R=" + number_text(*major), *major == mapproj::kEarthRadius};
 }
 
 // What every projected mapping shares: the earth, the false origin and the
@@ -177,8 +171,8 @@ gridfile::Result<ImportedMapping> read_lambert(MappingAttributes& a, const Commo
   if (lat0) a.latitude("latitude_of_projection_origin", *lat0);
   if (!a.fault().empty()) return refuse(a.fault());
   if (std::fabs(sp1 + sp2) < kAngleTolerance) {
-    return refuse("lambert_conformal_conic: standard parallels " + number(sp1) + " and " +
-                  number(sp2) + " make no cone");
+    return refuse("lambert_conformal_conic: standard parallels " + number_text(sp1) + " and " +
+                  number_text(sp2) + " make no cone");
   }
   const double lon = *lon0 + c.prime_meridian;
   ImportedMapping m;
@@ -186,8 +180,8 @@ gridfile::Result<ImportedMapping> read_lambert(MappingAttributes& a, const Commo
   m.angle1 = static_cast<float>(sp1);
   m.angle2 = static_cast<float>(lon);
   m.angle3 = static_cast<float>(sp2);
-  m.definition = "+proj=lcc +lat_1=" + number(sp1) + " +lat_2=" + number(sp2) +
-                 " +lat_0=" + number(lat0.value_or(sp1)) + " +lon_0=" + number(lon) +
+  m.definition = "+proj=lcc +lat_1=" + number_text(sp1) + " +lat_2=" + number_text(sp2) +
+                 " +lat_0=" + number_text(lat0.value_or(sp1)) + " +lon_0=" + number_text(lon) +
                  c.earth_and_offsets + " +units=m +no_defs";
   return m;
 }
@@ -203,7 +197,7 @@ gridfile::Result<ImportedMapping> read_polar_stereographic(MappingAttributes& a,
     return refuse("polar_stereographic needs the attribute straight_vertical_longitude_from_pole");
   }
   if (std::fabs(std::fabs(*lat0) - 90) > kAngleTolerance) {
-    return refuse("polar_stereographic: latitude_of_projection_origin " + number(*lat0) +
+    return refuse("polar_stereographic: latitude_of_projection_origin " + number_text(*lat0) +
                   " is not a pole (oblique stereographic grids are not supported)");
   }
   const double pole = *lat0 > 0 ? 90 : -90;
@@ -219,13 +213,13 @@ gridfile::Result<ImportedMapping> read_polar_stereographic(MappingAttributes& a,
     a.latitude("standard_parallel", (*sp)[0]);
     if (!a.fault().empty()) return refuse(a.fault());
     if ((*sp)[0] * pole <= 0) {
-      return refuse("polar_stereographic: standard_parallel " + number((*sp)[0]) +
+      return refuse("polar_stereographic: standard_parallel " + number_text((*sp)[0]) +
                     " lies in the other hemisphere than the pole");
     }
-    scale = " +lat_ts=" + number((*sp)[0]);
+    scale = " +lat_ts=" + number_text((*sp)[0]);
   } else if (k0) {
     if (!(*k0 > 0)) return refuse("polar_stereographic: scale factor must be positive");
-    scale = " +k_0=" + number(*k0);
+    scale = " +k_0=" + number_text(*k0);
   } else {
     return refuse(
         "polar_stereographic needs standard_parallel or scale_factor_at_projection_origin");
@@ -235,7 +229,7 @@ gridfile::Result<ImportedMapping> read_polar_stereographic(MappingAttributes& a,
   m.projection = "STR";
   m.angle1 = static_cast<float>(pole);
   m.angle2 = static_cast<float>(lon);
-  m.definition = "+proj=stere +lat_0=" + number(pole) + " +lon_0=" + number(lon) + scale +
+  m.definition = "+proj=stere +lat_0=" + number_text(pole) + " +lon_0=" + number_text(lon) + scale +
                  c.earth_and_offsets + " +units=m +no_defs";
   return m;
 }
@@ -256,13 +250,13 @@ gridfile::Result<ImportedMapping> read_mercator(MappingAttributes& a, const Comm
       return refuse("mercator: standard_parallel must be one latitude between the poles");
     }
     true_lat = (*sp)[0];
-    scale = " +lat_ts=" + number(true_lat);
+    scale = " +lat_ts=" + number_text(true_lat);
   } else if (k0) {
     if (!(*k0 > 0) || *k0 > 1) {
       return refuse("mercator: scale_factor_at_projection_origin must lie in (0, 1]");
     }
     true_lat = std::acos(*k0) * 180.0 / M_PI;
-    scale = " +k_0=" + number(*k0);
+    scale = " +k_0=" + number_text(*k0);
   }
   const double lon = *lon0 + c.prime_meridian;
   ImportedMapping m;
@@ -270,7 +264,7 @@ gridfile::Result<ImportedMapping> read_mercator(MappingAttributes& a, const Comm
   m.angle1 = static_cast<float>(true_lat);
   m.angle2 = static_cast<float>(lon);
   m.definition =
-      "+proj=merc +lon_0=" + number(lon) + scale + c.earth_and_offsets + " +units=m +no_defs";
+      "+proj=merc +lon_0=" + number_text(lon) + scale + c.earth_and_offsets + " +units=m +no_defs";
   return m;
 }
 
@@ -310,7 +304,7 @@ gridfile::Result<ImportedMapping> read_grid_mapping(const NumberAttribute& att,
   const double y0 = a.one("false_northing", false).value_or(0.0);
   if (!a.fault().empty()) return refuse(a.fault());
   c.earth = earth->proj;
-  c.earth_and_offsets = " +x_0=" + number(x0) + " +y_0=" + number(y0) + earth->proj;
+  c.earth_and_offsets = " +x_0=" + number_text(x0) + " +y_0=" + number_text(y0) + earth->proj;
   gridfile::Result<ImportedMapping> m = kind->read(a, c);
   if (m) m->our_sphere = earth->our_sphere;
   return m;

@@ -15,16 +15,6 @@
 namespace nc {
 namespace {
 
-std::string number(double v) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
-  return std::string(buf, res.ptr);
-}
-
-bool one_of(const std::optional<std::string>& s, std::initializer_list<std::string_view> list) {
-  return s && std::find(list.begin(), list.end(), std::string_view(*s)) != list.end();
-}
-
 // A variable of the given standard_name that is scalar or lies along time_dim.
 int companion(const NcFile& f, const char* standard_name, int time_dim) {
   for (int v = 0; v < f.nvars(); ++v) {
@@ -109,7 +99,7 @@ gridfile::Result<std::vector<std::int64_t>> time_minutes(const NcFile& f, int va
   for (double v : *values) {
     const auto m = value_minutes(*units, v);
     if (!m) {
-      return refuse(what + ": " + number(v) + " " + *units_text +
+      return refuse(what + ": " + number_text(v, 10) + " " + *units_text +
                     " is not a whole minute in range");
     }
     out.push_back(*m);
@@ -151,7 +141,7 @@ gridfile::Result<std::vector<std::int64_t>> reference_times(
     for (std::size_t k = 0; *periods && k < n; ++k) {
       const double p = (**periods)[k];
       if (std::fabs(p - static_cast<double>(valid[k] - reference[k])) > 0.5 / 60.0) {
-        return refuse("forecast_period " + number(p) + " minutes" +
+        return refuse("forecast_period " + number_text(p, 10) + " minutes" +
                       " contradicts the time and forecast_reference_time");
       }
     }
@@ -159,7 +149,7 @@ gridfile::Result<std::vector<std::int64_t>> reference_times(
     for (std::size_t k = 0; k < n; ++k) {
       const double p = std::round((**periods)[k]);
       if (std::fabs(p - (**periods)[k]) > 0.5 / 60.0 || std::fabs(p) > 1e12) {
-        return refuse("forecast_period " + number((**periods)[k]) +
+        return refuse("forecast_period " + number_text((**periods)[k], 10) +
                       " minutes is not a whole minute");
       }
       reference.push_back(valid[k] - static_cast<std::int64_t>(p));
@@ -224,7 +214,7 @@ gridfile::Result<TimeAxis> read_time_axis(const NcFile& f, int time_var,
     const std::optional<std::string> text = grid_time_text(civil, forecast, at - ref);
     if (!text) {
       return refuse("time " + gridfile::cf_text(from_minutes(at)) + " is " +
-                    number(static_cast<double>(at - ref) / 60.0) +
+                    number_text(static_cast<double>(at - ref) / 60.0, 10) +
                     " hours from its reference time: a grid time holds 0 to 999 hours 59 minutes");
     }
     axis.time1.push_back(*text);
@@ -296,7 +286,7 @@ std::optional<gridfile::Vcoord> kept_vcoord(const NcFile& f, int level_var,
   const std::optional<gridfile::Vcoord> read = vcoord_of_attribute(*code);
   if (!read) {
     warnings.push_back("vertical coordinate " + f.var_name(level_var) + ": its t2g_vcoord " +
-                       number(*code) + " is not a code; its CF metadata is used instead");
+                       number_text(*code, 10) + " is not a code; its CF metadata is used instead");
     return std::nullopt;
   }
   const gridfile::Vcoord vcoord = *read;
@@ -335,8 +325,8 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
     if (!std::isfinite(level) ||
         std::fabs(level - whole) > 1e-6 * std::max(1.0, std::fabs(whole)) ||
         std::fabs(whole) > std::numeric_limits<std::int32_t>::max()) {
-      return refuse("level " + number(v) + (units.empty() ? "" : " " + units) + " of " + name +
-                    " is not a whole number" +
+      return refuse("level " + number_text(v, 10) + (units.empty() ? "" : " " + units) + " of " +
+                    name + " is not a whole number" +
                     (axis.vcoord == gridfile::Vcoord::kPres ? " of hPa" : "") +
                     ": grid levels are integers");
     }
@@ -349,7 +339,7 @@ gridfile::Result<LevelAxis1> read_level_axis(const NcFile& f, int level_var) {
       const double v = (*level2)[k];
       if (!std::isfinite(v) || v != std::round(v) ||
           std::fabs(v) > std::numeric_limits<std::int32_t>::max()) {
-        return refuse("t2g_level2 " + number(v) + " of " + name +
+        return refuse("t2g_level2 " + number_text(v, 10) + " of " + name +
                       " is not a whole number a grid level can hold");
       }
       axis.level2[k] = static_cast<int>(v);

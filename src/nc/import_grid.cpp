@@ -19,17 +19,6 @@ constexpr double kDegreeSlack = 1e-5;         // degrees, single-precision coord
 constexpr double kMetreSlack = 1e-3;          // metres
 constexpr double kDisplacementWarning = 1.0;  // metres
 
-std::string number(double v) {
-  char buf[32];
-  const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 8);
-  return std::string(buf, res.ptr);
-}
-
-bool one_of(const std::optional<std::string>& s, std::initializer_list<std::string_view> list) {
-  if (!s) return false;
-  return std::find(list.begin(), list.end(), std::string_view(*s)) != list.end();
-}
-
 bool is_longitude(const NcFile& f, int v) {
   if (v < 0) return false;
   return one_of(f.text_att(v, "standard_name"), {"longitude"}) ||
@@ -84,8 +73,8 @@ gridfile::Result<Axis> even_axis(std::vector<double> v, const std::string& name,
     if (a.reversed) std::reverse(v.begin(), v.end());
     for (std::size_t k = 1; k < v.size(); ++k) {
       if (!(v[k] > v[k - 1])) {
-        return refuse("coordinate " + name + " is not monotonic (values " + number(v[k - 1]) +
-                      " and " + number(v[k]) + ")");
+        return refuse("coordinate " + name + " is not monotonic (values " +
+                      number_text(v[k - 1], 8) + " and " + number_text(v[k], 8) + ")");
       }
     }
     a.step = (v.back() - v.front()) / static_cast<double>(v.size() - 1);
@@ -93,9 +82,9 @@ gridfile::Result<Axis> even_axis(std::vector<double> v, const std::string& name,
     for (std::size_t k = 1; k < v.size(); ++k) {
       const double step = v[k] - v[k - 1];
       if (std::fabs(step - a.step) > tolerance) {
-        return refuse("coordinate " + name + " is not evenly spaced: step " + number(step) +
-                      " between " + number(v[k - 1]) + " and " + number(v[k]) + ", mean step " +
-                      number(a.step) + " (tolerance 0.1%)");
+        return refuse("coordinate " + name + " is not evenly spaced: step " + number_text(step, 8) +
+                      " between " + number_text(v[k - 1], 8) + " and " + number_text(v[k], 8) +
+                      ", mean step " + number_text(a.step, 8) + " (tolerance 0.1%)");
       }
     }
   }
@@ -333,7 +322,7 @@ gridfile::Status place_projected(const std::string& var, const ImportedMapping& 
     warnings.push_back((m.our_sphere ? std::string("the grid's points")
                                      : std::string("the file's earth is not the 6,371,200 m "
                                                    "sphere; grid points")) +
-                       " move by up to " + number(worst / 1000.0) + " km (corners kept)");
+                       " move by up to " + number_text(worst / 1000.0, 8) + " km (corners kept)");
   }
   return {};
 }
