@@ -85,16 +85,18 @@ int list_files(const Options& o) {
       error_line(path, "grid " + std::to_string(g.info.number) + " cannot be read: " + g.error);
       status = kExitBadFile;
     }
+    // A file's lines go out together, before the next file's warnings.
+    platform::StdoutBatch out;
     switch (o.format) {
       case Format::kJson:
-        platform::write_line(gridtools::json_document(*report));
+        out.line(gridtools::json_document(*report));
         break;
       case Format::kCsv:
-        for (const std::string& line : gridtools::csv_lines(*report)) platform::write_line(line);
+        for (const std::string& line : gridtools::csv_lines(*report)) out.line(line);
         break;
       case Format::kText:
-        if (!first) platform::write_line("");
-        for (const std::string& line : gridtools::text_listing(*report)) platform::write_line(line);
+        if (!first) out.line("");
+        for (const std::string& line : gridtools::text_listing(*report)) out.line(line);
         break;
     }
     first = false;
@@ -121,13 +123,15 @@ int dump_grid(const Options& o) {
                "grid " + std::to_string(info->number) + " cannot be read: " + grid.error().text);
     return kExitBadFile;
   }
-  const auto write = [](std::string_view line) { platform::write_line(line); };
+  platform::StdoutBatch out;
+  const auto write = [&out](std::string_view line) { out.line(line); };
   if (!o.latlon) {
     gridtools::dump_values(*grid, write);
     return kExitOk;
   }
   const gridfile::Status s = gridtools::dump_values_latlon(*grid, file->navigation(), write);
   if (!s) {
+    out.flush();
     error_line(path, s.error().text);
     return kExitBadFile;
   }

@@ -8,7 +8,8 @@
 //
 // Each line goes to the operating system in one write(2) call, unbuffered,
 // so its order against standard error is exact and a printed line is on
-// record even if the process dies right after.
+// record even if the process dies right after; a StdoutBatch gathers the
+// lines of a long output into fewer writes.
 #include "platform/publish.h"
 #include "platform/runtime.h"
 
@@ -105,21 +106,24 @@ void write_all(int fd, const char* data, std::size_t size) {
 
 namespace detail {
 
-void emit_line(int fd, std::string_view line) {
+void emit_lines(int fd, std::string_view lines) {
   if (fd == STDOUT_FILENO && discarding) return;
   HookState& h = hooks();
   std::string* capture =
       fd == STDOUT_FILENO ? (h.capture_out ? &h.out : nullptr) : (h.capture_err ? &h.err : nullptr);
   if (capture != nullptr) {
-    *capture += line;
-    *capture += '\n';
+    *capture += lines;
     return;
   }
+  write_all(fd, lines.data(), lines.size());
+}
+
+void emit_line(int fd, std::string_view line) {
   std::string whole;
   whole.reserve(line.size() + 1);
   whole += line;
   whole += '\n';
-  write_all(fd, whole.data(), whole.size());
+  emit_lines(fd, whole);
 }
 
 }  // namespace detail
@@ -153,6 +157,19 @@ void write_list(std::initializer_list<OutItem> items) {
 
 void write_line(std::string_view text) {
   detail::emit_line(STDOUT_FILENO, text);
+}
+
+void StdoutBatch::line(std::string_view text) {
+  constexpr std::size_t kBatchBytes = 64 * 1024;
+  pending_ += text;
+  pending_ += '\n';
+  if (pending_.size() >= kBatchBytes) flush();
+}
+
+void StdoutBatch::flush() {
+  if (pending_.empty()) return;
+  detail::emit_lines(STDOUT_FILENO, pending_);
+  pending_.clear();
 }
 
 void write_error_line(std::string_view text) {

@@ -78,4 +78,37 @@ TEST(FreeformWriteTest, WritersEndEachLineWithOneLineFeed) {
   EXPECT_EQ(platform::testing::take_stdout(), "");
 }
 
+TEST(FreeformWriteTest, BatchedLinesGoOutWholeAndInOrder) {
+  platform::testing::capture_stdout(true);
+  std::string got, expected = "unbatched\nfirst\n";
+  {
+    platform::StdoutBatch batch;
+    batch.line("first");
+    platform::write_line("unbatched");  // out before the batch is flushed
+    EXPECT_EQ(platform::testing::take_stdout(), "unbatched\n");
+    batch.flush();
+    got = "unbatched\n" + platform::testing::take_stdout();
+    // Past 64 KiB a batch goes out by itself; nothing is lost or split.
+    for (int k = 0; k < 20000; ++k) {
+      batch.line(std::to_string(k));
+      expected += std::to_string(k) + "\n";
+    }
+    const std::string part = platform::testing::take_stdout();
+    EXPECT_GE(part.size(), 64u * 1024);
+    EXPECT_EQ(part.back(), '\n');
+    got += part;
+    batch.flush();
+    got += platform::testing::take_stdout();
+    platform::discard_stdout(true);
+    batch.line("dropped");
+    batch.flush();
+    platform::discard_stdout(false);
+    batch.line("last");  // written when the batch ends
+    expected += "last\n";
+  }
+  got += platform::testing::take_stdout();
+  platform::testing::capture_stdout(false);
+  EXPECT_EQ(got, expected);
+}
+
 }  // namespace

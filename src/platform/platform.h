@@ -247,6 +247,22 @@ std::string format_list(std::span<const OutItem> items);
 
 // A line written as it stands (the message writer's "(1x,a)" lines add their own blank).
 void write_line(std::string_view text);
+// Lines for standard output gathered into writes of about 64 KiB, for long
+// outputs (a dump of a million values) that need not reach the system line
+// by line; in order with write_line only at flush(). Whatever is gathered
+// is written by flush() and at the end of the batch's life.
+class StdoutBatch {
+ public:
+  StdoutBatch() = default;
+  StdoutBatch(const StdoutBatch&) = delete;
+  StdoutBatch& operator=(const StdoutBatch&) = delete;
+  ~StdoutBatch() { flush(); }
+  void line(std::string_view text);
+  void flush();
+
+ private:
+  std::string pending_;
+};
 // One line on standard error (operator diagnostics outside the dialogue).
 void write_error_line(std::string_view text);
 // Text on standard error as it stands, without a line end (a progress bar

@@ -86,6 +86,8 @@ int text_unit(int lun, Unit*& u);
 
 // Writes `line` and one LF to fd 1 or 2 in one system call (or to the capture buffer).
 void emit_line(int fd, std::string_view line);
+// Whole lines, each ending in '\n', in one write (or one capture).
+void emit_lines(int fd, std::string_view lines);
 
 // --- new files given their name when complete --------------------------------
 
