@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "platform/platform.h"
@@ -42,6 +43,21 @@ int finish(const Parsed& parsed, std::string_view program, int answered, int mis
   platform::write_error_line(name + ": " + parsed.text);
   platform::write_error_line("Run " + name + " --help for the usage.");
   return misused;
+}
+
+void add_containment_options(CLI::App& app, std::string_view library, std::string_view step,
+                             double& timeout_seconds, int& memory_limit_mib) {
+  app.add_option("--timeout", timeout_seconds,
+                 "give up when " + std::string(library) + " takes longer than S seconds to " +
+                     std::string(step) + " (0: wait for ever; default " +
+                     std::to_string(static_cast<int>(timeout_seconds)) + ")")
+      ->type_name("S")
+      ->check(CLI::Range(0.0, 1e6));
+  app.add_option("--memory-limit", memory_limit_mib,
+                 "the memory the reading may take, in MiB (0: no limit; default " +
+                     std::to_string(memory_limit_mib) + ")")
+      ->type_name("MIB")
+      ->check(CLI::Range(0, 1 << 24));
 }
 
 }  // namespace cli

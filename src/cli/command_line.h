@@ -35,4 +35,10 @@ Parsed parse(CLI::App& app, std::span<const std::string> args);
 // --help for the usage." on standard error and returns `misused`.
 int finish(const Parsed& parsed, std::string_view program, int answered, int misused);
 
+// --timeout S and --memory-limit MIB of a program that reads its input with
+// `library` in a contained child: the longest one step of the reading may
+// take (0: for ever) and the memory the child may take (0: no limit).
+void add_containment_options(CLI::App& app, std::string_view library, std::string_view step,
+                             double& timeout_seconds, int& memory_limit_mib);
+
 }  // namespace cli

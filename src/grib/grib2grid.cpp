@@ -352,15 +352,8 @@ int run_grib2grid(std::span<const std::string> args, const TableDirs& dirs) {
       });
   app.add_option("--pack", o.pack, "pack the grids: none, grib:BITS, diff:BITS or dec:DIGITS")
       ->type_name("PACKING");
-  app.add_option("--timeout", o.timeout_seconds,
-                 "give up when ecCodes takes longer than S seconds over one message "
-                 "(0: wait for ever; default 300)")
-      ->type_name("S")
-      ->check(CLI::Range(0.0, 1e6));
-  app.add_option("--memory-limit", o.memory_limit_mib,
-                 "the memory the reading may take, in MiB (0: no limit; default 4096)")
-      ->type_name("MIB")
-      ->check(CLI::Range(0, 1 << 24));
+  cli::add_containment_options(app, "ecCodes", "read one message", o.timeout_seconds,
+                               o.memory_limit_mib);
   std::optional<std::string> first_year;
   add_table_options(app, o.table_path, first_year);
   cli::Parsed parsed = cli::parse(app, args);

@@ -703,15 +703,8 @@ int run_nc2grid(std::span<const std::string> args, const TableDirs& dirs) {
   app.add_option("--table", o.table_path,
                  "the parameter table (default: parameters.tbl in "
                  "$MORTBL or the installed tables)");
-  app.add_option("--timeout", o.timeout_seconds,
-                 "give up when the netCDF library takes longer than S seconds to open the "
-                 "file or read one grid (0: wait for ever; default 300)")
-      ->type_name("S")
-      ->check(CLI::Range(0.0, 1e6));
-  app.add_option("--memory-limit", o.memory_limit_mib,
-                 "the memory the reading may take, in MiB (0: no limit; default 4096)")
-      ->type_name("MIB")
-      ->check(CLI::Range(0, 1 << 24));
+  cli::add_containment_options(app, "the netCDF library", "open the file or read one grid",
+                               o.timeout_seconds, o.memory_limit_mib);
   cli::add_first_year(app, first_year);
   cli::Parsed parsed = cli::parse(app, args);
   if (parsed.run()) parsed = cli::year_window(first_year, o.window);
