@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <map>
 
@@ -323,12 +322,9 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
   }
   // ecCodes and libaec crash on some damaged messages (SIGFPE, a bad free):
   // the reading runs in a child, so that such a crash is one line, no file.
-  platform::ContainLimits limits;
-  limits.step_seconds = o.timeout_seconds;
-  limits.memory_bytes = std::uint64_t(o.memory_limit_mib) << 20;
   const platform::ContainOutcome end = platform::run_contained(
       [&] { return platform::finish_program(kProgram, import_in_child(o, *table, *packing)); },
-      limits);
+      platform::ContainLimits::of(o.timeout_seconds, o.memory_limit_mib));
   if (end.kind == platform::ContainOutcome::Kind::kExited) return end.status;
   platform::remove_pending_of(o.grid_path, end.pid);
   complain(failure_text(end, o));

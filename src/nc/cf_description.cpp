@@ -159,16 +159,16 @@ void add_horizontal(CfDataset& d, const mapproj::Projection& p, const Names& n,
                                      "y coordinate of projection", "m", "Y", p.ys()));
     d.variables.push_back(coordinate("x", {"x"}, "projection_x_coordinate",
                                      "x coordinate of projection", "m", "X", p.xs()));
-    auto [lat, lon] = points == PointCoordinates::kComputed
-                          ? point_latlons(p)
-                          : std::pair<std::vector<double>, std::vector<double>>{};
-    d.variables.push_back(
-        coordinate("lat", {n.y, n.x}, "latitude", "latitude", "degrees_north", "", std::move(lat)));
-    d.variables.push_back(coordinate("lon", {n.y, n.x}, "longitude", "longitude", "degrees_east",
-                                     "", std::move(lon)));
     const bool deferred = points == PointCoordinates::kDeferred;
-    d.variables[d.variables.size() - 2].deferred = deferred;
-    d.variables.back().deferred = deferred;
+    auto [lat, lon] =
+        deferred ? std::pair<std::vector<double>, std::vector<double>>{} : point_latlons(p);
+    CfVariable lat_var =
+        coordinate("lat", {n.y, n.x}, "latitude", "latitude", "degrees_north", "", std::move(lat));
+    CfVariable lon_var =
+        coordinate("lon", {n.y, n.x}, "longitude", "longitude", "degrees_east", "", std::move(lon));
+    lat_var.deferred = lon_var.deferred = deferred;
+    d.variables.push_back(std::move(lat_var));
+    d.variables.push_back(std::move(lon_var));
   }
   CfVariable crs{"crs", CfType::kInt, {}, {}, {}, -1};
   for (CfAttribute& a : grid_mapping_attributes(p)) {

@@ -561,7 +561,8 @@ int import_in_child(const ImportOptions& o, const params::Table& table,
   platform::contained_step();
   for (const std::string& w : plan->warnings) complain("warning: " + w);
   gridfile::Status ok = check_plan(*plan, o);
-  const std::uint64_t limit = std::uint64_t(o.memory_limit_mib) << 20;
+  const std::uint64_t limit =
+      platform::ContainLimits::of(o.timeout_seconds, o.memory_limit_mib).memory_bytes;
   if (ok.ok() && limit > 0 && bytes_per_grid(*plan) + kLibraryBytes > limit) {
     ok = refuse("each grid of " + std::to_string(plan->grid.nav.nx) + " x " +
                 std::to_string(plan->grid.nav.ny) + " points needs " +
@@ -647,12 +648,9 @@ int import_grids(const ImportOptions& o, const TableDirs& dirs) {
                                          : ": " + platform::status_text(st)));
     return kExitFailed;
   }
-  platform::ContainLimits limits;
-  limits.step_seconds = o.timeout_seconds;
-  limits.memory_bytes = std::uint64_t(o.memory_limit_mib) << 20;
   const platform::ContainOutcome end = platform::run_contained(
       [&] { return platform::finish_program("nc2grid", import_in_child(o, *table, *packing)); },
-      limits);
+      platform::ContainLimits::of(o.timeout_seconds, o.memory_limit_mib));
   if (end.kind == platform::ContainOutcome::Kind::kExited) return end.status;
   platform::remove_pending_of(o.grid_path, end.pid);
   complain(failure_text(end, o));

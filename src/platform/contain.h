@@ -18,6 +18,12 @@ struct ContainLimits {
   // Address space of the child in bytes; 0: none. Not applied in builds with
   // AddressSanitizer, which reserves far more address space than it uses.
   std::uint64_t memory_bytes = 0;
+
+  // The limits as the programs' --timeout (seconds) and --memory-limit
+  // (MiB) give them.
+  static ContainLimits of(double step_seconds, int memory_mib) {
+    return {step_seconds, static_cast<std::uint64_t>(memory_mib) << 20};
+  }
 };
 
 struct ContainOutcome {
